@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds everything in Debug with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test (the long exhaustive checks excepted).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build/debug -G Ninja -DCMAKE_BUILD_TYPE=Debug
+cmake --build build/debug -j"$(nproc)"
+ctest --test-dir build/debug --output-on-failure -LE "exhaustive|fuzz" -j"$(nproc)"
