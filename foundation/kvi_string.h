@@ -81,6 +81,8 @@ public:
 
     static String FromWide(std::wstring_view text);  // UTF-32 wide text (wide streams)
     static String FromUtf8(std::string_view text);
+    // A handle that takes over the caller's reference to rep (null: the empty string).
+    static String Attach(StringRep* rep);
 
     // Appending: make private, grow to floor(new length * 1.5) when the capacity is short.
     String& Append(const String& s);
