@@ -69,8 +69,12 @@ public:
     String(const char16_t* text);             // null or empty: the empty string
     String(std::u16string_view text);
     explicit String(const char* text);        // 8-bit text in the thread code page (UTF-8)
-    String(char16_t c, int32_t count, int32_t capacity);  // c repeated; c == 0 gives empty
-    explicit String(IAutoKVIString* s);       // shares a StringRep, copies anything else
+    // c repeated count times in a block of max(capacity, count + 1, 16) units; c == 0 (or a
+    // count <= 0) gives an empty text in a block of that capacity.
+    String(char16_t c, int32_t count, int32_t capacity);
+    // Null gives the empty string. A StringRep (tag 9) is shared; any other object's text is
+    // copied through its slots 11 and 10 (16-bit units, or 8-bit text in the code page).
+    explicit String(IAutoKVIString* s);
     String(HMODULE module, uint32_t id, bool substitute = true);  // string resource
     String(const String& o);
     String(String&& o) noexcept;              // leaves o empty, never null
@@ -85,19 +89,25 @@ public:
     static String Attach(StringRep* rep);
 
     // Appending: make private, grow to floor(new length * 1.5) when the capacity is short.
+    // Throws std::length_error past 2^31 - 1 units and std::bad_alloc when out of memory.
     String& Append(const String& s);
     String& Append(const char16_t* text, int32_t count);
     String& operator+=(const String& s) { return Append(s); }
     String& operator+=(const char16_t* text);
-    // Erases the characters from index a up to (not including) b.
+    // Erases the characters from index a up to (not including) b. Indexes are cut to the
+    // text: nothing happens when a >= b; b past the end cuts the text at a.
     String& Erase(int32_t a, int32_t b);
-    // Replaces n characters at index i by s.
+    // Replaces n characters at index i by s (s may be this string). i at or past the end
+    // appends; n is cut to the characters after i. A short capacity grows to exactly the
+    // new length.
     String& Replace(int32_t i, int32_t n, const String& s);
-    // Makes the capacity exactly max(n, 16) (nothing when private and already n).
+    // Makes the capacity exactly max(n, 16) (nothing when private and already that size).
+    // NOTE: never below the current length: the text is always kept whole.
     void Reserve(int32_t n);
     // Discards the text and returns a private buffer for n characters; buffer[n] is 0.
     char16_t* PrepareBuffer(int32_t n);
-    // After direct writing: length := first null + 1, cut to the capacity.
+    // After direct writing: length := first null + 1; with no null in the block the last
+    // unit becomes the terminator.
     void FixLength();
 
     // Ordinal comparison: negative, 0 or positive.
@@ -113,7 +123,9 @@ public:
     const char16_t* c_str() const { return chars_; }
     operator const char16_t*() const { return chars_; }
     std::u16string_view View() const;
-    const char* Narrow() const;  // the representation's cached narrow (UTF-8) copy
+    // The representation's cached narrow (UTF-8) copy; valid until this text changes or the
+    // representation is freed.
+    const char* Narrow() const;
     std::string ToUtf8() const;
     std::wstring ToWide() const;
     int32_t Length() const;    // characters, terminator excluded
