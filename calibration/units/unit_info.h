@@ -15,6 +15,11 @@ struct UnitInfo {
 
     // The empty unit: flag 0, prefix index 1, empty name.
     static UnitInfo Empty() { return UnitInfo{}; }
+
+    // The prefix text (a letter, "?" for index 0, nothing for 1 and 8) followed by the name.
+    String DisplayText() const;
+    // The name alone.
+    const String& PlainText() const { return name_; }
 };
 
 }  // namespace KVI
