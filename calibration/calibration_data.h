@@ -1,6 +1,10 @@
 // Tessar::CalibrationData: the calibration record held by every calculated channel's settings:
 // the reference points, the chosen fit and its results, the unit of the calibrated values, the
 // decimal places, and values the calibration dialog keeps between openings.
+//
+// A plain value type: construction (defaults, with a channel, copy) and assignment copy every
+// field, the string set included. Its stored forms are in settings_text.h (the one-line text
+// form) and tessar_settings.h (the stream form).
 #pragma once
 
 #include <cstdint>
@@ -33,8 +37,14 @@ struct CalibrationData {
     std::set<KVI::String> strings_;        // carried through load, copy, compare and save
 
     // Equality ignores the coefficients, chi-square, SSE and pane limits; units compare by
-    // name (both empty: equal), prefix (1 counts as 8) and flag.
+    // name (both empty: equal), prefix (1 counts as 8) and flag. Vectors compare element by
+    // element with ==, so a NaN point never equals itself.
     friend bool operator==(const CalibrationData& a, const CalibrationData& b);
 };
+
+// Units as calibrations compare them: equal when both names are empty (whatever the prefixes
+// and flags), or when both names are non-empty and the names, the prefixes (index 1 counted
+// as 8) and the flags are equal.
+bool UnitsEqual(const KVI::UnitInfo& a, const KVI::UnitInfo& b);
 
 }  // namespace Tessar

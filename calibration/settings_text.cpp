@@ -1,0 +1,257 @@
+#include "calibration/settings_text.h"
+
+#include <algorithm>
+#include <charconv>
+#include <locale>
+#include <sstream>
+#include <string>
+#include <system_error>
+
+#include "calibration/units/prefix_table.h"
+
+namespace Tessar {
+namespace {
+
+constexpr std::u16string_view kInvalidUnit = u"INVALID_UNIT";
+constexpr size_t kMaxUnitName = 1023;
+constexpr int32_t kKnownFitKinds = 8;
+// The fewest characters one value of a counted list takes: a digit and a tab.
+constexpr int64_t kMinCharsPerValue = 2;
+
+// Writes numbers the way every reader of the text form expects: classic locale, default
+// stream format, each followed by a tab.
+class NumberWriter {
+public:
+    NumberWriter() { out_.imbue(std::locale::classic()); }
+
+    template <class T>
+    NumberWriter& operator<<(T value)
+    {
+        out_ << value << '\t';
+        return *this;
+    }
+
+    // Moves what was written (ASCII) to text.
+    void FlushTo(std::u16string& text)
+    {
+        const std::string s = out_.str();
+        text.append(s.begin(), s.end());
+        out_.str({});
+    }
+
+private:
+    std::ostringstream out_;
+};
+
+enum class Read { Ok, NotANumber, OutOfRange };
+
+// The blank characters of the classic locale, which end a token.
+bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+class TextCursor {
+public:
+    explicit TextCursor(std::u16string_view text) : text_(text) {}
+
+    // Skips blanks and returns the next run of non-blank characters (empty at the end).
+    std::u16string_view NextToken()
+    {
+        while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+        const size_t start = pos_;
+        while (pos_ < text_.size() && !IsBlank(text_[pos_])) ++pos_;
+        return text_.substr(start, pos_ - start);
+    }
+
+    // The unit name field: one tab skipped, then up to the next tab, at most kMaxUnitName
+    // characters. Nothing when the text has ended.
+    bool NextUnitName(std::u16string& name)
+    {
+        if (pos_ < text_.size() && text_[pos_] == u'\t') ++pos_;
+        if (pos_ >= text_.size()) return false;
+        const size_t limit = std::min(text_.size(), pos_ + kMaxUnitName);
+        const size_t start = pos_;
+        while (pos_ < limit && text_[pos_] != u'\t') ++pos_;
+        name.assign(text_.substr(start, pos_ - start));
+        return true;
+    }
+
+    size_t Remaining() const { return text_.size() - pos_; }
+
+private:
+    std::u16string_view text_;
+    size_t pos_ = 0;
+};
+
+// A whole token as a number of type T, like the stream reads it in the classic locale (an
+// optional sign, then digits; doubles also as "inf" and "nan"), but with nothing left over.
+template <class T>
+Read ParseNumber(std::u16string_view token, T& value)
+{
+    std::string ascii;
+    ascii.reserve(token.size());
+    for (char16_t c : token) {
+        if (c > 0x7F) return Read::NotANumber;
+        ascii.push_back(static_cast<char>(c));
+    }
+    // from_chars takes no plus sign; the stream does.
+    std::string_view s = ascii;
+    if (s.size() > 1 && s[0] == '+' && s[1] != '-' && s[1] != '+') s.remove_prefix(1);
+    if (s.empty()) return Read::NotANumber;
+    T v{};
+    std::from_chars_result r;
+    if constexpr (std::is_floating_point_v<T>)
+        r = std::from_chars(s.data(), s.data() + s.size(), v, std::chars_format::general);
+    else
+        r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec == std::errc::result_out_of_range) return Read::OutOfRange;
+    if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return Read::NotANumber;
+    value = v;
+    return Read::Ok;
+}
+
+template <class T>
+bool NextNumber(TextCursor& cursor, T& value)
+{
+    return ParseNumber(cursor.NextToken(), value) == Read::Ok;
+}
+
+enum class CountRead { Ok, Stopped, Rejected };
+
+// A count of values that each need kMinCharsPerValue characters, perValue values per count.
+CountRead NextCount(TextCursor& cursor, int64_t perValue, int32_t& count)
+{
+    int32_t n = 0;
+    switch (ParseNumber(cursor.NextToken(), n)) {
+    case Read::NotANumber:
+        return CountRead::Stopped;
+    case Read::OutOfRange:
+        return CountRead::Rejected;
+    case Read::Ok:
+        break;
+    }
+    if (n < 0 || int64_t(n) * perValue * kMinCharsPerValue > int64_t(cursor.Remaining())) return CountRead::Rejected;
+    count = n;
+    return CountRead::Ok;
+}
+
+// Reads doubles into values in order while they parse; false at the first that does not.
+bool NextValues(TextCursor& cursor, std::vector<double>& values)
+{
+    for (double& v : values)
+        if (!NextNumber(cursor, v)) return false;
+    return true;
+}
+
+KVI::UnitInfo UnitFromName(std::u16string name)
+{
+    std::erase(name, u'"');
+    KVI::UnitInfo unit;
+    if (name == kInvalidUnit) return unit;
+    unit.prefix_ = KVI::kPrefixPlain;
+    unit.name_ = KVI::String(name);
+    return unit;
+}
+
+// Parses into a default record; the caller copies the scope's fields on success.
+SettingsTextStatus ParseInto(std::u16string_view text, SettingsTextScope scope, CalibrationData& d)
+{
+    TextCursor cursor(text);
+    int32_t kind = 0;
+    switch (ParseNumber(cursor.NextToken(), kind)) {
+    case Read::NotANumber:
+        return SettingsTextStatus::Stopped;
+    case Read::OutOfRange:
+        return SettingsTextStatus::Rejected;
+    case Read::Ok:
+        break;
+    }
+    // The fit kind indexes names and tables everywhere downstream.
+    if (kind < 0 || kind >= kKnownFitKinds) return SettingsTextStatus::Rejected;
+    d.fitKind_ = kind;
+
+    int32_t force = 0;
+    if (!NextNumber(cursor, force) || (force != 0 && force != 1)) return SettingsTextStatus::Stopped;
+    d.forceOrigin_ = force == 1;
+
+    std::u16string name;
+    if (!cursor.NextUnitName(name)) return SettingsTextStatus::Stopped;
+    d.unit_ = UnitFromName(std::move(name));
+
+    if (!NextNumber(cursor, d.chiSquare_)) return SettingsTextStatus::Stopped;
+    if (!NextNumber(cursor, d.sse_)) return SettingsTextStatus::Stopped;
+
+    int32_t m = 0;
+    switch (NextCount(cursor, 1, m)) {
+    case CountRead::Stopped:
+        return SettingsTextStatus::Stopped;
+    case CountRead::Rejected:
+        return SettingsTextStatus::Rejected;
+    case CountRead::Ok:
+        break;
+    }
+    d.coefficients_.assign(size_t(m), 0.0);
+    if (!NextValues(cursor, d.coefficients_)) return SettingsTextStatus::Stopped;
+    if (scope == SettingsTextScope::Head) return SettingsTextStatus::Complete;
+
+    int32_t n = 0;
+    switch (NextCount(cursor, 2, n)) {
+    case CountRead::Stopped:
+        return SettingsTextStatus::Stopped;
+    case CountRead::Rejected:
+        return SettingsTextStatus::Rejected;
+    case CountRead::Ok:
+        break;
+    }
+    d.rawValues_.assign(size_t(n), 0.0);
+    d.calibratedValues_.assign(size_t(n), 0.0);
+    if (!NextValues(cursor, d.rawValues_)) return SettingsTextStatus::Stopped;
+    if (!NextValues(cursor, d.calibratedValues_)) return SettingsTextStatus::Stopped;
+    return SettingsTextStatus::Complete;
+}
+
+}  // namespace
+
+KVI::String FormatSettingsText(const CalibrationData& data)
+{
+    std::u16string text;
+    NumberWriter numbers;
+    numbers << data.fitKind_ << (data.forceOrigin_ ? 1 : 0);
+    numbers.FlushTo(text);
+
+    if (data.unit_.name_.IsEmpty()) {
+        text += kInvalidUnit;
+    } else {
+        const size_t at = text.size();
+        text += data.unit_.name_.View();
+        std::replace(text.begin() + ptrdiff_t(at), text.end(), u'\t', u' ');
+    }
+    text += u'\t';
+
+    numbers << data.chiSquare_ << data.sse_ << data.coefficients_.size();
+    for (double c : data.coefficients_) numbers << c;
+    const size_t n = std::min(data.rawValues_.size(), data.calibratedValues_.size());
+    numbers << n;
+    for (size_t i = 0; i < n; ++i) numbers << data.rawValues_[i];
+    for (size_t i = 0; i < n; ++i) numbers << data.calibratedValues_[i];
+    numbers.FlushTo(text);
+    return KVI::String(text);
+}
+
+SettingsTextStatus ParseSettingsText(std::u16string_view text, SettingsTextScope scope, CalibrationData& data)
+{
+    CalibrationData parsed;
+    const SettingsTextStatus status = ParseInto(text, scope, parsed);
+    if (status == SettingsTextStatus::Rejected) return status;
+    data.fitKind_ = parsed.fitKind_;
+    data.forceOrigin_ = parsed.forceOrigin_;
+    data.unit_ = std::move(parsed.unit_);
+    data.chiSquare_ = parsed.chiSquare_;
+    data.sse_ = parsed.sse_;
+    data.coefficients_ = std::move(parsed.coefficients_);
+    if (scope == SettingsTextScope::Full) {
+        data.rawValues_ = std::move(parsed.rawValues_);
+        data.calibratedValues_ = std::move(parsed.calibratedValues_);
+    }
+    return status;
+}
+
+}  // namespace Tessar

@@ -1,0 +1,81 @@
+// Tessar::TessarSettings: the settings object of one calculated channel (the calculation
+// knows it as TessarExt::Settings). The host stores it inside its documents through
+// IPersistObject; it holds one CalibrationData.
+//
+// Stored form, version 2 (Save writes it; Load reads versions 0 to 2):
+//   unsigned 32-bit  version (2)
+//   unsigned 32-bit  calculated view (0/1)
+//   unsigned 32-bit  channel          (read back signed)
+//   unsigned 32-bit  decimal places   (read back signed)
+//   double           pane top
+//   double           pane bottom
+//   unsigned 32-bit  number of strings in the set, then each string in ascending order
+//   string           the text form (settings_text.h)
+//   unit part (version 2 only): unsigned 32-bit prefix index, string name, unsigned 32-bit
+//                    flag (KVI::UnitEntry::WriteUnit)
+// Versions 0 and 1 have no unit part; the unit is the one of the text form.
+//
+// Reference counting: the count starts at 0; the creator adds the first reference. The last
+// Release destroys the object through its destructor slot.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "calibration/calibration_data.h"
+#include "calibration/host/persist_object.h"
+#include "platform/guid.h"
+
+namespace Tessar {
+
+// The type GUID of the calculation and of its settings (the settings' low word is 1).
+constexpr GUID TYPE_Tessar = platform::Guid("{CBECD358-009A-4663-8F02-4CF1EF89FEFD}");
+constexpr uint16_t kSettingsTypeLowWord = 1;
+constexpr uint32_t kSettingsVersion = 2;
+
+class TessarSettings final : public IPersistObject {
+public:
+    TessarSettings() = default;
+    // Default settings for a source channel (0-based).
+    explicit TessarSettings(int32_t channel) : data_(channel) {}
+    explicit TessarSettings(const CalibrationData& data) : data_(data) {}
+    TessarSettings(const TessarSettings&) = delete;
+    TessarSettings& operator=(const TessarSettings&) = delete;
+
+    // Slots 0 to 2. QueryInterface answers IUnknown and IPersistObject (the same pointer);
+    // anything else E_NOINTERFACE; E_POINTER for a null out-pointer.
+    HRESULT QueryInterface(REFIID iid, void** out) override;
+    uint32_t AddRef() override;
+    uint32_t Release() override;
+
+    // Slot 3. Reads the stored form into a new record and keeps it only when everything read
+    // and parsed: S_OK; KVI_E_VERSION_TOO_NEW (0xA0048205) for a version above 2, with nothing
+    // read after the version; E_FAIL for a failed read, a failed stream status, a corrupt text
+    // form (ParseSettingsText's Rejected); E_POINTER for a null stream. On every failure the
+    // record is left as it was. The new record replaces the old one whole (the string set
+    // included); a text form that stops early is no failure.
+    HRESULT Load(IObjectInStream* stream) override;
+    // Slot 4. S_OK, or E_FAIL when a write or the stream's final status failed (the stream
+    // then holds part of the stored form).
+    HRESULT Save(IObjectOutStream* stream) override;
+    // Slot 5. [out] TypeId(); see there.
+    HRESULT GetTypeId(uint32_t* out) override;
+    // Slot 6, the destructor slot: destroys the object (Release calls it at a count of 0).
+    virtual void Destroy();
+
+    CalibrationData& Data() { return data_; }
+    const CalibrationData& Data() const { return data_; }
+
+    // The settings' type identifier, shared with the settings class: (registry identifier of
+    // TYPE_Tessar) << 16 | 1, asked once and kept for the life of the module. S_OK, or the
+    // registry's failure with *out 0 (and nothing kept).
+    static HRESULT TypeId(uint32_t* out);
+
+private:
+    ~TessarSettings() = default;
+
+    std::atomic<int32_t> refs_{0};
+    CalibrationData data_;
+};
+
+}  // namespace Tessar
