@@ -61,8 +61,8 @@ public:
         return text_.substr(start, pos_ - start);
     }
 
-    // The unit name field: one tab skipped, then up to the next tab, at most kMaxUnitName
-    // characters. Nothing when the text has ended.
+    // The unit name field: one tab skipped, then up to the next tab, keeping at most
+    // kMaxUnitName characters. Nothing when the text has ended.
     bool NextUnitName(std::u16string& name)
     {
         if (pos_ < text_.size() && text_[pos_] == u'\t') ++pos_;
@@ -71,6 +71,9 @@ public:
         const size_t start = pos_;
         while (pos_ < limit && text_[pos_] != u'\t') ++pos_;
         name.assign(text_.substr(start, pos_ - start));
+        // A longer name is cut to the limit; the rest of its field is dropped, not read as
+        // the numbers that follow it.
+        while (pos_ < text_.size() && text_[pos_] != u'\t') ++pos_;
         return true;
     }
 

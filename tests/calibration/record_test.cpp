@@ -403,8 +403,9 @@ TEST(SettingsText, UnitNameField)
         {"invalid", u"0\t0\tINVALID_UNIT\t4\t0\t0\t0\t", u"", 1, 4},
         {"empty field", u"0\t0\t\t4\t0\t0\t0\t", u"", 8, 4},
         {"1023 characters", u"0\t0\t" + longName + u"\t4\t0\t0\t0\t", longName, 8, 4},
-        // The 1024th character is left for the chi-square, which then does not read.
-        {"1024 characters", u"0\t0\t" + longName + u"y\t4\t0\t0\t0\t", longName, 8, 0},
+        // A longer name is cut; the rest of its field is not taken for the chi-square.
+        {"1024 characters", u"0\t0\t" + longName + u"y\t4\t0\t0\t0\t", longName, 8, 4},
+        {"2000 characters", u"0\t0\t" + longName + std::u16string(977, u'7') + u"\t4\t0\t0\t0\t", longName, 8, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -53,9 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
 
-    // A name longer than the text form's name field breaks the text (the rest of the name
-    // is read as numbers), so such a record cannot come back whole.
-    if (s->Data().unit_.name_.Length() > 1023) return 0;
     const std::vector<uint8_t> saved = StoredBytes(*s.Get());
     MemoryObjectStream again(MemoryObjectStream::DecodeValues(saved.data(), saved.size()));
     platform::ComPtr<Tessar::TessarSettings> copy(new Tessar::TessarSettings);
