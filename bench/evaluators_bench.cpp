@@ -1,0 +1,125 @@
+// Throughput of the calibration evaluators on the sample path of the enumerators: a block of
+// 4096 float samples is widened to double, evaluated in place, and narrowed back to float.
+//
+// Beside every measurement the same run times the bare pass (widen and narrow, nothing
+// computed) for the same number of blocks, so the printed ratio compares like with like on a
+// noisy machine. Counters:
+//   ns_per_sample   the whole path, evaluator included
+//   bare_ns         the bare pass, measured right after
+//   ratio           ns_per_sample / bare_ns
+//   extra_ratio     (ns_per_sample - bare_ns) / bare_ns: the evaluator's own cost against the pass
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "calibration/evaluators.h"
+
+namespace {
+
+constexpr std::size_t kBlock = 4096;
+
+using Evaluator = bool (*)(const std::vector<double>&, double*, double*);
+
+bool Logarithmic(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateLogarithmic(f, c, l); }
+bool Exponential(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateExponential(f, c, l); }
+bool Nothing(const std::vector<double>&, double*, double*) { return true; }
+
+// Samples over [low, high]: a smooth signal (slow sine plus a little ripple), or uniform noise.
+std::vector<float> Samples(bool smooth, double low, double high)
+{
+    std::vector<float> samples(kBlock);
+    std::mt19937 random(12345);
+    std::uniform_real_distribution<double> pick(low, high);
+    for (std::size_t i = 0; i < kBlock; ++i) {
+        const double phase = 2.0 * M_PI * static_cast<double>(i) / kBlock;
+        const double unit = smooth ? 0.5 + 0.45 * std::sin(phase) + 0.05 * std::sin(37 * phase) : 0.0;
+        samples[i] = static_cast<float>(smooth ? low + (high - low) * unit : pick(random));
+    }
+    return samples;
+}
+
+// n points spread over [low, high] on a curve, as a point-to-point table x0, y0, x1, y1, ...
+std::vector<double> PointTable(std::size_t points, double low, double high)
+{
+    std::vector<double> c;
+    for (std::size_t i = 0; i < points; ++i) {
+        const double x = low + (high - low) * static_cast<double>(i) / static_cast<double>(points - 1);
+        c.push_back(x);
+        c.push_back(3.0 * x + 0.2 * x * x);
+    }
+    return c;
+}
+
+// One block through the sample path: widen, evaluate, narrow.
+inline void PassBlock(Evaluator evaluate, const std::vector<double>& c, const float* in, double* work, float* out)
+{
+    for (std::size_t i = 0; i < kBlock; ++i)
+        work[i] = in[i];
+    evaluate(c, work, work + kBlock);
+    for (std::size_t i = 0; i < kBlock; ++i)
+        out[i] = static_cast<float>(work[i]);
+}
+
+void Run(benchmark::State& state, Evaluator evaluate, std::vector<double> c, bool smooth, double low, double high)
+{
+    const std::vector<float> in = Samples(smooth, low, high);
+    std::vector<double> work(kBlock);
+    std::vector<float> out(kBlock);
+    using Clock = std::chrono::steady_clock;
+
+    const auto start = Clock::now();
+    for (auto _ : state) {
+        PassBlock(evaluate, c, in.data(), work.data(), out.data());
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    const double evaluated = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
+
+    const auto iterations = static_cast<std::size_t>(state.iterations());
+    const auto bareStart = Clock::now();
+    for (std::size_t k = 0; k < iterations; ++k) {
+        PassBlock(Nothing, c, in.data(), work.data(), out.data());
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    const double bare = std::chrono::duration<double, std::nano>(Clock::now() - bareStart).count();
+
+    const double samples = static_cast<double>(iterations) * kBlock;
+    state.SetItemsProcessed(static_cast<int64_t>(samples));
+    state.counters["ns_per_sample"] = evaluated / samples;
+    state.counters["bare_ns"] = bare / samples;
+    state.counters["ratio"] = evaluated / bare;
+    state.counters["extra_ratio"] = (evaluated - bare) / bare;
+}
+
+void Register(const std::string& name, Evaluator evaluate, const std::vector<double>& c, double low, double high)
+{
+    for (bool smooth : {true, false}) {
+        const std::string full = name + (smooth ? "/smooth" : "/random");
+        benchmark::RegisterBenchmark(full.c_str(), [=](benchmark::State& state) {
+            Run(state, evaluate, c, smooth, low, high);
+        });
+    }
+}
+
+[[maybe_unused]] const int kRegistered = [] {
+    Register("bare_pass", Nothing, {}, -10.0, 10.0);
+    Register("linear", Tessar::EvaluatePolynomial, {0.5, 2.0}, -10.0, 10.0);
+    Register("quadratic", Tessar::EvaluatePolynomial, {0.5, 2.0, -0.03}, -10.0, 10.0);
+    Register("quintic", Tessar::EvaluatePolynomial, {0.5, 2.0, -0.03, 1e-3, -2e-5, 3e-7}, -10.0, 10.0);
+    Register("logarithmic", Logarithmic, {1.5, 20.0}, 0.01, 100.0);
+    Register("logarithmic_mixed_signs", Logarithmic, {1.5, 20.0}, -5.0, 100.0);
+    Register("exponential", Exponential, {0.3, 2.0}, -10.0, 10.0);
+    Register("point_to_point_2", Tessar::EvaluatePointToPoint, PointTable(2, -8.0, 8.0), -10.0, 10.0);
+    Register("point_to_point_12", Tessar::EvaluatePointToPoint, PointTable(12, -8.0, 8.0), -10.0, 10.0);
+    Register("point_to_point_64", Tessar::EvaluatePointToPoint, PointTable(64, -8.0, 8.0), -10.0, 10.0);
+    return 0;
+}();
+
+}  // namespace
+
+BENCHMARK_MAIN();
