@@ -1,0 +1,60 @@
+// Zor::RecordingData: the samples and channel properties of a recording, as plain data. The
+// document (document.h) guards it with its lock; sample streams get shared, read-only views of
+// single blocks, so reading never copies samples and a stream stays valid while the recording
+// grows: appending to a block that a stream still views writes into a fresh copy of that block
+// (the stream keeps the old one).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "calibration/units/unit_info.h"
+#include "foundation/kvi_string.h"
+#include "platform/hresult.h"
+
+namespace Zor {
+
+using SampleBlock = std::shared_ptr<const std::vector<float>>;
+
+struct ChannelRecord {
+    KVI::String name;
+    KVI::UnitInfo unit;  // the channel's own unit (a calculation reports its own)
+    uint32_t colour = 0;  // 0xRRGGBB
+    double top = 10.0;
+    double bottom = -10.0;
+    bool unitsConversion = false;
+    std::vector<std::shared_ptr<std::vector<float>>> blocks;  // one per block; null: no samples
+};
+
+class RecordingData {
+public:
+    int32_t ChannelCount() const { return static_cast<int32_t>(channels_.size()); }
+    int32_t BlockCount() const { return blocks_; }
+    bool HasChannel(int32_t channel) const { return channel >= 0 && channel < ChannelCount(); }
+    bool HasBlock(int32_t block) const { return block >= 0 && block < blocks_; }
+
+    // A channel with the default properties and a colour of its own; returns its index.
+    int32_t AddChannel(KVI::String name);
+    // An empty block for every channel; returns its index.
+    int32_t AddBlock();
+
+    // channel must exist.
+    ChannelRecord& Channel(int32_t channel) { return channels_[static_cast<size_t>(channel)]; }
+    const ChannelRecord& Channel(int32_t channel) const { return channels_[static_cast<size_t>(channel)]; }
+
+    // The samples of a channel in a block (null when it has none). Both must exist.
+    SampleBlock Samples(int32_t channel, int32_t block) const;
+    int64_t SampleCount(int32_t channel, int32_t block) const;
+    // Appends to a channel's samples in a block (both must exist). E_OUTOFMEMORY when they do
+    // not fit; the block is then unchanged.
+    HRESULT Append(int32_t channel, int32_t block, const float* samples, size_t count);
+    // Replaces a channel's samples in a block (both must exist).
+    void SetSamples(int32_t channel, int32_t block, std::vector<float> samples);
+
+private:
+    std::vector<ChannelRecord> channels_;
+    int32_t blocks_ = 0;
+};
+
+}  // namespace Zor
