@@ -11,12 +11,13 @@
 #include "calibration/fit_kind.h"
 #include "guilib/graph/graticule.h"
 
-// The sample loops are compiled for three instruction sets and picked at load time. This file
-// is built with -ffp-contract=off, so every variant performs the same roundings and the
-// results are identical on every processor.
+// The sample loops are compiled for four instruction-set levels (x86-64 and its v2, v3 and v4
+// levels: SSE4.2, AVX2 with FMA, AVX-512) and picked at load time. This file is built with
+// -ffp-contract=off, so every variant performs the same roundings and the results are
+// identical on every processor.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(TESSAR_NO_EVALUATOR_CLONES)
 #define TESSAR_SAMPLE_KERNEL \
-    __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+    __attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "arch=x86-64-v2", "default")))
 #define TESSAR_HAND_DISPATCH 1
 #else
 #define TESSAR_SAMPLE_KERNEL
@@ -35,19 +36,22 @@ using std::uint64_t;
 constexpr size_t kChunk = 256;
 
 #if TESSAR_HAND_DISPATCH
-// The instruction-set levels of the variants (x86-64-v4 and x86-64-v3), for the kernels that
-// are dispatched by hand. Probed once.
-enum class InstructionSet { Baseline, Avx2Fma, Avx512 };
+// The instruction-set level of the processor, for the kernels that are dispatched by hand.
+// Probed once.
+enum class InstructionSet { Baseline, Sse42, Avx2Fma, Avx512 };
 
 InstructionSet DetectInstructionSet()
 {
     static const InstructionSet detected = [] {
         __builtin_cpu_init();
-        const bool v3 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
+        const bool v2 = __builtin_cpu_supports("sse4.2") && __builtin_cpu_supports("ssse3") &&
+                        __builtin_cpu_supports("popcnt");
+        const bool v3 = v2 && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") &&
                         __builtin_cpu_supports("bmi2");
         const bool v4 = v3 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
                         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw");
-        return v4 ? InstructionSet::Avx512 : v3 ? InstructionSet::Avx2Fma : InstructionSet::Baseline;
+        return v4 ? InstructionSet::Avx512
+                  : v3 ? InstructionSet::Avx2Fma : v2 ? InstructionSet::Sse42 : InstructionSet::Baseline;
     }();
     return detected;
 }
@@ -214,6 +218,11 @@ __attribute__((target("arch=x86-64-v3"))) void LogarithmicAvx2(double c0, double
 {
     LogarithmicBlocks<true>(c0, c1, v, n);
 }
+
+__attribute__((target("arch=x86-64-v2"))) void LogarithmicSse42(double c0, double c1, double* v, size_t n)
+{
+    LogarithmicBlocks<false>(c0, c1, v, n);
+}
 #endif
 
 void LogarithmicKernel(double c0, double c1, double* v, size_t n)
@@ -222,6 +231,7 @@ void LogarithmicKernel(double c0, double c1, double* v, size_t n)
     switch (DetectInstructionSet()) {
     case InstructionSet::Avx512: return LogarithmicAvx512(c0, c1, v, n);
     case InstructionSet::Avx2Fma: return LogarithmicAvx2(c0, c1, v, n);
+    case InstructionSet::Sse42: return LogarithmicSse42(c0, c1, v, n);
     case InstructionSet::Baseline: break;
     }
 #endif
