@@ -144,13 +144,6 @@ TEST(Evaluators, PolynomialKeepsNaNForEveryLength)
     }
 }
 
-TEST(Evaluators, LinearCalibrationOfAKnownSample)
-{
-    std::vector<double> block = {1.0, 0.0, -2.0};
-    ASSERT_TRUE(EvaluatePolynomial({0.5, 2.0}, block.data(), block.data() + 3));
-    EXPECT_EQ(block, (std::vector<double>{2.5, 0.5, -3.5}));
-}
-
 TEST(Evaluators, LogarithmicSpecialValues)
 {
     const std::vector<double> c = {3.0, 2.0};
