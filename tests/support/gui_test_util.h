@@ -1,0 +1,62 @@
+// Helpers of the widget tests: waiting for a condition with the event loop running, finding
+// visible top-level windows of a type, and writing pictures where a person can look at them.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+#include <QTest>
+#include <QWidget>
+
+namespace TestSupport {
+
+// Runs the event loop until pred holds or timeoutMs pass; returns pred's last answer.
+inline bool WaitUntil(const std::function<bool()>& pred, int timeoutMs = 2000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+// Visible top-level widgets of type T.
+template <class T>
+std::vector<T*> VisibleWindows()
+{
+    std::vector<T*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = dynamic_cast<T*>(w); t && t->isVisible()) found.push_back(t);
+    return found;
+}
+
+// Where tests write their pictures: $TESSAR_TEST_OUTPUT (set by CTest), else the current folder.
+inline QString TestOutputPath(const QString& fileName)
+{
+    const QString dir = qEnvironmentVariable("TESSAR_TEST_OUTPUT", QStringLiteral("."));
+    QDir().mkpath(dir);
+    return QDir(dir).filePath(fileName);
+}
+
+// One picture of several top-level windows as they lie on the screen (a dialog with its
+// pop-ups): each grabbed and drawn at its global position, on white.
+inline QImage GrabWindows(const std::vector<QWidget*>& windows)
+{
+    QRect all;
+    for (QWidget* w : windows) all |= QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    QImage picture(all.size(), QImage::Format_ARGB32);
+    picture.fill(Qt::white);
+    QPainter p(&picture);
+    for (QWidget* w : windows) p.drawPixmap(w->mapToGlobal(QPoint(0, 0)) - all.topLeft(), w->grab());
+    return picture;
+}
+
+}  // namespace TestSupport
