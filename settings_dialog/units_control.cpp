@@ -1,0 +1,194 @@
+#include "settings_dialog/units_control.h"
+
+#include <algorithm>
+
+#include <QAbstractItemView>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include "calibration/units/prefix_table.h"
+#include "calibration/units/unit_entry.h"
+#include "foundation/gui/qt_string.h"
+#include "resources/string_ids.h"
+
+namespace KVIControls {
+namespace {
+
+// Texts of the host's resource module (the null module), with the module's own copies where it
+// has them.
+constexpr uint32_t kHostDefineUnit = 9744;
+constexpr uint32_t kHostDeleteUnit = 9745;
+constexpr uint32_t kHostUnitWithoutName = 8429;
+
+QString HostText(uint32_t hostId, uint32_t moduleId)
+{
+    KVI::String text = KVI::LoadString(nullptr, hostId);
+    if (text.IsEmpty() && moduleId != 0) text = KVI::LoadString(KVI::ThisModule(), moduleId);
+    return KVI::ToQString(text);
+}
+
+KVI::String UnitText(IUnitName* unit, bool withPrefix)
+{
+    IAutoKVIString* raw = nullptr;
+    if (FAILED(unit->GetText(withPrefix ? 1 : 0, &raw))) return KVI::String();
+    const auto text = platform::ComPtr<IAutoKVIString>::Adopt(raw);
+    return KVI::String(text.Get());
+}
+
+// The unit's three fields; the empty unit's for fields the unit will not give.
+KVI::UnitInfo ReadUnit(IUnitName* unit)
+{
+    KVI::UnitInfo info;
+    int32_t value = 0;
+    if (SUCCEEDED(unit->GetFlag(&value))) info.flag_ = value;
+    if (SUCCEEDED(unit->GetPrefix(&value))) info.prefix_ = value;
+    info.name_ = UnitText(unit, false);
+    return info;
+}
+
+platform::ComPtr<IUnitName> NewUnitObject(const KVI::UnitInfo& info)
+{
+    return platform::ComPtr<IUnitName>(new KVI::UnitEntry(info));
+}
+
+}  // namespace
+
+UnitsControl::UnitsControl(QWidget* dialog, IUnitList* units, UnitChanged onUnitChanged)
+    : MenuCombo(dialog, kControlId), units_(units), onUnitChanged_(std::move(onUnitChanged))
+{
+    // Activation is the user's choice only; selecting entries from code never calls back.
+    connect(this, &QComboBox::activated, this, [this](int) { OnSelectionChange(); });
+    Fill();
+}
+
+UnitsControl::~UnitsControl() = default;
+
+void UnitsControl::AddUnitEntry(IUnitName* unit)
+{
+    int32_t prefix = KVI::kPrefixNone;
+    unit->GetPrefix(&prefix);
+    int32_t listIndex = -1;
+    if (FAILED(units_->IndexOf(0, unit, &listIndex))) listIndex = -1;
+
+    const int entry = AddItem(KVI::ToQString(UnitText(unit, true)));
+    setItemData(entry, listIndex, kUnitIndexRole);
+    setItemData(entry, QString::fromUtf16(KVI::PrefixText(prefix).data(), qsizetype(KVI::PrefixText(prefix).size())),
+                kPrefixRole);
+    setItemData(entry, KVI::ToQString(UnitText(unit, false)), kNameRole);
+}
+
+void UnitsControl::Fill()
+{
+    ClearItems();
+    definePosition_ = deletePosition_ = -1;
+
+    int listed = 0;
+    platform::ComPtr<IEnumUnits> walk;
+    if (units_ && SUCCEEDED(units_->GetEnumerator(0, walk.Put())) && walk) {
+        for (;;) {
+            IUnitName* chunk[kChunk] = {};
+            uint32_t delivered = 0;
+            const HRESULT hr = walk->Next(kChunk, chunk, &delivered);
+            delivered = std::min<uint32_t>(delivered, kChunk);
+            for (uint32_t i = 0; i < delivered; ++i) {
+                const auto unit = platform::ComPtr<IUnitName>::Adopt(chunk[i]);
+                if (!unit) continue;
+                AddUnitEntry(unit.Get());
+                ++listed;
+            }
+            if (FAILED(hr) || delivered == 0) break;
+        }
+    }
+    if (listed > 0) AddSeparator();
+    definePosition_ = AddItem(HostText(kHostDefineUnit, Tessar::StringId::kDefineUnit));
+    deletePosition_ = AddItem(HostText(kHostDeleteUnit, Tessar::StringId::kDeleteUnit));
+    view()->setMinimumWidth(kDroppedWidth);
+    // Only find here: the unit was added (or refused) before the fill that follows it, and a
+    // unit list that accepts a unit yet cannot find it must not make fills call each other.
+    SelectUnit(false);
+}
+
+void UnitsControl::SetUnit(const KVI::UnitInfo& unit)
+{
+    current_ = unit;
+    SelectUnit(true);
+}
+
+void UnitsControl::SelectUnit(bool mayAdd)
+{
+    if (!units_) {
+        setCurrentIndex(-1);
+        return;
+    }
+    const platform::ComPtr<IUnitName> unit = NewUnitObject(current_);
+    int32_t index = -1;
+    if (SUCCEEDED(units_->IndexOf(0, unit.Get(), &index)) && index >= 0) {
+        SetSelection(index);
+        return;
+    }
+    // Nothing stays selected, so the field never shows another unit than the current one.
+    setCurrentIndex(-1);
+    // A unit without a name is "no unit": it is never offered to the host's list.
+    if (mayAdd && !current_.name_.IsEmpty() && SUCCEEDED(units_->Add(0, unit.Get(), nullptr))) Fill();
+}
+
+void UnitsControl::OnSelectionChange()
+{
+    const int entry = currentIndex();
+    if (entry >= 0 && entry == definePosition_) {
+        SelectUnit(false);
+        DefineUnit();
+    } else if (entry >= 0 && entry == deletePosition_) {
+        SelectUnit(false);
+        DeleteUnit();
+    } else {
+        const int i = GetSelection();
+        int32_t count = 0;
+        if (!units_ || FAILED(units_->GetCount(0, &count))) count = 0;
+        platform::ComPtr<IUnitName> unit;
+        if (i >= 0 && i < count && SUCCEEDED(units_->GetAt(0, i, unit.Put())) && unit)
+            current_ = ReadUnit(unit.Get());
+        else
+            current_ = KVI::UnitInfo::Empty();
+    }
+    if (onUnitChanged_) onUnitChanged_();
+}
+
+void UnitsControl::DefineUnit()
+{
+    // The Define Unit dialog is not part of the settings dialog yet: the entry leaves the
+    // current unit selected.
+}
+
+void UnitsControl::DeleteUnit()
+{
+    // The Delete Unit dialog is not part of the settings dialog yet: the entry leaves the
+    // current unit selected.
+}
+
+void UnitsControl::DrawItem(QPainter& painter, const ItemDraw& item) const
+{
+    const QVariant listIndex = itemData(item.index, kUnitIndexRole);
+    if (IsSeparator(item.index) || !listIndex.isValid()) {
+        MenuCombo::DrawItem(painter, item);
+        return;
+    }
+    const QColor textColour = FillItemBackground(painter, item);
+    const QFont font = ItemFont(false);
+    const QFontMetrics fm(font);
+    painter.setFont(font);
+    painter.setPen(textColour);
+
+    const int column = fm.horizontalAdvance(QLatin1Char('M')) + 2;
+    const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
+    const QRect prefixRect(item.rect.left(), item.rect.top(), column, item.rect.height());
+    painter.drawText(prefixRect, flags | Qt::AlignRight, itemData(item.index, kPrefixRole).toString());
+
+    QString name = itemData(item.index, kNameRole).toString();
+    if (name.isEmpty()) name = HostText(kHostUnitWithoutName, 0);
+    const QRect nameRect = item.rect.adjusted(column, 0, 0, 0);
+    painter.drawText(nameRect, flags | Qt::AlignLeft, fm.elidedText(name, Qt::ElideRight, nameRect.width()));
+    DrawFocus(painter, item);
+}
+
+}  // namespace KVIControls
