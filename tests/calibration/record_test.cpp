@@ -579,25 +579,30 @@ public:
     HRESULT GetTypeIdentifier(REFGUID type, uint16_t* out) override
     {
         ++requests;
+        if (FAILED(result)) return result;
         if (type != Tessar::TYPE_Tessar) return E_INVALIDARG;
         *out = 0x0123;
         return S_OK;
     }
     uint32_t refs = 0;
     int requests = 0;
+    HRESULT result = S_OK;
 };
 
 TEST(TessarSettingsObject, TypeIdComesFromTheRegistryOnce)
 {
     // The identifier is kept for the life of the process, so the whole story is one test.
     auto s = NewSettings();
-    uint32_t id = 0xDEAD;
-    EXPECT_EQ(s->GetTypeId(&id), REGDB_E_CLASSNOTREG);  // no framework yet: nothing kept
-    EXPECT_EQ(id, 0u);
-
     CountingRegistry registry;
     uint32_t cookie = 0;
     ASSERT_EQ(CoRegisterClassObject(CLSID_FrameworkRegistry, &registry, CLSCTX_ALL, REGCLS_MULTIPLEUSE, &cookie), S_OK);
+    uint32_t id = 0xDEAD;
+    registry.result = E_FAIL;
+    EXPECT_EQ(s->GetTypeId(&id), E_FAIL);  // the registry failed: nothing kept
+    EXPECT_EQ(id, 0u);
+
+    registry.result = S_OK;
+    registry.requests = 0;
     EXPECT_EQ(s->GetTypeId(&id), S_OK);
     EXPECT_EQ(id, 0x01230001u);
     EXPECT_EQ(NewSettings()->GetTypeId(&id), S_OK);
