@@ -1,0 +1,90 @@
+// ITessarAutomation: what the host's command line asks of the module beyond the framework's
+// interfaces: fitting reference points into a settings object, describing a fit, and rendering
+// the fit report to a file. Answered by the calculation class object (QueryInterface on any of
+// its interfaces); a host that does not ask for it never sees it.
+//
+// Texts cross as IAutoKVIString pointers (a caller may pass any implementation; the module
+// copies or shares the text and keeps no reference beyond the call). Settings objects are the
+// module's own TessarExt::Settings, as the settings class creates and loads them; any other
+// IPersistObject is refused with E_INVALIDARG.
+#pragma once
+
+#include <cstdint>
+
+#include "calibration/host/persist_object.h"
+#include "foundation/kvi_string.h"
+#include "platform/unknown.h"
+
+// IID chosen by this system.
+constexpr IID IID_ITessarAutomation = platform::Guid("{A794CB5C-5462-4509-8686-065AF20504EA}");
+
+// The most reference points a calibration holds (the rows of the calibration dialog).
+constexpr int32_t kTessarMaxPoints = 12;
+// The most coefficients a fit has: point to point stores two per point.
+constexpr int32_t kTessarMaxCoefficients = 2 * kTessarMaxPoints;
+
+// The texts GetFitText can produce.
+enum TessarFitText : int32_t {
+    // The one-line settings text form, as the calculation hands it to the host.
+    kTessarSettingsText = 0,
+    // Reserved for the fit report's texts: the fit-type line, the fit equation and the
+    // statistics line. E_NOTIMPL until the report's text is built.
+    kTessarFitTypeLine = 1,
+    kTessarEquation = 2,
+    kTessarStatistics = 3,
+};
+
+struct ITessarAutomation : IUnknown {
+    // Fits reference points as the calibration dialog does when its OK is pressed.
+    //
+    // [in] count: number of rows, 0..kTessarMaxPoints; rawTexts, calibratedTexts: count texts
+    //      each (null entries are empty rows). Each text is a number, optionally followed by a
+    //      blank and a unit word that may start with an SI prefix letter ("12.5 mV"); a bare
+    //      number is taken in the default unit of its column (sourceUnit for raw values, unit
+    //      for calibrated values). Rows whose two texts do not both read are skipped; a later
+    //      row replaces an earlier one with the same raw value. Values are stored in base units.
+    // [in] sourceUnit, unit: unit texts such as "mV" or "mmHg" (an optional prefix letter and
+    //      a unit name; a text with a blank is a name without prefix); null or empty: no unit.
+    //      unit becomes the calibrated unit of the settings.
+    // [in] fitKind 0..7; forceOrigin: non-zero for polynomial fits through the origin;
+    //      channel: the source channel (0-based) recorded in the settings.
+    // [out] settings: on success a new settings object (reference owned by the caller) whose
+    //      record holds the points sorted by raw value, the fit, the unit, the channel and the
+    //      calculated-view flag; its pane limits span the calibrated values (the dialog's
+    //      1.25-times rule). Null on failure.
+    // [out] message: on a rejected table the dialog's message text, else null.
+    // Results: S_OK; KVI_E_MESSAGE (0xA0048210) with the message when the table is refused,
+    //      checked in the dialog's order: a raw value given twice (string 277, bare numbers
+    //      compared as written), too few points for the kind (275), the fit failed (273);
+    //      E_INVALIDARG for a count outside 0..12 or a null text array with count > 0;
+    //      E_POINTER for a null settings or message out-pointer.
+    virtual HRESULT FitPoints(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
+                              IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
+                              int32_t channel, IPersistObject** settings, IAutoKVIString** message) = 0;  // 3
+
+    // Describes the fit held by a settings object.
+    // [in] settings: a settings object of this module. capacity: room in coefficients.
+    // [out] fitKind, forceOrigin (0/1); coefficients: the first min(capacity, count) fit
+    //      coefficients in stored order (see the fit kinds); count: how many there are;
+    //      chiSquare, sse: the stored fit statistics; r: Pearson's correlation of the raw and
+    //      calibrated values (NaN for fewer than two distinct values). Any out-pointer but
+    //      count may be null to skip it; coefficients may be null when capacity is 0.
+    // Results: S_OK; S_FALSE when the coefficients were cut to capacity; E_INVALIDARG for an
+    //      object that is not this module's settings or a negative capacity; E_POINTER for a
+    //      null count or a null coefficients buffer with capacity > 0.
+    virtual HRESULT DescribeFit(IPersistObject* settings, int32_t capacity, double* coefficients, int32_t* count,
+                                int32_t* fitKind, int32_t* forceOrigin, double* chiSquare, double* sse,
+                                double* r) = 0;  // 4
+
+    // [in] settings: a settings object of this module; which: a TessarFitText.
+    // [out] the text, a new reference. S_OK; E_NOTIMPL for the report texts (for now);
+    //      E_INVALIDARG for another object or an unknown which; E_POINTER for a null out.
+    virtual HRESULT GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out) = 0;  // 5
+
+    // Renders the fit report of the settings to a file. [in] path: the file (its extension
+    // names the format); flags: 0. E_NOTIMPL until the fit report is built.
+    virtual HRESULT RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags) = 0;  // 6
+
+protected:
+    ~ITessarAutomation() = default;
+};

@@ -1,0 +1,102 @@
+#include "calibration/reference_table.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <string>
+
+#include "calibration/calibration_fit.h"
+#include "calibration/units/prefix_table.h"
+#include "resources/string_ids.h"
+
+namespace Tessar {
+namespace {
+
+constexpr double kRangeMargin = 1.25;
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string_view Trimmed(std::u16string_view s)
+{
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+KVI::UnitInfo UnitFromText(const KVI::String& text)
+{
+    const std::u16string_view t = Trimmed(text.View());
+    KVI::UnitInfo unit;
+    if (t.empty()) return unit;
+    unit.prefix_ = KVI::kPrefixPlain;
+    unit.name_ = KVI::String(t);
+    if (std::any_of(t.begin(), t.end(), IsBlank)) return unit;
+
+    // The unit word of the value 1 in that unit: the parser decides what is a prefix.
+    std::u16string one = u"1 ";
+    one += t;
+    const KVI::UnitValue v = KVI::UnitValue::Parse(KVI::String(one));
+    const int32_t prefix = KVI::PrefixIndexOfExponent(v.Exponent());
+    if (v.IsInvalid() || prefix < 0) return unit;
+    unit.prefix_ = prefix;
+    unit.name_ = v.Unit();
+    return unit;
+}
+
+KVI::UnitValue ReadTableValue(const KVI::String& text, const KVI::UnitInfo& defaultUnit)
+{
+    KVI::UnitValue v = KVI::UnitValue::Parse(text);
+    if (v.IsInvalid() || !v.Unit().IsEmpty()) return v;
+    return KVI::UnitValue(v.Mantissa(), v.Exponent() + KVI::PrefixExponent(defaultUnit.prefix_), defaultUnit.name_);
+}
+
+void ReadReferencePoints(std::span<const KVI::String> raw, std::span<const KVI::String> calibrated,
+                         const KVI::UnitInfo& sourceUnit, CalibrationData& data)
+{
+    std::map<double, double> points;
+    const size_t rows = std::min(raw.size(), calibrated.size());
+    for (size_t i = 0; i < rows; ++i) {
+        const KVI::UnitValue x = ReadTableValue(raw[i], sourceUnit);
+        const KVI::UnitValue y = ReadTableValue(calibrated[i], data.unit_);
+        // A NaN raw value orders with nothing, so it could not key the sorted points.
+        if (x.IsInvalid() || y.IsInvalid() || std::isnan(x.Value())) continue;
+        points[x.Value()] = y.Value();
+    }
+    data.rawValues_.clear();
+    data.calibratedValues_.clear();
+    for (const auto& [x, y] : points) {
+        data.rawValues_.push_back(x);
+        data.calibratedValues_.push_back(y);
+    }
+}
+
+bool HasRepeatedRawValue(std::span<const KVI::String> raw)
+{
+    std::set<double> seen;
+    for (const KVI::String& text : raw) {
+        const KVI::UnitValue v = KVI::UnitValue::Parse(text);
+        if (v.IsInvalid() || std::isnan(v.Value())) continue;
+        if (!seen.insert(v.Value()).second) return true;
+    }
+    return false;
+}
+
+uint32_t CheckReferenceTable(std::span<const KVI::String> raw, const CalibrationData& data)
+{
+    if (HasRepeatedRawValue(raw)) return StringId::kRepeatedRawValue;
+    if (!HasEnoughPoints(data)) return StringId::kTooFewPoints;
+    return 0;
+}
+
+void ExpandedRange(double low, double high, double& top, double& bottom)
+{
+    const double centre = (high + low) / 2;
+    const double half = (high - low) / 2 * kRangeMargin;
+    top = std::max(centre + half, centre - half);
+    bottom = std::min(centre + half, centre - half);
+}
+
+}  // namespace Tessar

@@ -1,0 +1,48 @@
+// Reading a table of reference points the way the calibration dialog reads its twelve rows: each
+// row a raw text and a calibrated text, each a number optionally followed by a blank and a unit
+// word that may begin with an SI prefix letter ("12.5 mV"). Shared by the calibration dialog and
+// the automation interface, so both read, check and range alike.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "calibration/calibration_data.h"
+#include "calibration/units/unit_info.h"
+#include "calibration/units/unit_value.h"
+#include "foundation/kvi_string.h"
+
+namespace Tessar {
+
+// A unit text as a unit: blanks around it are ignored; an empty text gives the empty unit
+// (flag 0, prefix 1, no name); a text with a blank inside is a name without prefix (prefix 8);
+// otherwise the text is read as the unit word of a value ("mV" is milli and V, "kPa" kilo and
+// Pa, "mmHg" and "Hz" names without prefix; see KVI::UnitValue::Parse).
+KVI::UnitInfo UnitFromText(const KVI::String& text);
+
+// A table text as a unit value (the invalid value when it does not begin with a number). A bare
+// number is taken in defaultUnit: its exponent is raised by the exponent of that unit's prefix
+// and its unit text becomes that unit's name.
+KVI::UnitValue ReadTableValue(const KVI::String& text, const KVI::UnitInfo& defaultUnit);
+
+// Replaces data's raw and calibrated values by the complete rows of the table (both texts
+// read; rows past the shorter column are ignored), in base units, sorted by raw value; a later
+// row replaces an earlier one with an equal raw value. Bare raw numbers are taken in
+// sourceUnit, bare calibrated numbers in data.unit_.
+void ReadReferencePoints(std::span<const KVI::String> raw, std::span<const KVI::String> calibrated,
+                         const KVI::UnitInfo& sourceUnit, CalibrationData& data);
+
+// True when two raw texts that read denote the same number. Bare numbers count as written
+// (without the source unit), as the dialog checks them.
+bool HasRepeatedRawValue(std::span<const KVI::String> raw);
+
+// The dialog's check of a table already read into data, in its order: the string id of the
+// message to show, 277 for a repeated raw value, 275 for too few points for data's fit kind
+// (a kind outside 0..7 too), or 0 when the table may be fitted.
+uint32_t CheckReferenceTable(std::span<const KVI::String> raw, const CalibrationData& data);
+
+// The range the dialog gives a scale for values from low to high: the centre plus and minus
+// 1.25 times half the spread. [out] top, the larger end, and bottom.
+void ExpandedRange(double low, double high, double& top, double& bottom);
+
+}  // namespace Tessar

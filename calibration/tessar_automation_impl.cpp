@@ -1,0 +1,122 @@
+#include "calibration/tessar_automation_impl.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "calibration/calibration_fit.h"
+#include "calibration/interface_guard.h"
+#include "calibration/reference_table.h"
+#include "calibration/settings_text.h"
+#include "calibration/tessar_ext.h"
+#include "calibration/tessar_settings.h"
+#include "platform/com_ptr.h"
+#include "resources/string_ids.h"
+
+namespace Tessar {
+namespace {
+
+std::vector<KVI::String> Texts(int32_t count, IAutoKVIString* const* texts)
+{
+    std::vector<KVI::String> out;
+    out.reserve(size_t(count));
+    for (int32_t i = 0; i < count; ++i) out.emplace_back(texts[i]);
+    return out;
+}
+
+HRESULT Refuse(uint32_t messageId, IAutoKVIString** message)
+{
+    *message = KVI::String(KVI::ThisModule(), messageId).NewReference();
+    return KVI_E_MESSAGE;
+}
+
+template <class T>
+void Put(T* out, T value)
+{
+    if (out) *out = value;
+}
+
+}  // namespace
+
+HRESULT TessarAutomation::FitPoints(int32_t count, IAutoKVIString* const* rawTexts,
+                                    IAutoKVIString* const* calibratedTexts, IAutoKVIString* sourceUnit,
+                                    IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin, int32_t channel,
+                                    IPersistObject** settings, IAutoKVIString** message)
+{
+    if (!settings || !message) return E_POINTER;
+    *settings = nullptr;
+    *message = nullptr;
+    if (count < 0 || count > kTessarMaxPoints || (count > 0 && (!rawTexts || !calibratedTexts))) return E_INVALIDARG;
+    return GuardedCall([&] {
+        const std::vector<KVI::String> raw = Texts(count, rawTexts);
+        const std::vector<KVI::String> calibrated = Texts(count, calibratedTexts);
+
+        CalibrationData data(channel);
+        data.fitKind_ = fitKind;
+        data.forceOrigin_ = forceOrigin != 0;
+        data.unit_ = UnitFromText(KVI::String(unit));
+        ReadReferencePoints(raw, calibrated, UnitFromText(KVI::String(sourceUnit)), data);
+        if (const uint32_t refusal = CheckReferenceTable(raw, data)) return Refuse(refusal, message);
+        if (!FitCalibration(data)) return Refuse(StringId::kFitFailed, message);
+
+        // A stored calibration always shows calculated data; with no recording at hand its
+        // pane spans the calibrated values.
+        data.calculatedView_ = true;
+        const auto [low, high] = std::minmax_element(data.calibratedValues_.begin(), data.calibratedValues_.end());
+        ExpandedRange(*low, *high, data.paneTop_, data.paneBottom_);
+
+        platform::ComPtr<TessarSettings> result(new TessarSettings(data));
+        *settings = result.Detach();
+        return S_OK;
+    });
+}
+
+HRESULT TessarAutomation::DescribeFit(IPersistObject* settings, int32_t capacity, double* coefficients,
+                                      int32_t* count, int32_t* fitKind, int32_t* forceOrigin, double* chiSquare,
+                                      double* sse, double* r)
+{
+    if (!count || (capacity > 0 && !coefficients)) return E_POINTER;
+    *count = 0;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s || capacity < 0) return E_INVALIDARG;
+    const CalibrationData& data = s->Data();
+    const auto all = static_cast<int32_t>(data.coefficients_.size());
+    const int32_t copied = std::min(all, capacity);
+    std::copy_n(data.coefficients_.begin(), copied, coefficients);
+    *count = all;
+    Put(fitKind, data.fitKind_);
+    Put(forceOrigin, data.forceOrigin_ ? 1 : 0);
+    Put(chiSquare, data.chiSquare_);
+    Put(sse, data.sse_);
+    Put(r, CorrelationCoefficient(data.rawValues_, data.calibratedValues_));
+    return copied < all ? S_FALSE : S_OK;
+}
+
+HRESULT TessarAutomation::GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s) return E_INVALIDARG;
+    switch (which) {
+    case kTessarSettingsText:
+        return GuardedCall([&] {
+            *out = FormatSettingsText(s->Data()).NewReference();
+            return S_OK;
+        });
+    case kTessarFitTypeLine:
+    case kTessarEquation:
+    case kTessarStatistics:
+        // The report's texts join here once they are built.
+        return E_NOTIMPL;
+    default:
+        return E_INVALIDARG;
+    }
+}
+
+HRESULT TessarAutomation::RenderReport(IPersistObject*, IAutoKVIString*, int32_t)
+{
+    // The fit report renders here once it is built.
+    return E_NOTIMPL;
+}
+
+}  // namespace Tessar

@@ -1,0 +1,35 @@
+// Tessar::TessarAutomation: the module's ITessarAutomation (calibration/host/tessar_automation.h),
+// part of the calculation class object: its IUnknown slots go to that object, so QueryInterface
+// from it reaches every interface of the class object and back.
+#pragma once
+
+#include "calibration/host/tessar_automation.h"
+
+namespace Tessar {
+
+class TessarAutomation final : public ITessarAutomation {
+public:
+    // [in] owner: the class object it belongs to (not referenced; it outlives this object).
+    explicit TessarAutomation(IUnknown* owner) : owner_(owner) {}
+    TessarAutomation(const TessarAutomation&) = delete;
+    TessarAutomation& operator=(const TessarAutomation&) = delete;
+    ~TessarAutomation() = default;
+
+    HRESULT QueryInterface(REFIID iid, void** out) override { return owner_->QueryInterface(iid, out); }
+    uint32_t AddRef() override { return owner_->AddRef(); }
+    uint32_t Release() override { return owner_->Release(); }
+
+    // Slots 3 to 6: contracts in calibration/host/tessar_automation.h.
+    HRESULT FitPoints(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
+                      IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
+                      int32_t channel, IPersistObject** settings, IAutoKVIString** message) override;
+    HRESULT DescribeFit(IPersistObject* settings, int32_t capacity, double* coefficients, int32_t* count,
+                        int32_t* fitKind, int32_t* forceOrigin, double* chiSquare, double* sse, double* r) override;
+    HRESULT GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out) override;
+    HRESULT RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags) override;
+
+private:
+    IUnknown* owner_;
+};
+
+}  // namespace Tessar
