@@ -1,0 +1,298 @@
+// The automation interface of the calculation class (fitting reference points given as texts,
+// describing a fit), the table reading it shares with the calibration dialog, and a whole
+// calibration from reference points to calibrated samples through the host's interfaces.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "calibration/calc_class.h"
+#include "calibration/calc_enum_class.h"
+#include "calibration/class_object_list.h"
+#include "calibration/reference_table.h"
+#include "calibration/settings_text.h"
+#include "calibration/tessar_ext.h"
+#include "calibration/units/unit_entry.h"
+#include "platform/com_ptr.h"
+#include "tests/support/module_doubles.h"
+
+namespace {
+
+using platform::ComPtr;
+using Tessar::CalibrationData;
+using TestSupport::FakeFramework;
+
+struct FitResult {
+    HRESULT hr = E_FAIL;
+    ComPtr<IPersistObject> settings;
+    KVI::String message;
+};
+
+class Automation : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        FakeFramework::Install();
+        ASSERT_EQ(Tessar::TheCalcClass().QueryInterface(IID_ITessarAutomation, automation_.PutVoid()), S_OK);
+    }
+
+    FitResult Fit(const std::vector<const char16_t*>& raw, const std::vector<const char16_t*>& calibrated,
+                  int32_t kind, const char16_t* sourceUnit = u"V", const char16_t* unit = u"mmHg",
+                  int32_t forceOrigin = 0)
+    {
+        std::vector<KVI::String> rawTexts(raw.begin(), raw.end()), calTexts(calibrated.begin(), calibrated.end());
+        std::vector<IAutoKVIString*> r, c;
+        for (auto& t : rawTexts) r.push_back(t.Interface());
+        for (auto& t : calTexts) c.push_back(t.Interface());
+        FitResult result;
+        ComPtr<IAutoKVIString> message;
+        result.hr = automation_->FitPoints(int32_t(r.size()), r.data(), c.data(), KVI::String(sourceUnit).Interface(),
+                                           KVI::String(unit).Interface(), kind, forceOrigin, 3,
+                                           result.settings.Put(), message.Put());
+        result.message = KVI::String(message.Get());
+        return result;
+    }
+
+    static const CalibrationData& DataOf(const FitResult& r) { return Tessar::SettingsOf(r.settings.Get())->Data(); }
+
+    ComPtr<ITessarAutomation> automation_;
+};
+
+TEST_F(Automation, IsAnInterfaceOfTheCalculationClass)
+{
+    ComPtr<IUnknown> a, b;
+    ASSERT_EQ(automation_.As(IID_IUnknown, a), S_OK);
+    ASSERT_EQ(ComPtr<ICalculationClass>(&Tessar::TheCalcClass()).As(IID_IUnknown, b), S_OK);
+    EXPECT_EQ(a.Get(), b.Get());
+    ComPtr<ICalculationClass> back;
+    EXPECT_EQ(automation_.As(IID_ICalculationClass, back), S_OK);
+    EXPECT_EQ(back.Get(), static_cast<ICalculationClass*>(&Tessar::TheCalcClass()));
+    // Neither the other class objects nor the calculations answer it.
+    ComPtr<IUnknown> none;
+    EXPECT_EQ(ComPtr<ICalcEnumClass2>(&Tessar::TheCalcEnumClass()).As(IID_ITessarAutomation, none), E_NOINTERFACE);
+}
+
+TEST_F(Automation, FitsRowsSortedByRawValueInBaseUnits)
+{
+    // Rows in any order and with gaps; bare numbers take the column's unit.
+    const FitResult r = Fit({u"1", u"", u"0 V", u"0.5"}, {u"100", u"7", u"0", u"50 mmHg"}, 0);
+    ASSERT_EQ(r.hr, S_OK);
+    EXPECT_TRUE(r.message.IsEmpty());
+    const CalibrationData& d = DataOf(r);
+    EXPECT_EQ(d.rawValues_, (std::vector<double>{0, 0.5, 1}));
+    EXPECT_EQ(d.calibratedValues_, (std::vector<double>{0, 50, 100}));
+    ASSERT_EQ(d.coefficients_.size(), 2u);
+    EXPECT_NEAR(d.coefficients_[0], 0, 1e-12);
+    EXPECT_NEAR(d.coefficients_[1], 100, 1e-12);
+    EXPECT_EQ(d.channel_, 3);
+    EXPECT_TRUE(d.calculatedView_);
+    EXPECT_EQ(d.unit_.name_, KVI::String(u"mmHg"));
+    EXPECT_EQ(d.unit_.prefix_, 8);
+    EXPECT_DOUBLE_EQ(d.paneTop_, 112.5);
+    EXPECT_DOUBLE_EQ(d.paneBottom_, -12.5);
+}
+
+TEST_F(Automation, PrefixedUnitsScaleBareNumbers)
+{
+    // Raw values in mV, calibrated in kPa: stored in V and Pa.
+    const FitResult r = Fit({u"12.5", u"25 mV"}, {u"3", u"6000 Pa"}, 0, u"mV", u"kPa");
+    ASSERT_EQ(r.hr, S_OK);
+    const CalibrationData& d = DataOf(r);
+    ASSERT_EQ(d.rawValues_.size(), 2u);
+    EXPECT_DOUBLE_EQ(d.rawValues_[0], 0.0125);
+    EXPECT_DOUBLE_EQ(d.rawValues_[1], 0.025);
+    EXPECT_DOUBLE_EQ(d.calibratedValues_[0], 3000);
+    EXPECT_DOUBLE_EQ(d.calibratedValues_[1], 6000);
+    EXPECT_EQ(d.unit_.prefix_, 9);
+    EXPECT_EQ(d.unit_.name_, KVI::String(u"Pa"));
+}
+
+struct RefusalCase {
+    const char* name;
+    std::vector<const char16_t*> raw, calibrated;
+    int32_t kind;
+    uint32_t messageId;
+};
+
+TEST_F(Automation, RefusesTablesAsTheDialogDoesInItsOrder)
+{
+    const RefusalCase cases[] = {
+        // A repeated raw value is reported before the point count.
+        {"repeated raw value", {u"1", u"1.0"}, {u"1", u"2"}, 4, 277},
+        {"repeated through its unit", {u"1000 mV", u"1 V", u"3"}, {u"1", u"2", u"3"}, 0, 277},
+        {"too few for linear", {u"1"}, {u"1"}, 0, 275},
+        {"empty table", {}, {}, 0, 275},
+        {"quintic needs six", {u"1", u"2", u"3", u"4", u"5"}, {u"1", u"2", u"3", u"4", u"5"}, 4, 275},
+        {"incomplete rows do not count", {u"1", u"2", u"x"}, {u"1", u"", u"3"}, 0, 275},
+        {"no such fit kind", {u"1", u"2"}, {u"1", u"2"}, 8, 275},
+        {"logarithm of zero", {u"0", u"1"}, {u"1", u"2"}, 5, 273},
+        {"exponential of a negative value", {u"0", u"1"}, {u"-1", u"2"}, 6, 273},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FitResult r = Fit(c.raw, c.calibrated, c.kind);
+        EXPECT_EQ(r.hr, KVI_E_MESSAGE);
+        EXPECT_FALSE(r.settings);
+        EXPECT_EQ(r.message, KVI::String(KVI::ThisModule(), c.messageId));
+        EXPECT_FALSE(r.message.IsEmpty());
+    }
+}
+
+TEST_F(Automation, BareNumbersAreComparedAsWrittenForRepeats)
+{
+    // "1" and "1 mV" differ as written, so there is no repeat; both read as 1 mV, the later
+    // row wins, and one point is too few.
+    const FitResult r = Fit({u"1", u"1 mV"}, {u"5", u"6"}, 0, u"mV");
+    EXPECT_EQ(r.hr, KVI_E_MESSAGE);
+    EXPECT_EQ(r.message, KVI::String(KVI::ThisModule(), 275));
+}
+
+TEST_F(Automation, RefusesBadArguments)
+{
+    IPersistObject* settings = nullptr;
+    IAutoKVIString* message = nullptr;
+    std::vector<IAutoKVIString*> texts(13, nullptr);
+    EXPECT_EQ(automation_->FitPoints(13, texts.data(), texts.data(), nullptr, nullptr, 0, 0, 0, &settings, &message),
+              E_INVALIDARG);
+    EXPECT_EQ(automation_->FitPoints(-1, texts.data(), texts.data(), nullptr, nullptr, 0, 0, 0, &settings, &message),
+              E_INVALIDARG);
+    EXPECT_EQ(automation_->FitPoints(2, nullptr, texts.data(), nullptr, nullptr, 0, 0, 0, &settings, &message),
+              E_INVALIDARG);
+    EXPECT_EQ(automation_->FitPoints(0, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, nullptr, &message), E_POINTER);
+    // Twelve empty rows are a table, just too small.
+    EXPECT_EQ(automation_->FitPoints(12, texts.data(), texts.data(), nullptr, nullptr, 0, 0, 0, &settings, &message),
+              KVI_E_MESSAGE);
+    ASSERT_NE(message, nullptr);
+    message->Release();
+}
+
+TEST_F(Automation, DescribesAFit)
+{
+    const FitResult r = Fit({u"0", u"1", u"2"}, {u"1", u"3", u"5"}, 0);
+    ASSERT_EQ(r.hr, S_OK);
+    double coefficients[kTessarMaxCoefficients] = {};
+    int32_t count = 0, kind = -1, force = -1;
+    double chi = -1, sse = -1, corr = 0;
+    ASSERT_EQ(automation_->DescribeFit(r.settings.Get(), kTessarMaxCoefficients, coefficients, &count, &kind, &force,
+                                       &chi, &sse, &corr),
+              S_OK);
+    EXPECT_EQ(count, 2);
+    EXPECT_NEAR(coefficients[0], 1, 1e-12);
+    EXPECT_NEAR(coefficients[1], 2, 1e-12);
+    EXPECT_EQ(kind, 0);
+    EXPECT_EQ(force, 0);
+    EXPECT_NEAR(chi, 0, 1e-20);
+    EXPECT_NEAR(sse, 0, 1e-20);
+    EXPECT_NEAR(corr, 1, 1e-15);
+
+    // Cut to the room given; only the count is required.
+    double first = 0;
+    EXPECT_EQ(automation_->DescribeFit(r.settings.Get(), 1, &first, &count, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr),
+              S_FALSE);
+    EXPECT_EQ(count, 2);
+    EXPECT_NEAR(first, 1, 1e-12);
+    EXPECT_EQ(automation_->DescribeFit(r.settings.Get(), 0, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr),
+              S_FALSE);
+    EXPECT_EQ(automation_->DescribeFit(r.settings.Get(), 2, nullptr, &count, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr),
+              E_POINTER);
+
+    ComPtr<KVI::UnitEntry> foreign(new KVI::UnitEntry);
+    EXPECT_EQ(automation_->DescribeFit(static_cast<IPersistObject*>(foreign.Get()), 0, nullptr, &count, nullptr,
+                                       nullptr, nullptr, nullptr, nullptr),
+              E_INVALIDARG);
+}
+
+TEST_F(Automation, TextsOfAFit)
+{
+    const FitResult r = Fit({u"0", u"1"}, {u"0", u"2"}, 0);
+    ASSERT_EQ(r.hr, S_OK);
+    ComPtr<IAutoKVIString> text;
+    ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarSettingsText, text.Put()), S_OK);
+    EXPECT_EQ(KVI::String(text.Get()), Tessar::FormatSettingsText(DataOf(r)));
+    for (int32_t which : {kTessarFitTypeLine, kTessarEquation, kTessarStatistics}) {
+        EXPECT_EQ(automation_->GetFitText(r.settings.Get(), which, text.Put()), E_NOTIMPL);
+        EXPECT_FALSE(text);
+    }
+    EXPECT_EQ(automation_->GetFitText(r.settings.Get(), 4, text.Put()), E_INVALIDARG);
+    EXPECT_EQ(automation_->GetFitText(nullptr, kTessarSettingsText, text.Put()), E_INVALIDARG);
+    EXPECT_EQ(automation_->RenderReport(r.settings.Get(), KVI::String(u"/tmp/report.svg").Interface(), 0),
+              E_NOTIMPL);
+}
+
+// The road of a calibration: reference points fitted, the settings applied to a calculation,
+// the text form the host receives handed to an enumerator, raw samples read calibrated.
+TEST_F(Automation, FromReferencePointsToCalibratedSamples)
+{
+    const FitResult r = Fit({u"0", u"1"}, {u"0", u"100"}, 0);
+    ASSERT_EQ(r.hr, S_OK);
+
+    FakeFramework::Instance().ClearRegistered();
+    Tessar::RegisterClassObjects();
+    TestSupport::FakeSite site;
+    ComPtr<IUnknown> created;
+    ASSERT_EQ(Tessar::TheCalcClass().CreateCalculation(3, 0, &site, created.Put()), S_OK);
+    ComPtr<IChannelCalc> calc;
+    ASSERT_EQ(created.As(IID_IChannelCalc, calc), S_OK);
+    ASSERT_EQ(calc->ApplySettings(r.settings.Get(), 1), S_OK);
+    TestSupport::FakeBaseObject* base = FakeFramework::Instance().LastBase();
+    ASSERT_NE(base->attachedEnumerator, nullptr);
+
+    ASSERT_EQ(base->attachedEnumerator->SetSettingsText(base->settingsText.Interface(), nullptr), S_OK);
+    auto source = ComPtr<TestSupport::FakeSourceStream>::Adopt(new TestSupport::FakeSourceStream({0.5f, 2, -1}));
+    IUnknown* sources[] = {source.Get()};
+    ASSERT_EQ(base->attachedEnumerator->Connect(1, sources, nullptr, 0), S_OK);
+    ComPtr<IEnumFloatEx> stream;
+    ASSERT_EQ(base->attachedEnumerator->QueryInterface(IID_IEnumFloatEx, stream.PutVoid()), S_OK);
+    float samples[3] = {};
+    uint32_t got = 0;
+    ASSERT_EQ(stream->Next(3, samples, &got), S_OK);
+    EXPECT_FLOAT_EQ(samples[0], 50);
+    EXPECT_FLOAT_EQ(samples[1], 200);
+    EXPECT_FLOAT_EQ(samples[2], -100);
+    stream.Reset();
+    calc.Reset();
+    created.Reset();
+    FakeFramework::Instance().ClearRegistered();
+}
+
+struct UnitCase {
+    const char16_t* text;
+    int32_t prefix;
+    const char16_t* name;
+};
+
+TEST(ReferenceTable, UnitTexts)
+{
+    const UnitCase cases[] = {
+        {u"mV", 7, u"V"},           {u"kPa", 9, u"Pa"},         {u"V", 8, u"V"},
+        {u"mmHg", 8, u"mmHg"},      {u"Hz", 8, u"Hz"},          {u"\u00B5V", 6, u"V"},
+        {u"uA", 6, u"A"},           {u" V ", 8, u"V"},          {u"degrees C", 8, u"degrees C"},
+        {u"", 1, u""},              {u"  ", 1, u""},            {u"GOhms", 11, u"Ohms"},
+    };
+    for (const UnitCase& c : cases) {
+        const KVI::UnitInfo u = Tessar::UnitFromText(KVI::String(c.text));
+        EXPECT_EQ(u.prefix_, c.prefix) << KVI::String(c.text).ToUtf8();
+        EXPECT_EQ(u.name_, KVI::String(c.name)) << KVI::String(c.text).ToUtf8();
+        EXPECT_EQ(u.flag_, 0);
+    }
+}
+
+TEST(ReferenceTable, ExpandedRangeKeepsTopAboveBottom)
+{
+    double top = 0, bottom = 0;
+    Tessar::ExpandedRange(0, 100, top, bottom);
+    EXPECT_DOUBLE_EQ(top, 112.5);
+    EXPECT_DOUBLE_EQ(bottom, -12.5);
+    Tessar::ExpandedRange(100, 0, top, bottom);
+    EXPECT_DOUBLE_EQ(top, 112.5);
+    EXPECT_DOUBLE_EQ(bottom, -12.5);
+    Tessar::ExpandedRange(5, 5, top, bottom);
+    EXPECT_EQ(top, 5);
+    EXPECT_EQ(bottom, 5);
+}
+
+}  // namespace
