@@ -12,8 +12,9 @@ HRESULT ClassStore::Register(IZORClassObject* classObject)
     HRESULT hr = classObject->GetClassObject(entry.main.Put());
     if (FAILED(hr)) return hr;
     if (!entry.main) return E_POINTER;
-    platform::ComPtr<IGenericClassObject> generic;
-    if (FAILED(entry.main.As(IID_IGenericClassObject, generic)) || !generic) return E_NOINTERFACE;
+    // Every class object's main interface begins with the common class-object slots 3 to 6,
+    // whether or not it answers IID_IGenericClassObject (the settings class does not).
+    auto* generic = static_cast<IGenericClassObject*>(entry.main.Get());
     hr = generic->GetTypeId(&entry.typeId);
     if (FAILED(hr)) return hr;
     const GUID* kind = generic->GetClassKind();

@@ -15,11 +15,12 @@ namespace Zor {
 
 class ClassStore {
 public:
-    // Takes a class object: asks it for its main interface, type identifier and kind (outside
-    // the store's lock, since asking for the identifier calls the registry). S_OK; S_FALSE when
-    // a class of that kind and type identifier is registered already (the first stays);
-    // E_POINTER for null; E_NOINTERFACE when the main interface is no IGenericClassObject;
-    // the class object's failure otherwise.
+    // Takes a class object: asks it for its main interface, then that interface's common
+    // class-object slots (IGenericClassObject's 3 and 4, which every class object's main
+    // interface begins with) for the type identifier and kind, outside the store's lock, since
+    // asking for the identifier calls the registry. S_OK; S_FALSE when a class of that kind and
+    // type identifier is registered already (the first stays); E_POINTER for null; the class
+    // object's failure otherwise.
     HRESULT Register(IZORClassObject* classObject);
 
     int32_t Count(const GUID& kind) const;
