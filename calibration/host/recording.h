@@ -52,7 +52,8 @@ struct IRecording : IUnknown {
     // Adds an empty block at the end. [out] its index (may be null).
     virtual HRESULT AddBlock(int32_t* index) = 0;  // 16
     // [out] the number of samples of the channel in the block (for a calculated channel, that
-    // of its source).
+    // of its source). E_FAIL for a calculated channel whose source is not named yet, is
+    // missing, or leads round in a loop.
     virtual HRESULT GetSampleCount(int32_t channel, int32_t block, int64_t* out) = 0;  // 17
     // Appends samples to a channel's own samples in a block (a calculated channel keeps its own
     // samples too; they are its source when the calculation works on its own channel).

@@ -22,10 +22,10 @@ struct IZorFramework : IUnknown {
     // Loads every module in a directory (UTF-16; null: the executable's directory): each
     // lib*.so other than the framework and platform libraries, in name order, with
     // LoadLibraryW, then calls its DllRegisterClassObjects. A library without that export is
-    // left loaded and skipped. [out] loaded: the number of modules registered; report: one line
-    // per library skipped or failed, empty when none (either may be null). S_OK when every
-    // library registered, S_FALSE when some were skipped, E_FAIL when the directory cannot be
-    // read.
+    // left loaded and skipped; a module registered before is not registered again. [out]
+    // loaded: the number of modules this call registered; report: one line per library skipped
+    // or failed, empty when none (either may be null). S_OK when no library was skipped,
+    // S_FALSE when some were, E_FAIL when the directory cannot be read.
     virtual HRESULT LoadModules(const char16_t* directory, int32_t* loaded, IAutoKVIString** report) = 0;  // 3
     // Loads one module by path and registers its class objects. [out] problem: why it failed
     // (may be null). S_OK; S_FALSE when that module was already registered; E_FAIL when it
@@ -45,7 +45,8 @@ struct IZorFramework : IUnknown {
     // messages (IZORMessageSink) and logs them (IHostMessageLog). Reference added.
     virtual HRESULT GetHostObject(IUnknown** out) = 0;  // 9
     // [out] what is wrong with the user's units file, reference added: S_FALSE and null when
-    // nothing is. A damaged file is set aside, not used and not overwritten.
+    // nothing is. A damaged file is not used (the list starts from the default units) and not
+    // overwritten: it is renamed to "<file>.damaged" when the list is next saved.
     virtual HRESULT GetUnitsFileProblem(IAutoKVIString** out) = 0;  // 10
     // [out] the type GUID that the registry gave an identifier. E_INVALIDARG when it gave none.
     virtual HRESULT GetTypeGuid(uint16_t identifier, GUID* out) = 0;  // 11
