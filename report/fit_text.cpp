@@ -1,0 +1,79 @@
+#include "report/fit_text.h"
+
+#include <cmath>
+#include <locale>
+
+#include "calibration/calibration_fit.h"
+#include "calibration/fit_kind.h"
+#include "foundation/ostring_stream.h"
+#include "resources/string_ids.h"
+
+namespace Tessar {
+namespace {
+
+// A wide string stream in its default state, but with the classic locale whatever the
+// process's global locale is.
+class TextStream : public KVI::OStringStream {
+public:
+    TextStream() { imbue(std::locale::classic()); }
+};
+
+void WritePolynomial(std::wostream& os, const std::vector<double>& c)
+{
+    const size_t n = c.size();
+    for (size_t k = n; k-- > 0;) {
+        WriteTerm(os, c[k], k + 1 < n || c[k] < 0);
+        if (k >= 1) os << L'x';
+        if (k >= 2) os << L'^' << k;
+    }
+}
+
+}  // namespace
+
+void WriteTerm(std::wostream& os, double v, bool withSign)
+{
+    if (withSign) os << (v < 0 ? L" - " : L" + ");
+    os << std::fabs(v);
+}
+
+KVI::String FormatEquation(const CalibrationData& data)
+{
+    TextStream os;
+    os << L"y = ";
+    const std::vector<double>& c = data.coefficients_;
+    if (IsPolynomialKind(data.fitKind_)) {
+        WritePolynomial(os, c);
+    } else if (data.fitKind_ == static_cast<int32_t>(FitKind::Logarithmic) && c.size() >= 2) {
+        WriteTerm(os, c[1], c[1] < 0);
+        os << L" ln(x)";
+        WriteTerm(os, c[0], true);
+    } else if (data.fitKind_ == static_cast<int32_t>(FitKind::Exponential) && c.size() >= 2) {
+        WriteTerm(os, c[1], c[1] < 0);
+        os << L" exp(";
+        WriteTerm(os, c[0], c[0] < 0);
+        os << L"x)";
+    } else if (data.fitKind_ == static_cast<int32_t>(FitKind::PointToPoint)) {
+        os << KVI::LoadString(KVI::ThisModule(), StringId::kPointToPointEquation).ToWide();
+    }
+    return os.Str();
+}
+
+KVI::String FormatStatistics(const CalibrationData& data)
+{
+    if (data.fitKind_ == static_cast<int32_t>(FitKind::PointToPoint)) return KVI::String();
+    TextStream os;
+    os << L"Chi\u00B2 = " << data.chiSquare_ << L"   SSE = " << data.sse_;
+    if (data.fitKind_ == static_cast<int32_t>(FitKind::Linear) && !data.forceOrigin_) {
+        const double r = CorrelationCoefficient(data.rawValues_, data.calibratedValues_);
+        os << L"\tr\u00B2 = " << r * r;
+    }
+    return os.Str();
+}
+
+KVI::String FitTypeLine(const CalibrationData& data)
+{
+    if (!IsFitKind(data.fitKind_)) return KVI::String();
+    return KVI::LoadString(KVI::ThisModule(), FitLongNameId(static_cast<FitKind>(data.fitKind_)));
+}
+
+}  // namespace Tessar
