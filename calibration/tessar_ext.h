@@ -32,7 +32,8 @@ class TessarExt final : public CalcEnums::ChannelCalcBase {
 public:
     using Settings = TessarSettings;
 
-    // The type GUID and low word of the base object the framework creates for a calculation.
+    // The low word of the type identifier of the base object the framework creates for a
+    // calculation (its type GUID is TYPE_CalcBase).
     static constexpr uint16_t kBaseObjectLowWord = 17;
     // What ApplySettings tells the site, and the source flags it gives the base object.
     static constexpr uint32_t kSettingsChangedFlags = 0x40000000;
