@@ -10,6 +10,7 @@
 #include "calibration/tessar_ext.h"
 #include "calibration/tessar_settings.h"
 #include "platform/com_ptr.h"
+#include "report/fit_text.h"
 #include "resources/string_ids.h"
 
 namespace Tessar {
@@ -106,8 +107,15 @@ HRESULT TessarAutomation::GetFitText(IPersistObject* settings, int32_t which, IA
     case kTessarFitTypeLine:
     case kTessarEquation:
     case kTessarStatistics:
-        // The report's texts join here once they are built.
-        return E_NOTIMPL;
+        // The same texts the fit report shows.
+        return GuardedCall([&] {
+            const CalibrationData& d = s->Data();
+            const KVI::String text = which == kTessarFitTypeLine ? FitTypeLine(d)
+                                     : which == kTessarEquation  ? FormatEquation(d)
+                                                                 : FormatStatistics(d);
+            *out = text.NewReference();
+            return S_OK;
+        });
     default:
         return E_INVALIDARG;
     }

@@ -27,8 +27,9 @@ constexpr int32_t kTessarMaxCoefficients = 2 * kTessarMaxPoints;
 enum TessarFitText : int32_t {
     // The one-line settings text form, as the calculation hands it to the host.
     kTessarSettingsText = 0,
-    // Reserved for the fit report's texts: the fit-type line, the fit equation and the
-    // statistics line. E_NOTIMPL until the report's text is built.
+    // The fit report's texts (report/fit_text.h): the fit-type line (the long name of the fit
+    // kind), the fit equation and the statistics line, character for character as the report
+    // shows them.
     kTessarFitTypeLine = 1,
     kTessarEquation = 2,
     kTessarStatistics = 3,
@@ -77,8 +78,8 @@ struct ITessarAutomation : IUnknown {
                                 double* r) = 0;  // 4
 
     // [in] settings: a settings object of this module; which: a TessarFitText.
-    // [out] the text, a new reference. S_OK; E_NOTIMPL for the report texts (for now);
-    //      E_INVALIDARG for another object or an unknown which; E_POINTER for a null out.
+    // [out] the text, a new reference. S_OK; E_INVALIDARG for another object or an unknown
+    //      which; E_POINTER for a null out.
     virtual HRESULT GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out) = 0;  // 5
 
     // Renders the fit report of the settings to a file. [in] path: the file (its extension

@@ -15,6 +15,7 @@
 #include "calibration/tessar_ext.h"
 #include "calibration/units/unit_entry.h"
 #include "platform/com_ptr.h"
+#include "report/fit_text.h"
 #include "tests/support/module_doubles.h"
 
 namespace {
@@ -213,10 +214,15 @@ TEST_F(Automation, TextsOfAFit)
     ComPtr<IAutoKVIString> text;
     ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarSettingsText, text.Put()), S_OK);
     EXPECT_EQ(KVI::String(text.Get()), Tessar::FormatSettingsText(DataOf(r)));
-    for (int32_t which : {kTessarFitTypeLine, kTessarEquation, kTessarStatistics}) {
-        EXPECT_EQ(automation_->GetFitText(r.settings.Get(), which, text.Put()), E_NOTIMPL);
-        EXPECT_FALSE(text);
-    }
+    // The report's texts, as the report shows them.
+    ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarFitTypeLine, text.Put()), S_OK);
+    EXPECT_EQ(KVI::String(text.Get()), KVI::String(u"Linear"));
+    ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarEquation, text.Put()), S_OK);
+    EXPECT_EQ(KVI::String(text.Get()), Tessar::FormatEquation(DataOf(r)));
+    EXPECT_TRUE(KVI::String(text.Get()).View().starts_with(u"y = 2x "));
+    ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarStatistics, text.Put()), S_OK);
+    EXPECT_EQ(KVI::String(text.Get()), Tessar::FormatStatistics(DataOf(r)));
+    EXPECT_TRUE(KVI::String(text.Get()).View().ends_with(u"\tr\u00B2 = 1"));
     EXPECT_EQ(automation_->GetFitText(r.settings.Get(), 4, text.Put()), E_INVALIDARG);
     EXPECT_EQ(automation_->GetFitText(nullptr, kTessarSettingsText, text.Put()), E_INVALIDARG);
     EXPECT_EQ(automation_->RenderReport(r.settings.Get(), KVI::String(u"/tmp/report.svg").Interface(), 0),
