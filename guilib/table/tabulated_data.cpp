@@ -127,16 +127,20 @@ HRESULT CTabulatedData::SetColumnName(int32_t column, IAutoKVIString* name)
 {
     NamedDataColumn* c = Column(column);
     if (!c) return E_INVALIDARG;
-    c->name_ = KVI::String(name);
-    return S_OK;
+    return Guarded([&] {
+        c->name_ = KVI::String(name);  // a text of another implementation is copied
+        return S_OK;
+    });
 }
 
 HRESULT CTabulatedData::SetColumnUnits(int32_t column, IAutoKVIString* units)
 {
     NamedDataColumn* c = Column(column);
     if (!c) return E_INVALIDARG;
-    c->units_ = KVI::String(units);
-    return S_OK;
+    return Guarded([&] {
+        c->units_ = KVI::String(units);  // a text of another implementation is copied
+        return S_OK;
+    });
 }
 
 HRESULT CTabulatedData::RemoveColumn(int32_t column)
