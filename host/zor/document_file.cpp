@@ -127,8 +127,7 @@ bool WriteDocument(ObjectOutStream& out, const DocumentContents& contents, std::
     out.WriteUInt32(static_cast<uint32_t>(r.BlockCount()));
     for (int32_t b = 0; b < r.BlockCount(); ++b) {
         for (int32_t c = 0; c < r.ChannelCount(); ++c) {
-            const SampleBlock samples = r.Samples(c, b);
-            out.WriteFloatArray(samples ? samples->data() : nullptr, samples ? samples->size() : 0);
+            out.WriteFloatArray(r.Samples(c, b).Pieces());
         }
     }
     out.WriteUInt32(static_cast<uint32_t>(contents.calculations.size()));

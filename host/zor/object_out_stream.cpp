@@ -159,6 +159,16 @@ HRESULT ObjectOutStream::WriteFloatArray(const float* values, size_t count)
     return PutCounted(static_cast<uint8_t>(ValueKind::kFloatArray), count, values, count * sizeof(float));
 }
 
+HRESULT ObjectOutStream::WriteFloatArray(const std::vector<std::span<const float>>& pieces)
+{
+    uint64_t total = 0;
+    for (const auto& piece : pieces) total += piece.size();
+    if (FAILED(PutCounted(static_cast<uint8_t>(ValueKind::kFloatArray), total, nullptr, 0))) return E_FAIL;
+    for (const auto& piece : pieces)
+        if (FAILED(Put(piece.data(), piece.size() * sizeof(float)))) return E_FAIL;
+    return S_OK;
+}
+
 HRESULT ObjectOutStream::WriteBlob(const std::vector<uint8_t>& bytes)
 {
     return PutCounted(static_cast<uint8_t>(ValueKind::kBlob), bytes.size(), bytes.data(), bytes.size());

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,8 @@ public:
     // E_INVALIDARG (failing the stream) for a text holding U+0000, which a reader refuses.
     HRESULT WriteText(std::u16string_view text);
     HRESULT WriteFloatArray(const float* values, size_t count);
+    // One float array of the pieces' total length, written from the pieces in order.
+    HRESULT WriteFloatArray(const std::vector<std::span<const float>>& pieces);
     // A nested stream (another stream's Bytes()).
     HRESULT WriteBlob(const std::vector<uint8_t>& bytes);
     // Writes buffered bytes to the file (nothing in memory). E_FAIL when the file refused them.

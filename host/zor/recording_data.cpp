@@ -1,7 +1,6 @@
 #include "host/zor/recording_data.h"
 
 #include <array>
-#include <new>
 
 namespace Zor {
 namespace {
@@ -28,45 +27,24 @@ int32_t RecordingData::AddBlock()
     return blocks_++;
 }
 
-SampleBlock RecordingData::Samples(int32_t channel, int32_t block) const
+SampleView RecordingData::Samples(int32_t channel, int32_t block) const
 {
-    return Channel(channel).blocks[static_cast<size_t>(block)];
+    return Channel(channel).blocks[static_cast<size_t>(block)].View();
 }
 
 int64_t RecordingData::SampleCount(int32_t channel, int32_t block) const
 {
-    const auto& samples = Channel(channel).blocks[static_cast<size_t>(block)];
-    return samples ? static_cast<int64_t>(samples->size()) : 0;
+    return Channel(channel).blocks[static_cast<size_t>(block)].Size();
 }
 
 HRESULT RecordingData::Append(int32_t channel, int32_t block, const float* samples, size_t count)
 {
-    if (count == 0) return S_OK;
-    auto& slot = Channel(channel).blocks[static_cast<size_t>(block)];
-    try {
-        // Callers hold the document's lock, under which no new view can be taken: a count of
-        // one means that no stream views this block and it may change in place.
-        if (!slot || slot.use_count() > 1) {
-            auto fresh = std::make_shared<std::vector<float>>();
-            fresh->reserve((slot ? slot->size() : 0) + count);
-            if (slot) fresh->assign(slot->begin(), slot->end());
-            fresh->insert(fresh->end(), samples, samples + count);
-            slot = std::move(fresh);
-        } else {
-            slot->insert(slot->end(), samples, samples + count);
-        }
-        return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (const std::length_error&) {
-        return E_OUTOFMEMORY;
-    }
+    return Channel(channel).blocks[static_cast<size_t>(block)].Append(samples, count);
 }
 
 void RecordingData::SetSamples(int32_t channel, int32_t block, std::vector<float> samples)
 {
-    auto& slot = Channel(channel).blocks[static_cast<size_t>(block)];
-    slot = samples.empty() ? nullptr : std::make_shared<std::vector<float>>(std::move(samples));
+    Channel(channel).blocks[static_cast<size_t>(block)].Assign(std::move(samples));
 }
 
 }  // namespace Zor

@@ -1,8 +1,7 @@
 // Zor::RecordingData: the samples and channel properties of a recording, as plain data. The
-// document (document.h) guards it with its lock; sample streams get shared, read-only views of
-// single blocks, so reading never copies samples and a stream stays valid while the recording
-// grows: appending to a block that a stream still views writes into a fresh copy of that block
-// (the stream keeps the old one).
+// document (document.h) guards it with its lock. Samples are kept per channel and block in
+// SampleBlocks (sample_block.h), so growing never copies them and sample streams read views
+// that stay valid while the recording grows.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +9,11 @@
 #include <vector>
 
 #include "calibration/units/unit_info.h"
+#include "host/zor/sample_block.h"
 #include "foundation/kvi_string.h"
 #include "platform/hresult.h"
 
 namespace Zor {
-
-using SampleBlock = std::shared_ptr<const std::vector<float>>;
 
 struct ChannelRecord {
     KVI::String name;
@@ -24,7 +22,7 @@ struct ChannelRecord {
     double top = 10.0;
     double bottom = -10.0;
     bool unitsConversion = false;
-    std::vector<std::shared_ptr<std::vector<float>>> blocks;  // one per block; null: no samples
+    std::vector<SampleBlock> blocks;  // one per block
 };
 
 class RecordingData {
@@ -43,8 +41,8 @@ public:
     ChannelRecord& Channel(int32_t channel) { return channels_[static_cast<size_t>(channel)]; }
     const ChannelRecord& Channel(int32_t channel) const { return channels_[static_cast<size_t>(channel)]; }
 
-    // The samples of a channel in a block (null when it has none). Both must exist.
-    SampleBlock Samples(int32_t channel, int32_t block) const;
+    // The samples of a channel in a block, as they are now. Both must exist.
+    SampleView Samples(int32_t channel, int32_t block) const;
     int64_t SampleCount(int32_t channel, int32_t block) const;
     // Appends to a channel's samples in a block (both must exist). E_OUTOFMEMORY when they do
     // not fit; the block is then unchanged.

@@ -1,17 +1,17 @@
 #include "host/zor/sample_stream.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 namespace Zor {
 
-platform::ComPtr<SampleStream> SampleStream::Create(SampleBlock samples, int64_t start, int64_t end)
+platform::ComPtr<SampleStream> SampleStream::Create(SampleView samples, int64_t start, int64_t end)
 {
-    const int64_t size = samples ? static_cast<int64_t>(samples->size()) : 0;
+    const int64_t size = samples.Size();
     start = std::clamp<int64_t>(start, 0, size);
     end = std::clamp<int64_t>(end, start, size);
-    return platform::ComPtr<SampleStream>(new SampleStream(std::move(samples), start, end, start));
+    auto view = std::make_shared<const SampleView>(std::move(samples));
+    return platform::ComPtr<SampleStream>(new SampleStream(std::move(view), start, end, start));
 }
 
 HRESULT SampleStream::QueryInterface(REFIID iid, void** out)
@@ -69,7 +69,7 @@ HRESULT SampleStream::Next(uint32_t count, float* buffer, uint32_t* returned)
     if (count == 0) return S_OK;
     if (!buffer) return E_POINTER;
     const auto n = static_cast<uint32_t>(std::min<int64_t>(count, end_ - position_));
-    if (n) std::memcpy(buffer, samples_->data() + position_, n * sizeof(float));
+    if (n) samples_->Copy(position_, n, buffer);
     position_ += n;
     if (returned) *returned = n;
     return n == count ? S_OK : S_FALSE;

@@ -1,23 +1,25 @@
 // Zor::SampleStream: a stream of a channel's samples in one block (IEnumFloatEx,
 // calibration/host/enum_float_ex.h), from a start offset up to an end offset. Positions are
-// sample offsets in the block. The stream shares the block's samples with the recording and
-// never copies them. A stream belongs to one thread at a time; clones are independent.
+// sample offsets in the block. The stream reads a view of the block (sample_block.h), which
+// shares the samples with the recording without copying them and does not change while the
+// recording grows. A stream belongs to one thread at a time; clones are independent.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
 #include "calibration/host/enum_float_ex.h"
-#include "host/zor/recording_data.h"
+#include <memory>
+
+#include "host/zor/sample_block.h"
 #include "platform/com_ptr.h"
 
 namespace Zor {
 
 class SampleStream final : public IEnumFloatEx {
 public:
-    // [in] samples: the block (null: no samples); start, end: cut to 0..size, end not before
-    // start.
-    static platform::ComPtr<SampleStream> Create(SampleBlock samples, int64_t start, int64_t end);
+    // [in] samples: a view of the block; start, end: cut to 0..size, end not before start.
+    static platform::ComPtr<SampleStream> Create(SampleView samples, int64_t start, int64_t end);
 
     SampleStream(const SampleStream&) = delete;
     SampleStream& operator=(const SampleStream&) = delete;
@@ -40,14 +42,14 @@ public:
     HRESULT Clone(IEnumFloatEx** out) override;
 
 private:
-    SampleStream(SampleBlock samples, int64_t start, int64_t end, int64_t position)
+    SampleStream(std::shared_ptr<const SampleView> samples, int64_t start, int64_t end, int64_t position)
         : samples_(std::move(samples)), start_(start), end_(end), position_(position)
     {
     }
     ~SampleStream() = default;
 
     std::atomic<int32_t> refs_{0};
-    SampleBlock samples_;
+    std::shared_ptr<const SampleView> samples_;  // shared with clones
     int64_t start_;
     int64_t end_;
     int64_t position_;

@@ -14,6 +14,7 @@
 
 #include "host/zor/document.h"
 #include "host/zor/document_file.h"
+#include "host/zor/sample_block.h"
 #include "host/zor/units_service.h"
 #include "platform/code_page.h"
 #include "tests/host/temp_dir.h"
@@ -383,6 +384,42 @@ TEST_F(DocumentFiles, EveryTruncationIsRefused)
         ASSERT_EQ(doc->Load(Path("cut.vdoc").c_str(), nullptr), E_FAIL) << length;
     }
     EXPECT_EQ(Fingerprint(*doc.Get()), before);
+}
+
+}  // namespace
+
+namespace {
+
+// Growing a block by small appends keeps few chunks, never rewrites what a view holds, and
+// reads back whole across chunk boundaries.
+TEST(SampleBlock, GrowsInFewChunksAndLeavesViewsAlone)
+{
+    Zor::SampleBlock block;
+    std::vector<float> expected;
+    std::vector<Zor::SampleView> views;
+    for (int i = 0; i < 3000; ++i) {
+        const float piece[3] = {float(3 * i), float(3 * i + 1), float(3 * i + 2)};
+        ASSERT_EQ(block.Append(piece, 3), S_OK);
+        expected.insert(expected.end(), piece, piece + 3);
+        if (i % 1000 == 999) views.push_back(block.View());
+    }
+    EXPECT_EQ(block.Size(), 9000);
+    const Zor::SampleView all = block.View();
+    EXPECT_LE(all.Pieces().size(), 20u);
+    std::vector<float> read(9000);
+    all.Copy(0, read.size(), read.data());
+    EXPECT_EQ(read, expected);
+    std::vector<float> middle(5000);
+    all.Copy(2000, middle.size(), middle.data());
+    EXPECT_EQ(middle, std::vector<float>(expected.begin() + 2000, expected.begin() + 7000));
+    // The views taken on the way still show what they showed.
+    for (size_t v = 0; v < views.size(); ++v) {
+        const auto size = static_cast<size_t>(views[v].Size());
+        EXPECT_EQ(size, 3000 * (v + 1));
+        std::vector<float> seen(size);
+        views[v].Copy(0, size, seen.data());
+        EXPECT_EQ(seen, std::vector<float>(expected.begin(), expected.begin() + static_cast<long>(size)));
+    }
 }
 
 }  // namespace
