@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <set>
-#include <thread>
 #include <vector>
 
 #include "calibration/host/host_settings.h"
@@ -32,34 +30,6 @@ uint32_t RefCount(IUnknown* p)
 {
     p->AddRef();
     return p->Release();
-}
-
-TEST(Registry, IdentifiersAreStableDistinctAndAgreedAcrossThreads)
-{
-    constexpr uint32_t kTypes = 300;
-    std::vector<std::vector<uint16_t>> seen(6, std::vector<uint16_t>(kTypes));
-    std::vector<std::thread> threads;
-    for (size_t t = 0; t < seen.size(); ++t) {
-        threads.emplace_back([&, t] {
-            // Each thread asks in its own order.
-            for (uint32_t i = 0; i < kTypes; ++i) {
-                const uint32_t n = (i * 7 + static_cast<uint32_t>(t) * 31) % kTypes;
-                ASSERT_EQ(Registry::Instance()->GetTypeIdentifier(NumberedGuid(n), &seen[t][n]), S_OK);
-            }
-        });
-    }
-    for (auto& th : threads) th.join();
-    std::set<uint16_t> distinct(seen[0].begin(), seen[0].end());
-    EXPECT_EQ(distinct.size(), kTypes);
-    EXPECT_EQ(distinct.count(0), 0u);
-    for (const auto& s : seen) EXPECT_EQ(s, seen[0]);
-    for (uint32_t n = 0; n < kTypes; ++n) {
-        GUID back{};
-        ASSERT_EQ(Registry::Instance()->GetTypeGuid(seen[0][n], &back), S_OK);
-        EXPECT_EQ(back, NumberedGuid(n));
-    }
-    GUID none{};
-    EXPECT_EQ(Registry::Instance()->GetTypeGuid(0, &none), E_INVALIDARG);
 }
 
 TEST(Registry, AnswersItsThreeInterfacesAsOneObject)
