@@ -11,15 +11,16 @@
 
 #include <cstdint>
 
+#include "calibration/host/class_objects.h"
 #include "foundation/kvi_string.h"
 #include "platform/guid.h"
 #include "platform/hresult.h"
 
 namespace Tessar {
 
-constexpr GUID KIND_CalculationClass = platform::Guid("{5388E470-F2ED-11D2-809C-00A0C9E26433}");
-constexpr GUID KIND_SettingsClass = platform::Guid("{E058F3B0-DCE3-11D3-80E8-00A0C9E26433}");
-constexpr GUID KIND_CalcEnumClass = platform::Guid("{8FC37F03-9357-11D4-8112-00A0C9E26433}");
+using ::KIND_CalcEnumClass;
+using ::KIND_CalculationClass;
+using ::KIND_SettingsClass;
 constexpr GUID TYPE_TessarCalcEnum = platform::Guid("{DCB4C05B-DBEB-47C1-9C1B-D316E683064F}");
 
 struct ClassRecord {

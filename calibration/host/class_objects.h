@@ -14,6 +14,11 @@
 struct ICalcSite;
 
 // IID chosen by this system (the framework's is not known to it).
+// Class kinds (IGenericClassObject::GetClassKind) by which the framework sorts class objects.
+constexpr GUID KIND_CalculationClass = platform::Guid("{5388E470-F2ED-11D2-809C-00A0C9E26433}");
+constexpr GUID KIND_SettingsClass = platform::Guid("{E058F3B0-DCE3-11D3-80E8-00A0C9E26433}");
+constexpr GUID KIND_CalcEnumClass = platform::Guid("{8FC37F03-9357-11D4-8112-00A0C9E26433}");
+
 constexpr IID IID_IZORClassObject = platform::Guid("{ACA6CFD8-B68B-44C1-A828-E28C31A2B6D3}");
 
 // What the object factory's RegisterClassObject takes: a handle on a class object.

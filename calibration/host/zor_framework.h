@@ -7,16 +7,13 @@
 #include <cstdint>
 
 #include "calibration/host/zor_document.h"
+#include "calibration/host/class_objects.h"
 #include "foundation/kvi_string.h"
 #include "platform/unknown.h"
 
 // IID chosen by this system.
 constexpr IID IID_IZorFramework = platform::Guid("{02A8A98C-9AEB-49FE-92A6-66E8B81EC652}");
 
-// Class kinds (IGenericClassObject::GetClassKind) that the framework sorts class objects by.
-constexpr GUID KIND_CalculationClass = platform::Guid("{5388E470-F2ED-11D2-809C-00A0C9E26433}");
-constexpr GUID KIND_SettingsClass = platform::Guid("{E058F3B0-DCE3-11D3-80E8-00A0C9E26433}");
-constexpr GUID KIND_CalcEnumClass = platform::Guid("{8FC37F03-9357-11D4-8112-00A0C9E26433}");
 
 struct IZorFramework : IUnknown {
     // Loads every module in a directory (UTF-16; null: the executable's directory): each
