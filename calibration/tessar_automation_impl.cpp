@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "calibration/calibration_fit.h"
+#include "calibration/evaluators.h"
+#include "calibration/fit_kind.h"
 #include "calibration/interface_guard.h"
 #include "calibration/reference_table.h"
 #include "calibration/settings_text.h"
@@ -46,7 +48,7 @@ HRESULT TessarAutomation::FitPoints(int32_t count, IAutoKVIString* const* rawTex
     if (!settings || !message) return E_POINTER;
     *settings = nullptr;
     *message = nullptr;
-    if (count < 0 || count > kTessarMaxPoints || (count > 0 && (!rawTexts || !calibratedTexts))) return E_INVALIDARG;
+    if (count < 0 || (count > 0 && (!rawTexts || !calibratedTexts))) return E_INVALIDARG;
     return GuardedCall([&] {
         const std::vector<KVI::String> raw = Texts(count, rawTexts);
         const std::vector<KVI::String> calibrated = Texts(count, calibratedTexts);
@@ -125,6 +127,17 @@ HRESULT TessarAutomation::RenderReport(IPersistObject*, IAutoKVIString*, int32_t
 {
     // The fit report renders here once it is built.
     return E_NOTIMPL;
+}
+
+HRESULT TessarAutomation::EvaluateFit(IPersistObject* settings, int32_t count, double* values)
+{
+    if (count > 0 && !values) return E_POINTER;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s || count < 0) return E_INVALIDARG;
+    const CalibrationData& data = s->Data();
+    // The enumerators' choice of evaluator by kind; a kind outside 0..7 has no fit to evaluate.
+    if (!IsFitKind(data.fitKind_)) return E_FAIL;
+    return EvaluateCalibration(data.fitKind_, data.coefficients_, values, values + count) ? S_OK : E_FAIL;
 }
 
 }  // namespace Tessar

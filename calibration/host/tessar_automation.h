@@ -18,9 +18,11 @@
 // IID chosen by this system.
 constexpr IID IID_ITessarAutomation = platform::Guid("{A794CB5C-5462-4509-8686-065AF20504EA}");
 
-// The most reference points a calibration holds (the rows of the calibration dialog).
+// The most reference points a stored calibration holds (the rows of the calibration dialog).
+// FitPoints fits any number, for analysis; a host that stores the result keeps to this.
 constexpr int32_t kTessarMaxPoints = 12;
-// The most coefficients a fit has: point to point stores two per point.
+// The most coefficients a fit of kTessarMaxPoints points has: point to point stores two per
+// point.
 constexpr int32_t kTessarMaxCoefficients = 2 * kTessarMaxPoints;
 
 // The texts GetFitText can produce.
@@ -38,12 +40,14 @@ enum TessarFitText : int32_t {
 struct ITessarAutomation : IUnknown {
     // Fits reference points as the calibration dialog does when its OK is pressed.
     //
-    // [in] count: number of rows, 0..kTessarMaxPoints; rawTexts, calibratedTexts: count texts
-    //      each (null entries are empty rows). Each text is a number, optionally followed by a
-    //      blank and a unit word that may start with an SI prefix letter ("12.5 mV"); a bare
-    //      number is taken in the default unit of its column (sourceUnit for raw values, unit
-    //      for calibrated values). Rows whose two texts do not both read are skipped; a later
-    //      row replaces an earlier one with the same raw value. Values are stored in base units.
+    // [in] count: number of rows, 0 or more (the dialog has kTessarMaxPoints rows, and only a
+    //      calibration of at most that many points stays editable there); rawTexts,
+    //      calibratedTexts: count texts each (null entries are empty rows). Each text is a
+    //      number, optionally followed by a blank and a unit word that may start with an SI
+    //      prefix letter ("12.5 mV"); a bare number is taken in the default unit of its column
+    //      (sourceUnit for raw values, unit for calibrated values). Rows whose two texts do not
+    //      both read are skipped; a later row replaces an earlier one with the same raw value.
+    //      Values are stored in base units.
     // [in] sourceUnit, unit: unit texts such as "mV" or "mmHg" (an optional prefix letter and
     //      a unit name; a text with a blank is a name without prefix); null or empty: no unit.
     //      unit becomes the calibrated unit of the settings.
@@ -57,7 +61,7 @@ struct ITessarAutomation : IUnknown {
     // Results: S_OK; KVI_E_MESSAGE (0xA0048210) with the message when the table is refused,
     //      checked in the dialog's order: a raw value given twice (string 277, bare numbers
     //      compared as written), too few points for the kind (275), the fit failed (273);
-    //      E_INVALIDARG for a count outside 0..12 or a null text array with count > 0;
+    //      E_INVALIDARG for a negative count or a null text array with count > 0;
     //      E_POINTER for a null settings or message out-pointer.
     virtual HRESULT FitPoints(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
                               IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
@@ -85,6 +89,15 @@ struct ITessarAutomation : IUnknown {
     // Renders the fit report of the settings to a file. [in] path: the file (its extension
     // names the format); flags: 0. E_NOTIMPL until the fit report is built.
     virtual HRESULT RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags) = 0;  // 6
+
+    // Evaluates the fitted calibration function of the settings in place, in double precision
+    // with the full coefficients (the sample enumerators use those of the text form).
+    // [in] settings: a settings object of this module; count: number of values.
+    // [in, out] values: raw values in base units in, calibrated values in base units out.
+    // Results: S_OK; E_FAIL with the values unchanged when the coefficients are too few for
+    //      the fit kind; E_INVALIDARG for another object or a negative count; E_POINTER for
+    //      null values with count > 0.
+    virtual HRESULT EvaluateFit(IPersistObject* settings, int32_t count, double* values) = 0;  // 7
 
 protected:
     ~ITessarAutomation() = default;

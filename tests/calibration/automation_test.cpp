@@ -154,8 +154,6 @@ TEST_F(Automation, RefusesBadArguments)
     IPersistObject* settings = nullptr;
     IAutoKVIString* message = nullptr;
     std::vector<IAutoKVIString*> texts(13, nullptr);
-    EXPECT_EQ(automation_->FitPoints(13, texts.data(), texts.data(), nullptr, nullptr, 0, 0, 0, &settings, &message),
-              E_INVALIDARG);
     EXPECT_EQ(automation_->FitPoints(-1, texts.data(), texts.data(), nullptr, nullptr, 0, 0, 0, &settings, &message),
               E_INVALIDARG);
     EXPECT_EQ(automation_->FitPoints(2, nullptr, texts.data(), nullptr, nullptr, 0, 0, 0, &settings, &message),
@@ -166,6 +164,54 @@ TEST_F(Automation, RefusesBadArguments)
               KVI_E_MESSAGE);
     ASSERT_NE(message, nullptr);
     message->Release();
+}
+
+TEST_F(Automation, FitsMorePointsThanTheDialogHasRowsAndEvaluatesTheFit)
+{
+    // Thirteen points on y = 2x + 1: the dialog's limit is the storing host's to keep.
+    std::vector<std::u16string> raw, calibrated;
+    for (int i = 0; i < 13; ++i) {
+        raw.push_back(std::u16string(KVI::String::FromUtf8(std::to_string(i)).View()));
+        calibrated.push_back(std::u16string(KVI::String::FromUtf8(std::to_string(2 * i + 1)).View()));
+    }
+    std::vector<const char16_t*> r, c;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        r.push_back(raw[i].c_str());
+        c.push_back(calibrated[i].c_str());
+    }
+    const FitResult fit = Fit(r, c, 0);
+    ASSERT_EQ(fit.hr, S_OK);
+    EXPECT_EQ(DataOf(fit).rawValues_.size(), 13u);
+
+    double values[] = {0.5, 20, -3};
+    ASSERT_EQ(automation_->EvaluateFit(fit.settings.Get(), 3, values), S_OK);
+    EXPECT_NEAR(values[0], 2, 1e-12);
+    EXPECT_NEAR(values[1], 41, 1e-12);
+    EXPECT_NEAR(values[2], -5, 1e-12);
+    EXPECT_EQ(automation_->EvaluateFit(fit.settings.Get(), 0, nullptr), S_OK);
+    EXPECT_EQ(automation_->EvaluateFit(fit.settings.Get(), 1, nullptr), E_POINTER);
+    EXPECT_EQ(automation_->EvaluateFit(fit.settings.Get(), -1, values), E_INVALIDARG);
+    ComPtr<KVI::UnitEntry> foreign(new KVI::UnitEntry);
+    EXPECT_EQ(automation_->EvaluateFit(static_cast<IPersistObject*>(foreign.Get()), 1, values), E_INVALIDARG);
+}
+
+TEST_F(Automation, EvaluatesEveryKindAsTheEnumeratorsDo)
+{
+    // The logarithm's NaN below zero and point to point's extension past its last point show
+    // that the kind's own evaluator runs.
+    const FitResult log = Fit({u"1", u"2"}, {u"3", u"4"}, 5);
+    ASSERT_EQ(log.hr, S_OK);
+    double x[] = {-1, 1};
+    ASSERT_EQ(automation_->EvaluateFit(log.settings.Get(), 2, x), S_OK);
+    EXPECT_TRUE(std::isnan(x[0]));
+    EXPECT_NEAR(x[1], 3, 1e-6);
+
+    const FitResult p2p = Fit({u"1", u"2", u"4"}, {u"10", u"20", u"0"}, 7);
+    ASSERT_EQ(p2p.hr, S_OK);
+    double y[] = {3, 5};
+    ASSERT_EQ(automation_->EvaluateFit(p2p.settings.Get(), 2, y), S_OK);
+    EXPECT_NEAR(y[0], 10, 1e-12);
+    EXPECT_NEAR(y[1], -10, 1e-12);
 }
 
 TEST_F(Automation, DescribesAFit)
