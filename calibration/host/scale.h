@@ -15,9 +15,10 @@
 //   horizontal scale: column 0 is the first end at the left, where the lower value sits;
 //                     columns grow rightwards and the upper value sits at column L.
 // The first end lies start-inset pixels inside the window's top (left) edge and the second end
-// end-inset pixels inside its bottom (right) edge (creation values, IScaleService slot 7), so
-// L = window length - start inset - end inset. A pane placed beside a vertical scale and inset
-// by the same amounts therefore has client row y = (v + offset) * scale for value v, with the
+// end-inset pixels inside its bottom (right) edge (creation values, IScaleService slot 7), and
+// both ends lie on pixels of the axis: L = window length - start inset - end inset - 1. A pane
+// placed beside a vertical scale and inset by the same amounts therefore has client row
+// y = (v + offset) * scale for value v (upper on its first row, lower on its last), with the
 // pair (scale, offset) of slot 9 and of notification 3.
 //
 // Ranges are pairs of doubles (upper, lower) with upper > lower, both finite, and a span that
