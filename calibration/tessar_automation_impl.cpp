@@ -140,4 +140,20 @@ HRESULT TessarAutomation::EvaluateFit(IPersistObject* settings, int32_t count, d
     return EvaluateCalibration(data.fitKind_, data.coefficients_, values, values + count) ? S_OK : E_FAIL;
 }
 
+HRESULT TessarAutomation::WithDecimalPlaces(IPersistObject* settings, int32_t places, IPersistObject** copy)
+{
+    if (!copy) return E_POINTER;
+    *copy = nullptr;
+    const TessarSettings* s = SettingsOf(settings);
+    // The range of the dialog's decimal places, which the data format relies on.
+    if (!s || places < 0 || places > 6) return E_INVALIDARG;
+    return GuardedCall([&] {
+        CalibrationData data = s->Data();
+        data.decimalPlaces_ = places;
+        platform::ComPtr<TessarSettings> result(new TessarSettings(data));
+        *copy = result.Detach();
+        return S_OK;
+    });
+}
+
 }  // namespace Tessar

@@ -19,7 +19,7 @@ public:
     uint32_t AddRef() override { return owner_->AddRef(); }
     uint32_t Release() override { return owner_->Release(); }
 
-    // Slots 3 to 7: contracts in calibration/host/tessar_automation.h.
+    // Slots 3 to 8: contracts in calibration/host/tessar_automation.h.
     HRESULT FitPoints(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
                       IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
                       int32_t channel, IPersistObject** settings, IAutoKVIString** message) override;
@@ -28,6 +28,7 @@ public:
     HRESULT GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out) override;
     HRESULT RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags) override;
     HRESULT EvaluateFit(IPersistObject* settings, int32_t count, double* values) override;
+    HRESULT WithDecimalPlaces(IPersistObject* settings, int32_t places, IPersistObject** copy) override;
 
 private:
     IUnknown* owner_;

@@ -99,6 +99,13 @@ struct ITessarAutomation : IUnknown {
     //      null values with count > 0.
     virtual HRESULT EvaluateFit(IPersistObject* settings, int32_t count, double* values) = 0;  // 7
 
+    // A copy of settings with other decimal places (how many the host shows of the calibrated
+    // values). [in] settings: a settings object of this module; places: 0..6, the calibration
+    // dialog's range. [out] copy: a new settings object (reference owned by the caller), equal
+    // to settings in everything else. S_OK; E_INVALIDARG for another object or places outside
+    // 0..6; E_POINTER for a null out.
+    virtual HRESULT WithDecimalPlaces(IPersistObject* settings, int32_t places, IPersistObject** copy) = 0;  // 8
+
 protected:
     ~ITessarAutomation() = default;
 };

@@ -214,6 +214,30 @@ TEST_F(Automation, EvaluatesEveryKindAsTheEnumeratorsDo)
     EXPECT_NEAR(y[1], -10, 1e-12);
 }
 
+TEST_F(Automation, CopiesSettingsWithOtherDecimalPlaces)
+{
+    const FitResult r = Fit({u"0", u"1"}, {u"0", u"100"}, 0);
+    ASSERT_EQ(r.hr, S_OK);
+    ComPtr<IPersistObject> copy;
+    ASSERT_EQ(automation_->WithDecimalPlaces(r.settings.Get(), 5, copy.Put()), S_OK);
+    ASSERT_NE(copy.Get(), r.settings.Get());
+    CalibrationData expected = DataOf(r);
+    expected.decimalPlaces_ = 5;
+    const CalibrationData& got = Tessar::SettingsOf(copy.Get())->Data();
+    EXPECT_TRUE(got == expected);
+    EXPECT_EQ(got.coefficients_, expected.coefficients_);
+    EXPECT_EQ(DataOf(r).decimalPlaces_, 3) << "the original is untouched";
+
+    for (int32_t places : {-1, 7}) {
+        EXPECT_EQ(automation_->WithDecimalPlaces(r.settings.Get(), places, copy.Put()), E_INVALIDARG) << places;
+        EXPECT_EQ(copy.Get(), nullptr);
+    }
+    EXPECT_EQ(automation_->WithDecimalPlaces(r.settings.Get(), 2, nullptr), E_POINTER);
+    ComPtr<KVI::UnitEntry> foreign(new KVI::UnitEntry);
+    EXPECT_EQ(automation_->WithDecimalPlaces(static_cast<IPersistObject*>(foreign.Get()), 2, copy.Put()),
+              E_INVALIDARG);
+}
+
 TEST_F(Automation, DescribesAFit)
 {
     const FitResult r = Fit({u"0", u"1", u"2"}, {u"1", u"3", u"5"}, 0);
