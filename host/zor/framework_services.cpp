@@ -1,5 +1,7 @@
 #include "host/zor/framework_services.h"
 
+#include "calibration/host/help.h"
+#include "host/zor/gui/optional_services.h"
 #include "host/zor/unit_list.h"
 #include "platform/class_table.h"
 #include "platform/com_ptr.h"
@@ -29,6 +31,8 @@ HRESULT FrameworkServices::QueryInterface(REFIID iid, void** out)
         AddRef();
         return S_OK;
     }
+    // Help needs a windowing system; without one the service is absent (E_NOINTERFACE).
+    if (iid == IID_IHelpService) return OptionalServices::GetHelpService(iid, out);
     *out = nullptr;
     return E_NOINTERFACE;
 }

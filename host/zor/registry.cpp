@@ -5,9 +5,11 @@
 #include "calibration/host/calc_site.h"
 #include "calibration/host/host_settings.h"
 #include "calibration/host/message_service.h"
+#include "calibration/host/scale.h"
 #include "calibration/host/unit_list.h"
 #include "host/zor/calc_base.h"
 #include "host/zor/document.h"
+#include "host/zor/gui/optional_services.h"
 #include "host/zor/host_application.h"
 #include "host/zor/host_settings.h"
 #include "host/zor/message_service.h"
@@ -114,6 +116,7 @@ HRESULT Registry::GetService(uint32_t typeId, REFIID iid, void** out)
     if (typeId == kMessageServiceTypeId) return MessageService::Instance()->QueryInterface(iid, out);
     if (typeId == TypeIdOf(TYPE_UnitsService)) return UnitsService::Instance()->QueryInterface(iid, out);
     if (typeId == TypeIdOf(TYPE_HostSettings)) return HostSettings::Instance()->QueryInterface(iid, out);
+    if (typeId == TypeIdOf(TYPE_ScaleService)) return OptionalServices::GetScaleService(iid, out);
     const platform::ComPtr<IUnknown> cls = classes_.FindAnyKind(typeId, nullptr);
     if (!cls) return CLASS_E_CLASSNOTAVAILABLE;
     return cls->QueryInterface(iid, out);
