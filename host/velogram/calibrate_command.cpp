@@ -1,0 +1,194 @@
+#include "host/velogram/calibrate_command.h"
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "calibration/host/recording.h"
+#include "foundation/kvi_string.h"
+#include "host/velogram/command_error.h"
+#include "host/velogram/csv_writer.h"
+#include "host/velogram/fit_kind_name.h"
+#include "host/velogram/interruption.h"
+#include "host/velogram/output_file.h"
+#include "host/velogram/points_file.h"
+#include "host/velogram/recording_import.h"
+#include "platform/code_page.h"
+
+namespace Velogram {
+namespace {
+
+using platform::ComPtr;
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+std::string Utf8(IAutoKVIString* text)
+{
+    std::string s = KVI::String(text).ToUtf8();
+    if (text) text->Release();
+    return s;
+}
+
+void Check(HRESULT hr, const std::string& what)
+{
+    if (FAILED(hr)) throw CommandError(what + ": " + ResultText(hr));
+}
+
+std::string ChannelName(IRecording* recording, int32_t channel)
+{
+    IAutoKVIString* name = nullptr;
+    recording->GetChannelName(channel, &name);
+    return Utf8(name);
+}
+
+// A 0-based channel number, or a channel's name.
+int32_t FindChannel(IRecording* recording, const std::string& wanted)
+{
+    int32_t count = 0;
+    recording->GetChannelCount(&count);
+    const bool number = !wanted.empty() && wanted.size() < 10 &&
+                        std::all_of(wanted.begin(), wanted.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (number) {
+        const int32_t index = std::stoi(wanted);
+        if (index < count) return index;
+        throw CommandError("there is no channel " + wanted + ": the recording has " + std::to_string(count) +
+                           (count == 1 ? " channel, numbered 0" : " channels, numbered 0 to " + std::to_string(count - 1)));
+    }
+    std::string names;
+    for (int32_t c = 0; c < count; ++c) {
+        const std::string name = ChannelName(recording, c);
+        if (name == wanted) return c;
+        names += (c ? ", \"" : "\"") + name + "\"";
+    }
+    throw CommandError("there is no channel \"" + wanted + "\": the recording has " + names);
+}
+
+std::string SourceUnitText(IRecording* recording, int32_t channel)
+{
+    ComPtr<IUnitName> unit;
+    Check(recording->GetChannelUnit(channel, unit.Put()), "the unit of channel " + std::to_string(channel));
+    IAutoKVIString* text = nullptr;
+    unit->GetText(1, &text);
+    return Utf8(text);
+}
+
+void CheckOptions(const CalibrateOptions& options)
+{
+    if (options.decimals && (*options.decimals < 0 || *options.decimals > 6))
+        throw CommandError("--decimals must be 0 to 6, not " + std::to_string(*options.decimals));
+    if (!IsCsvPath(options.output) && !IsDocumentPath(options.output))
+        throw CommandError("the output " + options.output +
+                           " needs the extension .csv (a CSV file) or .vdoc (a document)");
+}
+
+}  // namespace
+
+std::vector<ReferencePoint> GatherPoints(const std::string& pointsFile, const std::vector<std::string>& options)
+{
+    std::vector<ReferencePoint> points;
+    if (!pointsFile.empty()) points = ReadPointsFile(pointsFile);
+    for (size_t i = 0; i < options.size(); ++i) points.push_back(ParsePointOption(options[i], int(i + 1)));
+    if (points.empty())
+        throw CommandError("no reference points: give a points file (--points FILE) or points (--point RAW=CAL)");
+    return points;
+}
+
+int64_t PeakMemoryBytes()
+{
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return int64_t(usage.ru_maxrss) * 1024;
+}
+
+CalibrateSummary RunCalibrate(const CalibrateOptions& options)
+{
+    // Everything that needs no recording is checked first, so a mistake costs no reading.
+    CheckOptions(options);
+    const int32_t kind = ParseFitKind(options.fit);
+    std::vector<ReferencePoint> points = GatherPoints(options.pointsFile, options.points);
+    if (points.size() > kMaxCalibrationPoints)
+        throw CommandError("calibrate takes at most " + std::to_string(kMaxCalibrationPoints) +
+                           " reference points, the rows of the calibration dialog, so that the calibration stays "
+                           "editable there; " + std::to_string(points.size()) +
+                           " were given (velogram fit analyses any number)");
+    CatchInterruptions();
+
+    const ModuleSession session;
+    // The clock runs from reading the recording to the last byte written; starting the
+    // framework and loading the modules is the same for every recording.
+    const auto start = Clock::now();
+    CalibrateSummary summary;
+    const ComPtr<IZorDocument> document = OpenRecording(session.Framework(), options.recording);
+    summary.readSeconds = Seconds(start);
+    ComPtr<IRecording> recording;
+    ComPtr<IChannelCalculations> calculations;
+    if (FAILED(document.As(IID_IRecording, recording)) || FAILED(document.As(IID_IChannelCalculations, calculations)))
+        throw CommandError("the framework's document lacks its recording");
+
+    const int32_t source = FindChannel(recording.Get(), options.channel);
+    summary.sourceName = ChannelName(recording.Get(), source);
+    const std::string sourceUnit = SourceUnitText(recording.Get(), source);
+    CompletePointUnits(points, sourceUnit, options.unit);
+    summary.points = points.size();
+    ComPtr<IPersistObject> settings =
+        session.Fit(points, sourceUnit, options.unit, kind, options.forceOrigin, source);
+    if (options.decimals) settings = session.WithDecimalPlaces(settings.Get(), *options.decimals);
+    summary.fit = session.Describe(settings.Get());
+
+    // The calibrated channel, last: a calculation of the module's class on a new channel.
+    summary.channelName = options.name.empty() ? summary.sourceName + " calibrated" : options.name;
+    int32_t channel = -1;
+    Check(recording->AddChannel(KVI::String::FromUtf8(summary.channelName).Interface(), &channel),
+          "the recording cannot take a new channel");
+    Check(calculations->SetCalculation(channel, session.CalculationClass(), 0),
+          "the calibrated channel cannot be created");
+    Check(calculations->ApplySettings(channel, settings.Get()), "the calibration cannot be applied");
+
+    recording->GetBlockCount(&summary.blocks);
+    for (int32_t b = 0; b < summary.blocks; ++b) {
+        int64_t count = 0;
+        if (SUCCEEDED(recording->GetSampleCount(source, b, &count))) summary.sourceSamples += count;
+    }
+
+    if (IsDocumentPath(options.output)) {
+        IAutoKVIString* error = nullptr;
+        const HRESULT hr = document->Save(platform::Utf8ToUtf16(options.output).c_str(), &error);
+        const std::string why = Utf8(error);
+        if (FAILED(hr)) throw CommandError(why.empty() ? "cannot write " + options.output + ": " + ResultText(hr) : why);
+    } else {
+        OutputFile out(options.output);
+        CsvWriter writer(recording.Get(), out);
+        if (options.decimals) writer.SetDecimals(channel, *options.decimals);
+        writer.Write();
+        out.Commit();
+        summary.samples = summary.sourceSamples;
+        summary.calibrateSeconds = writer.ReadSeconds()[size_t(channel)];
+        summary.formatSeconds = writer.FormatSeconds();
+        for (size_t c = 0; c + 1 < writer.ReadSeconds().size(); ++c) summary.formatSeconds += writer.ReadSeconds()[c];
+    }
+    summary.seconds = Seconds(start);
+    return summary;
+}
+
+int CalibrateCommand(const CalibrateOptions& options)
+{
+    const CalibrateSummary s = RunCalibrate(options);
+    if (!options.stats) return 0;
+    const double mib = 1024.0 * 1024.0;
+    const double shareBase = std::max(s.seconds, 1e-9);
+    std::fprintf(stderr, "velogram: %lld samples calibrated in %.3f s (%.2f million samples/s)\n",
+                 static_cast<long long>(s.samples), s.seconds, s.samples / shareBase / 1e6);
+    std::fprintf(stderr,
+                 "velogram: time: reading the recording %.3f s (%.0f%%), calibrating %.3f s (%.0f%%), "
+                 "formatting and writing %.3f s (%.0f%%)\n",
+                 s.readSeconds, 100 * s.readSeconds / shareBase, s.calibrateSeconds,
+                 100 * s.calibrateSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase);
+    std::fprintf(stderr, "velogram: peak memory %.1f MiB (the source samples as floats: %.1f MiB)\n",
+                 PeakMemoryBytes() / mib, s.sourceSamples * sizeof(float) / mib);
+    return 0;
+}
+
+}  // namespace Velogram

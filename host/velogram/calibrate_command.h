@@ -1,0 +1,63 @@
+// `velogram calibrate`: calibrates one channel of a recording through the calibration module
+// and writes the recording with the calibrated channel added as its last column (CSV) or as a
+// document (".vdoc"). The road is the host's: the module fits the reference points into
+// settings, the framework gives a new channel a calculation of the module's class and applies
+// the settings, and the calibrated samples come from the module's enumerators as the output
+// is written.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/velogram/module_session.h"
+
+namespace Velogram {
+
+struct CalibrateOptions {
+    std::string recording;            // CSV or document to read
+    std::string channel;              // the source channel: 0-based index or name
+    std::string pointsFile;           // may be empty
+    std::vector<std::string> points;  // "RAW=CAL" texts
+    std::string fit;                  // fit kind name or number
+    bool forceOrigin = false;
+    std::string unit;                 // calibrated unit, e.g. "kPa"
+    std::optional<int32_t> decimals;  // 0..6
+    std::string output;               // ".csv" or ".vdoc"
+    std::string name;                 // the calibrated channel's name; empty: "<source> calibrated"
+    bool stats = false;               // print throughput, time shares and peak memory
+};
+
+struct CalibrateSummary {
+    FitDescription fit;
+    size_t points = 0;
+    std::string sourceName;
+    std::string channelName;
+    int32_t blocks = 0;
+    int64_t samples = 0;  // calibrated samples written (0 for a document)
+    double seconds = 0;   // the whole command
+    double readSeconds = 0;
+    double calibrateSeconds = 0;
+    double formatSeconds = 0;
+    int64_t sourceSamples = 0;  // raw samples of the source channel
+};
+
+// The most reference points calibrate takes: the rows of the calibration dialog, so that the
+// stored calibration stays editable there.
+constexpr size_t kMaxCalibrationPoints = 12;
+
+// Runs the command. Throws CommandError; on failure no output file is left behind.
+CalibrateSummary RunCalibrate(const CalibrateOptions& options);
+
+// Runs it as the command line does: --stats printed on standard error. Returns the exit status.
+int CalibrateCommand(const CalibrateOptions& options);
+
+// Reference points from a points file and "--point" options, in that order. Throws
+// CommandError when there are none.
+std::vector<ReferencePoint> GatherPoints(const std::string& pointsFile, const std::vector<std::string>& options);
+
+// The process's peak resident memory in bytes.
+int64_t PeakMemoryBytes();
+
+}  // namespace Velogram

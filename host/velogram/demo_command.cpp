@@ -1,0 +1,68 @@
+#include "host/velogram/demo_command.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "host/velogram/calibrate_command.h"
+#include "platform/module.h"
+
+namespace Velogram {
+namespace {
+
+bool IsDirectory(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string Fixed(double value, int places)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", places, value);
+    return text;
+}
+
+}  // namespace
+
+std::string DemoDataDirectory()
+{
+    const std::string beside = platform::ExecutableDirectory() + "/demo";
+    if (IsDirectory(beside)) return beside;
+#ifdef VELOGRAM_DEMO_SOURCE_DIR
+    return VELOGRAM_DEMO_SOURCE_DIR;
+#else
+    return beside;
+#endif
+}
+
+int DemoCommand(const DemoOptions& options, std::ostream& out)
+{
+    const std::string dir = options.dataDir.empty() ? DemoDataDirectory() : options.dataDir;
+    CalibrateOptions calibrate;
+    calibrate.recording = dir + "/pressure.csv";
+    calibrate.pointsFile = dir + "/pressure_points.csv";
+    calibrate.channel = "0";
+    calibrate.fit = "cubic";
+    calibrate.unit = "kPa";
+    calibrate.decimals = 3;
+    calibrate.name = "Pressure";
+    calibrate.output = options.output;
+    const CalibrateSummary s = RunCalibrate(calibrate);
+
+    out << "Calibrated " << calibrate.recording << "\n";
+    out << "  Channel:     " << s.sourceName << " -> " << s.channelName << " (" << calibrate.unit << ")\n";
+    out << "  Fit:         " << s.fit.fitTypeLine << ", " << s.points << " reference points from "
+        << calibrate.pointsFile << "\n";
+    out << "  Equation:    " << s.fit.equation << "\n";
+    out << "  Statistics:  " << s.fit.statistics << "\n";
+    out << "  Samples:     " << s.samples << " calibrated in " << s.blocks << (s.blocks == 1 ? " block" : " blocks")
+        << "\n";
+    const double seconds = s.seconds > 0 ? s.seconds : 1e-9;
+    out << "  Throughput:  " << Fixed(s.samples / seconds / 1e6, 2) << " million samples/s (" << Fixed(s.seconds, 3)
+        << " s from reading to writing)\n";
+    out << "  Output:      " << calibrate.output << "\n";
+    return 0;
+}
+
+}  // namespace Velogram

@@ -1,0 +1,51 @@
+// `velogram fit`: fits reference points through the calibration module and prints the fit for
+// analysis: the kind, every coefficient with 17 significant digits in stored order,
+// chi-square, SSE, r, the settings text form, the fit report's fit-type line, equation and
+// statistics line, and every point's fitted value and residual (calibrated - fitted, in base
+// units) with the largest absolute residual marked. --json prints the same as one JSON
+// object. Any number of points is taken.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "host/velogram/module_session.h"
+
+namespace Velogram {
+
+struct FitOptions {
+    std::string pointsFile;
+    std::vector<std::string> points;  // "RAW=CAL" texts
+    std::string fit;
+    bool forceOrigin = false;
+    std::string unit;        // unit of bare calibrated numbers; may be empty
+    std::string sourceUnit;  // unit of bare raw numbers; may be empty
+    bool json = false;
+};
+
+// One reference point as fitted.
+struct FittedPoint {
+    double raw = 0;         // base units
+    double calibrated = 0;  // base units
+    double fitted = 0;      // the fitted function at raw
+    double residual = 0;    // calibrated - fitted
+};
+
+struct FitReport {
+    FitDescription fit;
+    std::vector<FittedPoint> points;  // sorted by raw value, as the settings hold them
+    int largest = -1;                 // index of the largest absolute residual; -1 when none is a number
+};
+
+// Fits and evaluates. Throws CommandError.
+FitReport RunFit(const FitOptions& options);
+
+// The two forms of the report.
+void PrintFitText(const FitReport& report, std::ostream& out);
+void PrintFitJson(const FitReport& report, std::ostream& out);
+
+// Runs the command: the report on out. Returns the exit status; throws CommandError.
+int FitCommand(const FitOptions& options, std::ostream& out);
+
+}  // namespace Velogram

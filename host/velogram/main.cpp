@@ -1,0 +1,125 @@
+// velogram: the host application's command line. Commands: calibrate, fit, demo; --help on
+// each. Exit status 0 on success, 1 when a command fails (the message on standard error), 2
+// for a command line that does not parse.
+#include <exception>
+#include <iostream>
+#include <new>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "host/velogram/calibrate_command.h"
+#include "host/velogram/command_error.h"
+#include "host/velogram/demo_command.h"
+#include "host/velogram/fit_command.h"
+#include "host/velogram/fit_kind_name.h"
+
+namespace {
+
+using namespace Velogram;
+
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+const char* const kValuesHelp =
+    "Values: a number, optionally followed by a blank and a unit that may start with an SI prefix "
+    "(\"12.5 mV\", \"3 kPa\"), read as the calibration dialog reads its rows; a bare raw number is in the "
+    "source channel's unit, a bare calibrated number in --unit. A points file is CSV with a raw and a "
+    "calibrated column and an optional header row that may give each column a unit (\"Transducer (V),"
+    "Pressure (kPa)\").";
+
+// Options that calibrate and fit share.
+void AddPointOptions(CLI::App* command, std::string& pointsFile, std::vector<std::string>& points, std::string& fit,
+                     bool& forceOrigin)
+{
+    command->add_option("--points", pointsFile, "CSV file of reference points: raw value, calibrated value");
+    command->add_option("--point", points, "a reference point RAW=CAL, e.g. \"0.5=50\" or \"12.5 mV=3 kPa\"; repeatable")
+        ->allow_extra_args(false);
+    command->add_option("--fit", fit, "the fit kind: " + FitKindList())->required();
+    command->add_flag("--force-origin", forceOrigin, "polynomial fits pass through the origin");
+}
+
+CLI::App* AddCalibrate(CLI::App& app, CalibrateOptions& o, int& decimals)
+{
+    CLI::App* command = app.add_subcommand(
+        "calibrate",
+        "Calibrate one channel of a recording and write the recording with the calibrated channel added as its "
+        "last column (CSV) or as a document (.vdoc).");
+    command->add_option("RECORDING", o.recording,
+                        "the recording: a CSV file (header \"name (unit)\" per column, one column per channel, a "
+                        "blank line between blocks) or a document (.vdoc)")
+        ->required();
+    command->add_option("--channel", o.channel, "the source channel: its 0-based column number or its name")
+        ->required();
+    AddPointOptions(command, o.pointsFile, o.points, o.fit, o.forceOrigin);
+    command->add_option("--unit", o.unit, "the unit of the calibrated values, e.g. kPa or mmHg")->required();
+    command->add_option("--decimals", decimals, "decimal places of the calibrated values, 0 to 6")
+        ->check(CLI::Range(0, 6));
+    command->add_option("-o,--output", o.output, "the output: a .csv or .vdoc file, written only on success")
+        ->required();
+    command->add_option("--name", o.name, "the calibrated channel's name (default: the source's name + \" calibrated\")");
+    command->add_flag("--stats", o.stats, "print the throughput, the time shares and the peak memory on standard error");
+    command->footer(std::string(kValuesHelp) + " At most 12 reference points (the rows of the calibration dialog).");
+    return command;
+}
+
+CLI::App* AddFit(CLI::App& app, FitOptions& o)
+{
+    CLI::App* command = app.add_subcommand(
+        "fit", "Fit reference points and print the fit: coefficients, statistics, the report's texts and every "
+               "point's residual.");
+    AddPointOptions(command, o.pointsFile, o.points, o.fit, o.forceOrigin);
+    command->add_option("--unit", o.unit, "the unit of bare calibrated numbers (and of the calibration)");
+    command->add_option("--source-unit", o.sourceUnit, "the unit of bare raw numbers");
+    command->add_flag("--json", o.json, "print one JSON object");
+    command->footer(std::string(kValuesHelp) + " Any number of points.");
+    return command;
+}
+
+CLI::App* AddDemo(CLI::App& app, DemoOptions& o)
+{
+    CLI::App* command = app.add_subcommand(
+        "demo", "Calibrate the bundled demo recording (a pressure transducer in volts, two blocks) into the current "
+                "directory and print a short summary.");
+    command->add_option("--data", o.dataDir, "the folder holding pressure.csv and pressure_points.csv");
+    command->add_option("-o,--output", o.output, "the calibrated recording to write")->capture_default_str();
+    return command;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"velogram: calibrates recordings through the Tessar calibration module."};
+    app.require_subcommand(1);
+    CalibrateOptions calibrate;
+    FitOptions fit;
+    DemoOptions demo;
+    int decimals = -1;
+    CLI::App* calibrateCommand = AddCalibrate(app, calibrate, decimals);
+    CLI::App* fitCommand = AddFit(app, fit);
+    CLI::App* demoCommand = AddDemo(app, demo);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e);
+        return status == 0 ? 0 : kUsage;
+    }
+    if (decimals >= 0) calibrate.decimals = decimals;
+
+    try {
+        if (calibrateCommand->parsed()) return CalibrateCommand(calibrate);
+        if (fitCommand->parsed()) return FitCommand(fit, std::cout);
+        if (demoCommand->parsed()) return DemoCommand(demo, std::cout);
+    } catch (const CommandError& e) {
+        std::cerr << "velogram: error: " << e.what() << "\n";
+        return kFailed;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "velogram: error: out of memory\n";
+        return kFailed;
+    } catch (const std::exception& e) {
+        std::cerr << "velogram: error: " << e.what() << "\n";
+        return kFailed;
+    }
+    return kUsage;
+}

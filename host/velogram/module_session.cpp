@@ -1,0 +1,151 @@
+#include "host/velogram/module_session.h"
+
+#include <cstdio>
+
+#include "foundation/hresult_message.h"
+#include "foundation/kvi_string.h"
+#include "host/velogram/command_error.h"
+#include "host/zor/framework_client.h"
+#include "platform/bstr.h"
+#include "platform/module.h"
+
+namespace Velogram {
+namespace {
+
+using platform::ComPtr;
+
+constexpr char16_t kCalculationName[] = u"Tessar";
+
+// Takes over a string reference handed out by an interface.
+std::string Utf8(IAutoKVIString* text)
+{
+    std::string s = KVI::String(text).ToUtf8();
+    if (text) text->Release();
+    return s;
+}
+
+ComPtr<IUnknown> FindClassByName(IZorFramework* framework, const GUID& kind, std::u16string_view name)
+{
+    int32_t count = 0;
+    if (FAILED(framework->GetClassCount(kind, &count))) return {};
+    for (int32_t i = 0; i < count; ++i) {
+        ComPtr<IUnknown> cls;
+        if (FAILED(framework->GetClassAt(kind, i, cls.Put()))) continue;
+        ComPtr<IGenericClassObject> generic;
+        if (FAILED(cls.As(IID_IGenericClassObject, generic))) continue;
+        BSTR text = nullptr;
+        generic->GetClassNameBstr(&text);
+        const bool match = text && name == std::u16string_view(text);
+        SysFreeString(text);
+        if (match) return cls;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string ResultText(HRESULT hr)
+{
+    std::string text = KVI::HResultMessage(hr).ToUtf8();
+    if (text.empty()) {
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+        text = std::string("error ") + code;
+    }
+    return text;
+}
+
+ModuleSession::ModuleSession()
+{
+    std::string problem;
+    if (FAILED(Zor::StartFramework("", framework_.Put(), &problem)))
+        throw CommandError("the framework library cannot be started: " + problem);
+
+    int32_t loaded = 0;
+    IAutoKVIString* report = nullptr;
+    framework_->LoadModules(nullptr, &loaded, &report);
+    const std::string skipped = Utf8(report);
+
+    IAutoKVIString* unitsProblem = nullptr;
+    if (framework_->GetUnitsFileProblem(&unitsProblem) == S_OK)
+        std::fprintf(stderr, "velogram: warning: %s\n", Utf8(unitsProblem).c_str());
+
+    const ComPtr<IUnknown> calc = FindClassByName(framework_.Get(), KIND_CalculationClass, kCalculationName);
+    if (!calc || FAILED(calc.As(IID_ICalculationClass, calcClass_)) ||
+        FAILED(calc.As(IID_ITessarAutomation, automation_))) {
+        std::string message = "the calibration module (libtessar.so) is not loaded from " +
+                              platform::ExecutableDirectory();
+        if (!skipped.empty()) message += ":\n" + skipped;
+        throw CommandError(message);
+    }
+}
+
+ComPtr<IPersistObject> ModuleSession::Fit(const std::vector<ReferencePoint>& points, const std::string& sourceUnit,
+                                          const std::string& unit, int32_t kind, bool forceOrigin,
+                                          int32_t channel) const
+{
+    std::vector<KVI::String> raw, calibrated;
+    for (const ReferencePoint& p : points) {
+        raw.push_back(KVI::String::FromUtf8(p.raw));
+        calibrated.push_back(KVI::String::FromUtf8(p.calibrated));
+    }
+    std::vector<IAutoKVIString*> rawTexts, calibratedTexts;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        rawTexts.push_back(raw[i].Interface());
+        calibratedTexts.push_back(calibrated[i].Interface());
+    }
+    ComPtr<IPersistObject> settings;
+    IAutoKVIString* message = nullptr;
+    const HRESULT hr = automation_->FitPoints(
+        static_cast<int32_t>(points.size()), rawTexts.data(), calibratedTexts.data(),
+        KVI::String::FromUtf8(sourceUnit).Interface(), KVI::String::FromUtf8(unit).Interface(), kind,
+        forceOrigin ? 1 : 0, channel, settings.Put(), &message);
+    const std::string text = Utf8(message);
+    if (hr == KVI_E_MESSAGE && !text.empty()) throw CommandError(text);
+    if (FAILED(hr) || !settings) throw CommandError("the calibration module cannot fit the points: " + ResultText(hr));
+    return settings;
+}
+
+ComPtr<IPersistObject> ModuleSession::WithDecimalPlaces(IPersistObject* settings, int32_t places) const
+{
+    ComPtr<IPersistObject> copy;
+    const HRESULT hr = automation_->WithDecimalPlaces(settings, places, copy.Put());
+    if (FAILED(hr)) throw CommandError("decimal places " + std::to_string(places) + ": " + ResultText(hr));
+    return copy;
+}
+
+FitDescription ModuleSession::Describe(IPersistObject* settings) const
+{
+    FitDescription d;
+    int32_t count = 0, force = 0;
+    HRESULT hr = automation_->DescribeFit(settings, 0, nullptr, &count, &d.kind, &force, &d.chiSquare, &d.sse, &d.r);
+    if (SUCCEEDED(hr) && count > 0) {
+        d.coefficients.resize(size_t(count));
+        hr = automation_->DescribeFit(settings, count, d.coefficients.data(), &count, nullptr, nullptr, nullptr,
+                                      nullptr, nullptr);
+    }
+    if (hr != S_OK) throw CommandError("the calibration module cannot describe the fit: " + ResultText(hr));
+    d.forceOrigin = force != 0;
+    d.settingsText = Text(settings, kTessarSettingsText);
+    d.fitTypeLine = Text(settings, kTessarFitTypeLine);
+    d.equation = Text(settings, kTessarEquation);
+    d.statistics = Text(settings, kTessarStatistics);
+    return d;
+}
+
+std::vector<double> ModuleSession::Evaluate(IPersistObject* settings, std::vector<double> raw) const
+{
+    const HRESULT hr = automation_->EvaluateFit(settings, static_cast<int32_t>(raw.size()), raw.data());
+    if (FAILED(hr)) throw CommandError("the calibration module cannot evaluate the fit: " + ResultText(hr));
+    return raw;
+}
+
+std::string ModuleSession::Text(IPersistObject* settings, int32_t which) const
+{
+    IAutoKVIString* text = nullptr;
+    const HRESULT hr = automation_->GetFitText(settings, which, &text);
+    if (FAILED(hr)) throw CommandError("the calibration module cannot write the fit's text: " + ResultText(hr));
+    return Utf8(text);
+}
+
+}  // namespace Velogram

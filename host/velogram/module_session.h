@@ -1,0 +1,70 @@
+// ModuleSession: the framework started as the application starts it (libzor.so from the
+// executable's directory), the modules in that directory loaded through it, and the
+// calibration module's classes found by kind: the calculation class named "Tessar", its
+// settings class, and its automation interface. The command line reaches the module through
+// these and nothing else.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "calibration/host/class_objects.h"
+#include "calibration/host/tessar_automation.h"
+#include "calibration/host/zor_framework.h"
+#include "host/velogram/reference_points.h"
+#include "platform/com_ptr.h"
+
+namespace Velogram {
+
+// A fit as the module describes it.
+struct FitDescription {
+    int32_t kind = 0;
+    bool forceOrigin = false;
+    std::vector<double> coefficients;  // in stored order
+    double chiSquare = 0;
+    double sse = 0;
+    double r = 0;  // NaN for fewer than two distinct values
+    // UTF-8 texts: the settings' one-line text form, and the fit report's fit-type line,
+    // equation and statistics line, exactly as the report shows them.
+    std::string settingsText;
+    std::string fitTypeLine;
+    std::string equation;
+    std::string statistics;
+};
+
+class ModuleSession {
+public:
+    // Throws CommandError when the framework or the calibration module cannot be started.
+    // A damaged units file is reported on standard error and does not stop the command.
+    ModuleSession();
+
+    IZorFramework* Framework() const { return framework_.Get(); }
+    ICalculationClass* CalculationClass() const { return calcClass_.Get(); }
+
+    // Fits the points (texts with their units completed, see CompletePointUnits) into new
+    // settings. [in] sourceUnit, unit: unit texts ("V", "kPa"; may be empty); kind 0..7;
+    // channel: the source channel recorded in the settings. Throws CommandError with the
+    // module's message when it refuses the table (a repeated raw value, too few points for the
+    // kind, a failed fit).
+    platform::ComPtr<IPersistObject> Fit(const std::vector<ReferencePoint>& points, const std::string& sourceUnit,
+                                         const std::string& unit, int32_t kind, bool forceOrigin,
+                                         int32_t channel) const;
+    // A copy of the settings with decimal places 0..6.
+    platform::ComPtr<IPersistObject> WithDecimalPlaces(IPersistObject* settings, int32_t places) const;
+    FitDescription Describe(IPersistObject* settings) const;
+    // The fitted function at raw values in base units, in double precision.
+    std::vector<double> Evaluate(IPersistObject* settings, std::vector<double> raw) const;
+
+private:
+    std::string Text(IPersistObject* settings, int32_t which) const;
+
+    platform::ComPtr<IZorFramework> framework_;
+    platform::ComPtr<ICalculationClass> calcClass_;
+    platform::ComPtr<ITessarAutomation> automation_;
+};
+
+// The text of a failure code, for messages ("Unspecified error.").
+std::string ResultText(HRESULT hr);
+
+}  // namespace Velogram

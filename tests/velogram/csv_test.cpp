@@ -1,0 +1,302 @@
+// CSV import and export of recordings: what the reader makes of good and bad text, however
+// the text is cut into pieces; the writer's text read back by the reader; and output files
+// that appear whole or not at all.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "calibration/units/unit_entry.h"
+#include "host/velogram/command_error.h"
+#include "host/velogram/csv_reader.h"
+#include "host/velogram/csv_writer.h"
+#include "host/velogram/output_file.h"
+#include "host/velogram/unit_text.h"
+#include "host/zor/document.h"
+#include "tests/host/temp_dir.h"
+
+namespace {
+
+using Velogram::CsvColumn;
+using Velogram::CsvError;
+using Velogram::CsvReader;
+
+// What a sink was given: columns, and per block per column the samples.
+struct Recorded final : Velogram::CsvSink {
+    std::vector<CsvColumn> columns;
+    std::vector<std::vector<std::vector<float>>> blocks;
+    std::vector<size_t> batchSizes;
+
+    void OnHeader(const std::vector<CsvColumn>& c) override { columns = c; }
+    void OnBlock(int32_t block) override
+    {
+        EXPECT_EQ(block, static_cast<int32_t>(blocks.size()));
+        blocks.emplace_back(columns.size());
+    }
+    void OnSamples(size_t column, std::span<const float> samples) override
+    {
+        if (column == 0) batchSizes.push_back(samples.size());
+        EXPECT_EQ(samples.size(), batchSizes.back()) << "every column of a batch has as many samples";
+        auto& to = blocks.back()[column];
+        to.insert(to.end(), samples.begin(), samples.end());
+    }
+};
+
+// Reads text fed in pieces of the given size (0: whole).
+Recorded Read(const std::string& text, size_t piece = 0)
+{
+    Recorded sink;
+    CsvReader reader("t.csv", sink);
+    if (piece == 0) {
+        reader.Feed(text);
+    } else {
+        for (size_t i = 0; i < text.size(); i += piece) reader.Feed(std::string_view(text).substr(i, piece));
+    }
+    reader.Finish();
+    return sink;
+}
+
+std::string ErrorOf(const std::string& text, size_t piece = 0)
+{
+    try {
+        Read(text, piece);
+    } catch (const CsvError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+using Blocks = std::vector<std::vector<std::vector<float>>>;
+
+struct GoodCase {
+    const char* name;
+    std::string text;
+    std::vector<std::string> names;
+    Blocks blocks;
+};
+
+TEST(CsvReader, ReadsChannelsBlocksAndNumbersHoweverTheTextIsCut)
+{
+    const float inf = INFINITY;
+    const std::vector<GoodCase> cases = {
+        {"one column", "Sig (V)\n1\n2.5\n", {"Sig"}, {{{1, 2.5f}}}},
+        {"no final line end", "Sig (V)\n1\n2", {"Sig"}, {{{1, 2}}}},
+        {"blocks, repeated blank lines", "a,b\n1,2\n\n\n3,4\n5,6\n\n", {"a", "b"}, {{{1}, {2}}, {{3, 5}, {4, 6}}}},
+        {"blank lines before the header, blanks in cells", "\n \nx (V) , y\n 1 ,\t2\n", {"x", "y"}, {{{1}, {2}}}},
+        {"CR LF and a byte-order mark", "\xEF\xBB\xBFp (V)\r\n1\r\n\r\n2\r\n", {"p"}, {{{1}}, {{2}}}},
+        {"signs, exponents, nan, infinity", "v\n+1\n-2e3\n1E-2\ninf\n-inf\n", {"v"}, {{{1, -2000, 0.01f, inf, -inf}}}},
+        {"too small for a float becomes 0", "v\n1e-50\n", {"v"}, {{{0}}}},
+        {"a quoted name with a comma and a quote", "\"a, \"\"b\"\" (V)\",c\n1,2\n", {"a, \"b\"", "c"}, {{{1}, {2}}}},
+        {"a name with parentheses before its unit", "p (abs) (kPa)\n1\n", {"p (abs)"}, {{{1000}}}},
+        {"an unnamed column", "(V),b\n1,2\n", {"Channel 1", "b"}, {{{1}, {2}}}},
+    };
+    for (const GoodCase& c : cases) {
+        for (size_t piece : {size_t(0), size_t(1), size_t(3)}) {
+            Recorded r;
+            ASSERT_NO_THROW(r = Read(c.text, piece)) << c.name << ", pieces of " << piece;
+            std::vector<std::string> names;
+            for (const CsvColumn& col : r.columns) names.push_back(col.name);
+            EXPECT_EQ(names, c.names) << c.name;
+            ASSERT_EQ(r.blocks.size(), c.blocks.size()) << c.name << ", pieces of " << piece;
+            for (size_t b = 0; b < c.blocks.size(); ++b)
+                for (size_t col = 0; col < c.blocks[b].size(); ++col)
+                    EXPECT_EQ(r.blocks[b][col], c.blocks[b][col]) << c.name << " block " << b << " column " << col;
+        }
+    }
+    const Recorded nan = Read("v\nnan\n");
+    EXPECT_TRUE(std::isnan(nan.blocks[0][0][0]));
+}
+
+TEST(CsvReader, ReadsTheUnitAndStoresPrefixedValuesInBaseUnits)
+{
+    const Recorded r = Read("a (mV),b (kPa),c (mmHg),d (degrees C),e\n12.5,3,5,20,7\n");
+    ASSERT_EQ(r.columns.size(), 5u);
+    EXPECT_EQ(r.columns[0].unit.prefix_, 7);
+    EXPECT_EQ(r.columns[0].unit.name_, KVI::String(u"V"));
+    EXPECT_EQ(r.columns[1].unit.prefix_, 9);
+    EXPECT_EQ(r.columns[1].unit.name_, KVI::String(u"Pa"));
+    EXPECT_EQ(r.columns[2].unit.name_, KVI::String(u"mmHg")) << "mHg is no known unit: no prefix";
+    EXPECT_EQ(r.columns[3].unit.name_, KVI::String(u"degrees C"));
+    EXPECT_TRUE(r.columns[4].unit.name_.IsEmpty());
+    EXPECT_EQ(r.blocks[0][0][0], 0.0125f);
+    EXPECT_EQ(r.blocks[0][1][0], 3000.0f);
+    EXPECT_EQ(r.blocks[0][2][0], 5.0f);
+    EXPECT_EQ(r.blocks[0][3][0], 20.0f);
+}
+
+TEST(CsvReader, DeliversLongBlocksInBatches)
+{
+    std::string text = "a,b\n";
+    const int rows = int(CsvReader::kBatchValues) + 5;  // two columns: more than two batches
+    for (int i = 0; i < rows; ++i) text += std::to_string(i) + "," + std::to_string(-i) + "\n";
+    const Recorded r = Read(text, 4093);
+    ASSERT_EQ(r.blocks.size(), 1u);
+    ASSERT_EQ(r.blocks[0][0].size(), size_t(rows));
+    EXPECT_GT(r.batchSizes.size(), 2u);
+    for (int i = 0; i < rows; i += 997) {
+        EXPECT_EQ(r.blocks[0][0][size_t(i)], float(i));
+        EXPECT_EQ(r.blocks[0][1][size_t(i)], float(-i));
+    }
+}
+
+struct BadCase {
+    const char* name;
+    std::string text;
+    std::string message;  // the start of the message after the file name
+};
+
+TEST(CsvReader, RefusesBadTextNamingLineAndColumn)
+{
+    const std::vector<BadCase> cases = {
+        {"a bad number", "a,b\n1,2\n3,x4\n", ":3:3: \"x4\" is not a number in column 2 (b)"},
+        {"a number with trailing text", "a\n1.5.2\n", ":2:1: \"1.5.2\" is not a number in column 1 (a)"},
+        {"an empty value", "a,b\n1,\n", ":2:3: empty value in column 2 (b)"},
+        {"too few values", "a,b,c\n1,2\n", ":2:4: the row has 2 values, but the header names 3 channels"},
+        {"too many values", "a\n1,2,3\n", ":2:2: the row has 3 values, but the header names 1 channel"},
+        {"too large for a float", "a\n1e39\n", ":2:1: \"1e39\" is too large for a sample"},
+        {"too large for a double", "a\n-1e999\n", ":2:1: \"-1e999\" is too large for a sample"},
+        {"too large once in base units", "a (EV)\n1e30\n", ":2:1: \"1e30\" is too large for a sample"},
+        {"a header of numbers", "1,2\n3,4\n", ":1:1: the first row holds numbers"},
+        {"an unclosed quote", "\"a,b\n1\n", ":1:1: a quoted channel name is not closed properly"},
+        {"no header", "", ": no header row"},
+        {"only blank lines", "\n  \n\r\n", ": no header row"},
+        {"no samples", "a (V)\n\n\n", ": no samples"},
+        {"a double plus sign", "a\n++1\n", ":2:1: \"++1\" is not a number"},
+    };
+    for (const BadCase& c : cases) {
+        for (size_t piece : {size_t(0), size_t(2)}) {
+            const std::string error = ErrorOf(c.text, piece);
+            EXPECT_EQ(error.rfind("t.csv" + c.message, 0), 0u) << c.name << ": " << error;
+        }
+    }
+}
+
+TEST(CsvReader, RefusesOverlongLinesAndTooManyColumns)
+{
+    const std::string longLine = "a\n" + std::string(CsvReader::kMaxLineBytes + 1, '1') + "\n";
+    EXPECT_NE(ErrorOf(longLine, 65536).find(":2:"), std::string::npos);
+    EXPECT_NE(ErrorOf(longLine).find("longer than"), std::string::npos);
+    std::string wide;
+    for (size_t i = 0; i <= CsvReader::kMaxColumns; ++i) wide += (i ? ",c" : "c") + std::to_string(i);
+    EXPECT_NE(ErrorOf(wide + "\n").find("more than 4096 columns"), std::string::npos);
+}
+
+TEST(CsvHeaderCell, QuotesWhatTheReaderWouldSplitAndReadsBack)
+{
+    EXPECT_EQ(Velogram::CsvHeaderCell("Pressure", "kPa"), "Pressure (kPa)");
+    EXPECT_EQ(Velogram::CsvHeaderCell("Pressure", ""), "Pressure");
+    for (const std::string name : {"a, b", "say \"hi\"", "f(x)", " padded "}) {
+        const std::string text = Velogram::CsvHeaderCell(name, "") + "," + Velogram::CsvHeaderCell(name, "mV") + "\n1,2\n";
+        const Recorded r = Read(text);
+        ASSERT_EQ(r.columns.size(), 2u) << text;
+        const std::string trimmed = name == " padded " ? "padded" : name;
+        EXPECT_EQ(r.columns[0].name, trimmed) << text;
+        EXPECT_TRUE(r.columns[0].unit.name_.IsEmpty()) << text;
+        EXPECT_EQ(r.columns[1].name, trimmed) << text;
+        EXPECT_EQ(r.columns[1].unit.prefix_, 7) << text;
+    }
+}
+
+// A recording written by the writer and read back by the reader.
+class CsvRoundTrip : public testing::Test {
+protected:
+    CsvRoundTrip() : doc_(Zor::Document::Create()) {}
+
+    int32_t AddChannel(const char16_t* name, const char* unit)
+    {
+        int32_t index = -1;
+        doc_->AddChannel(KVI::String(name).Interface(), &index);
+        platform::ComPtr<KVI::UnitEntry> entry(new KVI::UnitEntry(Velogram::UnitOfText(unit)));
+        doc_->SetChannelUnit(index, entry.Get());
+        return index;
+    }
+
+    std::string Write(int32_t decimalsChannel = -1, int32_t places = -1)
+    {
+        const std::string path = dir_.File("out.csv");
+        Velogram::OutputFile out(path);
+        Velogram::CsvWriter writer(doc_.Get(), out);
+        writer.SetDecimals(decimalsChannel, places);
+        writer.Write();
+        out.Commit();
+        return ZorTest::ReadFile(path);
+    }
+
+    platform::ComPtr<Zor::Document> doc_;
+    ZorTest::TempDir dir_;
+};
+
+TEST_F(CsvRoundTrip, KeepsChannelsUnitsBlocksAndEveryFloat)
+{
+    const int32_t a = AddChannel(u"Transducer, left", "mV");
+    const int32_t b = AddChannel(u"Force", "N");
+    for (int i = 0; i < 3; ++i) doc_->AddBlock(nullptr);  // the last stays empty and is left out
+    // More rows than the writer takes in one step, of floats that need all their digits.
+    std::vector<float> many(Velogram::CsvWriter::kRowsPerStep + 1000);
+    for (size_t i = 0; i < many.size(); ++i) many[i] = std::nextafter(float(i) * 1e-4f, 1.0f) - 0.5f;
+    const std::vector<float> few = {1e-30f, -3.4e38f, 0.1f};
+    doc_->AppendSamples(a, 0, many.data(), uint32_t(many.size()));
+    doc_->AppendSamples(b, 0, many.data(), uint32_t(many.size()));
+    doc_->AppendSamples(a, 1, few.data(), 3);
+    doc_->AppendSamples(b, 1, few.data(), 3);
+
+    const std::string text = Write();
+    EXPECT_EQ(text.rfind("\"Transducer, left (mV)\",Force (N)\n", 0), 0u);
+    const Recorded r = Read(text, 65536);
+    ASSERT_EQ(r.blocks.size(), 2u);
+    EXPECT_EQ(r.columns[0].unit.prefix_, 7);
+    // A channel without prefix comes back float for float.
+    EXPECT_EQ(r.blocks[0][1], many);
+    EXPECT_EQ(r.blocks[1][1], few);
+    // A prefixed one is written in its unit (x 1000) and read back to base units: within the
+    // float's last place.
+    ASSERT_EQ(r.blocks[0][0].size(), many.size());
+    for (size_t i = 0; i < many.size(); ++i)
+        ASSERT_LE(std::fabs(r.blocks[0][0][i] - many[i]), std::fabs(many[i]) * 1.2e-7f) << i;
+    EXPECT_NE(text.find("\n100,0.1\n"), std::string::npos) << "0.1 V is written as 100 mV";
+}
+
+TEST_F(CsvRoundTrip, LeavesMissingSamplesEmptyAndWritesGivenDecimals)
+{
+    const int32_t a = AddChannel(u"a", "V");
+    const int32_t b = AddChannel(u"b", "kPa");
+    doc_->AddBlock(nullptr);
+    const float as[] = {1, 2, 3};
+    const float bs[] = {1500, -2.25f};
+    doc_->AppendSamples(a, 0, as, 3);
+    doc_->AppendSamples(b, 0, bs, 2);
+    EXPECT_EQ(Write(), "a (V),b (kPa)\n1,1.5\n2,-0.00225\n3,\n");
+    EXPECT_EQ(Write(b, 2), "a (V),b (kPa)\n1,1.50\n2,-0.00\n3,\n");
+    EXPECT_EQ(Write(a, 0), "a (V),b (kPa)\n1,1.5\n2,-0.00225\n3,\n");
+}
+
+TEST(OutputFile, AppearsOnlyWhenCommittedAndNeverHalfWritten)
+{
+    ZorTest::TempDir dir;
+    const std::string path = dir.File("out.csv");
+    ZorTest::WriteFile(path, "old");
+    {
+        Velogram::OutputFile out(path);
+        out.Write(std::string(3u << 20, 'x'));  // more than its buffer: some is on the disk already
+        EXPECT_EQ(ZorTest::ReadFile(path), "old");
+    }
+    EXPECT_EQ(ZorTest::ReadFile(path), "old") << "an uncommitted file changes nothing";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file is left";
+    {
+        Velogram::OutputFile out(path);
+        out.Write("new");
+        out.Commit();
+    }
+    EXPECT_EQ(ZorTest::ReadFile(path), "new");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    const auto mode = std::filesystem::status(path).permissions();
+    EXPECT_NE(mode & std::filesystem::perms::owner_read, std::filesystem::perms::none);
+    EXPECT_THROW(Velogram::OutputFile(dir.File("no/such/folder/out.csv")), Velogram::CommandError);
+}
+
+}  // namespace
