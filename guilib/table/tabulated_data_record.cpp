@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "guilib/table/pix_map.h"
 #include "guilib/table/tabulated_data.h"
 
 namespace GUILib {
@@ -180,7 +181,10 @@ HRESULT CTabulatedData::CreatePixMap(IRecordDataPixMap** out)
 {
     if (!out) return E_POINTER;
     *out = nullptr;
-    return E_NOTIMPL;
+    return Guarded([&] {
+        *out = PixMap::Create(static_cast<IRecordData*>(this)).Detach();
+        return S_OK;
+    });
 }
 
 HRESULT CTabulatedData::GetBlockWidth(uint32_t selector, int32_t, int64_t, int64_t, int64_t* out)

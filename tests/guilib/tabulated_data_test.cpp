@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "calibration/host/record_data_pixmap.h"
 #include "guilib/table/tabulated_data.h"
 #include "platform/com_ptr.h"
 #include "tests/guilib/table_doubles.h"
@@ -490,9 +491,9 @@ TEST(TabulatedData, RecordDataFaceAnswersAsOneBlock)
     EXPECT_EQ(t->Reserved8(), E_NOTIMPL);
     EXPECT_EQ(t->Reserved13(), E_NOTIMPL);
     EXPECT_EQ(t->Reserved31(), E_NOTIMPL);
-    IRecordDataPixMap* map = reinterpret_cast<IRecordDataPixMap*>(1);
-    EXPECT_EQ(t->CreatePixMap(&map), E_NOTIMPL);
-    EXPECT_EQ(map, nullptr);
+    ComPtr<IRecordDataPixMap> map;
+    EXPECT_EQ(t->CreatePixMap(map.Put()), S_OK);  // the map itself is tested with the pixel map
+    EXPECT_TRUE(map);
     IEnumFloatPixEx* pix = nullptr;
     EXPECT_EQ(t->CreatePixelEnum(0, 0, 0, -1, 1, 1, &pix), E_INVALIDARG);
     EXPECT_EQ(t->CreatePixelEnum(0, 0, 0, 1, 1, 1, &pix), E_NOTIMPL);
