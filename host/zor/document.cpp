@@ -3,6 +3,8 @@
 #include <cmath>
 #include <new>
 
+#include "foundation/bitset_rep.h"
+#include "host/zor/document_record_data.h"
 #include "host/zor/sample_stream.h"
 #include "host/zor/units_service.h"
 
@@ -19,6 +21,8 @@ HRESULT Document::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IRecording*>(this);
     } else if (iid == IID_IChannelCalculations) {
         *out = static_cast<IChannelCalculations*>(this);
+    } else if (iid == IID_IRecordData) {
+        return DocumentRecordData::Create(this, out);
     } else {
         *out = nullptr;
         return E_NOINTERFACE;
@@ -203,6 +207,26 @@ HRESULT Document::AddBlock(int32_t* index)
         const int32_t added = data_.AddBlock();
         modified_ = true;
         if (index) *index = added;
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT Document::SetBoundaryMarks(int32_t block, IKVIBitset* marks)
+{
+    try {
+        BoundaryMarks copied;
+        if (marks) {
+            platform::ComPtr<KVI::BitsetRep> copy;
+            const HRESULT hr = KVI::BitsetRep::CopyOf(marks, &copy);
+            if (FAILED(hr)) return hr;
+            copied.words = copy->Words();
+            copied.fill = copy->Fill();
+        }
+        std::lock_guard lock(mutex_);
+        if (!data_.HasBlock(block)) return E_INVALIDARG;
+        data_.SetMarks(block, std::move(copied));
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

@@ -1,6 +1,7 @@
 // Zor::Document: a document of the host: a recording and the calculations of its channels, kept
 // in a file (document_file.h). It answers IZorDocument, IRecording and IChannelCalculations
-// (calibration/host/zor_document.h, recording.h).
+// (calibration/host/zor_document.h, recording.h), and IRecordData through a tear-off
+// (document_record_data.h).
 //
 // Thread-safe: every operation takes the document's lock. Calls into a calculation's module
 // (creating calculations and enumerators, applying and storing settings) are made under that
@@ -19,6 +20,8 @@
 #include "host/zor/channel_calculation.h"
 #include "host/zor/recording_data.h"
 #include "platform/com_ptr.h"
+
+struct IKVIBitset;
 
 namespace Zor {
 
@@ -70,7 +73,14 @@ public:
     HRESULT GetSettings(int32_t channel, IPersistObject** out) override;
     HRESULT GetSourceChannel(int32_t channel, int32_t* source) override;
 
+    // Sets the marks on the boundary before a block (copied from any bit set; null clears
+    // them). E_INVALIDARG for a block that does not exist; the set's failure when it cannot be
+    // read. Marks are not part of the stored document.
+    HRESULT SetBoundaryMarks(int32_t block, IKVIBitset* marks);
+
 private:
+    friend class DocumentRecordData;
+
     using Calculations = std::vector<std::unique_ptr<ChannelCalculation>>;
 
     Document() = default;

@@ -23,6 +23,7 @@ int32_t RecordingData::AddChannel(KVI::String name)
 
 int32_t RecordingData::AddBlock()
 {
+    marks_.emplace_back();
     for (ChannelRecord& c : channels_) c.blocks.emplace_back();
     return blocks_++;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "calibration/units/unit_info.h"
@@ -23,6 +24,14 @@ struct ChannelRecord {
     double bottom = -10.0;
     bool unitsConversion = false;
     std::vector<SampleBlock> blocks;  // one per block
+};
+
+// The marks on the boundary before a block, as a bit set: the stored words and a fill word
+// (0 or all ones) that stands for every word beyond them. Bit k set: mark k is there. None
+// at first.
+struct BoundaryMarks {
+    std::vector<uint32_t> words;
+    uint32_t fill = 0;
 };
 
 class RecordingData {
@@ -50,8 +59,13 @@ public:
     // Replaces a channel's samples in a block (both must exist).
     void SetSamples(int32_t channel, int32_t block, std::vector<float> samples);
 
+    // The marks on the boundary before a block (the block must exist).
+    const BoundaryMarks& Marks(int32_t block) const { return marks_[static_cast<size_t>(block)]; }
+    void SetMarks(int32_t block, BoundaryMarks marks) { marks_[static_cast<size_t>(block)] = std::move(marks); }
+
 private:
     std::vector<ChannelRecord> channels_;
+    std::vector<BoundaryMarks> marks_;  // one per block
     int32_t blocks_ = 0;
 };
 
