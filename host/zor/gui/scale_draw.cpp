@@ -93,11 +93,13 @@ int32_t ScaleDraw::Thickness(const ScaleMap& map, const ScaleLook& look, int32_t
 {
     double size = 0.0;
     if (Has(look, kScaleMajorTicks) || Has(look, kScaleMinorTicks)) size += Px(kMajorTick);
+    // Callers size a scale before they give it its range and texts (the selection pane does),
+    // so room is kept for labels of seven characters and for the caption line at any time.
     if (Has(look, kScaleLabels)) {
-        const ScaleTicks ticks = Ticks(map);
-        size += Px(kGap) + (look.Vertical() ? WidestLabel(ticks) : LabelHeight());
+        const double typical = QFontMetricsF(font_).horizontalAdvance(QStringLiteral("-000.00"));
+        size += Px(kGap) + (look.Vertical() ? std::max(typical, WidestLabel(Ticks(map))) : LabelHeight());
     }
-    if (Has(look, kScaleTitle) && !look.Caption().isEmpty()) size += Px(kGap) + LabelHeight();
+    if (Has(look, kScaleTitle)) size += Px(kGap) + LabelHeight();
     return int32_t(std::ceil(size + Px(kGap))) + std::max(0, margin);
 }
 

@@ -52,6 +52,8 @@ public:
     ScaleTicks Ticks(const ScaleMap& map) const;
 
     // The thickness across the axis that ticks, labels and caption need, plus margin pixels.
+    // Labels count at least seven characters wide and the caption line is counted whenever the
+    // caption part is drawn, so a scale sized before it has its range and texts still fits them.
     int32_t Thickness(const ScaleMap& map, const ScaleLook& look, int32_t margin) const;
 
     // Draws the scale into rect: axis line on the edge that faces the plotted area, ticks,

@@ -21,12 +21,14 @@ void ScaleWidget::DetachClient()
 
 bool ScaleWidget::event(QEvent* e)
 {
+    // The deferred deletion ends the widget inside QWidget::event: nothing may follow it.
+    if (e->type() == QEvent::DeferredDelete) return QWidget::event(e);
     // Counted so that the component, when an observer releases it from inside a notification
     // sent by one of these handlers, defers deleting the widget until the handler has returned.
     ++inEvent_;
     const bool handled = QWidget::event(e);
     --inEvent_;
-    if (e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::Leave) UpdateCursor(mapFromGlobal(QCursor::pos()));
+    if (e->type() == QEvent::MouseButtonRelease) UpdateCursor(mapFromGlobal(QCursor::pos()));
     return handled;
 }
 
