@@ -1,0 +1,37 @@
+// The "Calibration Fit Details" block of the fit report's picture and printout: a heading, the
+// fit's name and equation and its error statistics, one line each, in a frame.
+#pragma once
+
+#include <vector>
+
+#include <QRect>
+
+#include "calibration/calibration_data.h"
+#include "foundation/kvi_string.h"
+
+class QPainter;
+
+namespace Tessar {
+
+// The block's lines, in order:
+//   "Calibration Fit Details";
+//   the long fit name, " : " and the equation (FormatEquation): Linear : y = 2.5x + 1;
+//   unless the kind is 7 (point to point): "Chi² = " and chi-square; "SSE = " and the SSE;
+//   only for kind 0 without force origin: "r² = " and r * r (CorrelationCoefficient of the
+//   raw and calibrated values).
+// Numbers as in fit_text.h: six significant digits, classic locale.
+std::vector<KVI::String> FitDetailsLines(const CalibrationData& data);
+
+// Draws the block into rect of any painter (screen, image, picture, printer):
+//  - font "Tahoma" 8 points for the painter's device, normal weight, black on an opaque
+//    background of the window colour, each line's top-left corner on its reference point;
+//  - pitch = 1.2 x the font's height on the device (a real number);
+//  - the first line at (rect's left + 4, trunc(rect's top + pitch)); after each line
+//    y = trunc(y + pitch);
+//  - then a black outline one logical unit wide from (rect's left, first y) to (rect's right,
+//    final y), right and bottom exclusive.
+// Texts are neither clipped to rect nor wrapped: a long equation runs on past the right edge.
+// [out] the outlined rectangle. The painter's state is restored.
+QRect DrawFitDetails(const CalibrationData& data, QPainter& painter, const QRect& rect);
+
+}  // namespace Tessar
