@@ -61,7 +61,11 @@ void TableGrid::Draw(QPainter& painter) const
         x += w;
     }
 
-    const RowSpan span = RowsInFrame(frame_, *rows_);
+    // Boundaries outside the painter's clip would be cut away anyway; skipping them keeps a
+    // frame of very many rows cheap to draw.
+    QRect area = frame_;
+    if (painter.hasClipping()) area &= painter.clipBoundingRect().toAlignedRect();
+    const RowSpan span = RowsInFrame(area, *rows_);
     for (int64_t j = span.first; j <= span.last; ++j) {
         pen.setStyle(QtPenStyle(j == 0 || j == 1 ? firstPenStyle_ : secondPenStyle_));
         painter.setPen(pen);

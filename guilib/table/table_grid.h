@@ -48,7 +48,7 @@ public:
     //   a line from the frame's top to its bottom at x, then x += ColumnWidth of the column;
     // - horizontal: at every row boundary of RowsInFrame, a line across the frame; boundaries
     //   0 and 1 (the top of the table, the line under the heading) with the first pen style,
-    //   the others with the second.
+    //   the others with the second; boundaries outside the painter's clip are skipped.
     void Draw(QPainter& painter) const;
 
     int32_t firstPenStyle_ = kPenSolid;

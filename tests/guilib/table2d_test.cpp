@@ -162,6 +162,10 @@ TEST(Table2D, RowsThatDoNotFitAreNotDrawnAndTheFrameRunsOnBelow)
     EXPECT_TRUE(IsDark(image, 0, rect.height() - 1));
     EXPECT_TRUE(IsDark(image, 99, rect.height() - 1));
     EXPECT_FALSE(IsDark(image, 50, rect.height() - 1));
+
+    // However many rows the frame holds, only those in the rectangle cost anything.
+    table.SetFramedRows(std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(Render(table, QSize(100, 3 * h), rect), image);
 }
 
 TEST(Table2D, OwnColumnsAreShownWithoutASourceAndDroppedBySetData)
