@@ -481,6 +481,32 @@ TEST_F(DragScaleTest, Screenshots)
     EXPECT_TRUE(picture.save(TestSupport::TestOutputPath("drag_scales.png")));
     EXPECT_TRUE(WindowOf(vertical.Get())->grab().save(TestSupport::TestOutputPath("drag_scale_vertical.png")));
     EXPECT_TRUE(WindowOf(horizontal.Get())->grab().save(TestSupport::TestOutputPath("drag_scale_horizontal.png")));
+
+    // The report's printed scales: measured for and drawn on a 300 dpi page.
+    QImage page(1400, 1000, QImage::Format_RGB32);
+    page.setDotsPerMeterX(11811);
+    page.setDotsPerMeterY(11811);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    ComPtr<IDragScale> printedY;
+    ComPtr<IDragScale> printedX;
+    ASSERT_EQ(service_->CreateScale(nullptr, 80, 0, 0, 0, printedY.Put()), S_OK);
+    ASSERT_EQ(service_->CreateScale(nullptr, 83, 0, 0, 0, printedX.Put()), S_OK);
+    printedY->SetTitle(KVI::String(u"Fitted Values").Interface());
+    printedY->SetUnit(0, KVI::String(u"mmHg").Interface());
+    printedX->SetTitle(KVI::String(u"Raw Values").Interface());
+    printedX->SetUnit(0, KVI::String(u"mV").Interface());
+    int32_t w = 0, h = 0;
+    printedY->GetPreferredSize(10, &painter, nullptr, &w);
+    printedX->GetPreferredSize(10, &painter, nullptr, &h);
+    Place(printedY.Get(), 0, 0, w, 1000 - h);
+    Place(printedX.Get(), w, 1000 - h, 1400 - w, h);
+    SetRange(printedY.Get(), 150.0, -50.0);
+    SetRange(printedX.Get(), 1.5, -0.5);
+    EXPECT_EQ(printedY->Draw(&painter, nullptr), S_OK);
+    EXPECT_EQ(printedX->Draw(&painter, nullptr), S_OK);
+    painter.end();
+    EXPECT_TRUE(page.save(TestSupport::TestOutputPath("drag_scales_300dpi.png")));
 }
 
 }  // namespace

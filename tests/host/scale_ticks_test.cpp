@@ -48,13 +48,13 @@ TEST_P(TickPlacement, LabelsOfEveryMajorTick)
 INSTANTIATE_TEST_SUITE_P(
     Ranges, TickPlacement,
     testing::Values(
-        TickCase{"UnitRangeInTenths", 0, 1, 10, {"0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"}},
+        TickCase{"UnitRangeInTenths", 0, 1, 10, {"0.0", "0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9", "1.0"}},
         TickCase{"StepOfTwo", 0, 10, 5, {"0", "2", "4", "6", "8", "10"}},
         TickCase{"StepOfFiveFromNegative", -3.7, 12.2, 4, {"0", "5", "10"}},
         TickCase{"AcrossTwoDecades", 1e3, 1e5, 5, {"20000", "40000", "60000", "80000", "100000"}},
         TickCase{"AllNegative", -250, -50, 4, {"-250", "-200", "-150", "-100", "-50"}},
         TickCase{"ZeroInsideIsNeverMinusZero", -1, 1, 2, {"-1", "0", "1"}},
-        TickCase{"HalfSteps", -1.2, 1.2, 5, {"-1.0", "-0.5", "0", "0.5", "1.0"}},
+        TickCase{"HalfSteps", -1.2, 1.2, 5, {"-1.0", "-0.5", "0.0", "0.5", "1.0"}},
         TickCase{"Nanovolts", 1e-9, 5e-9, 4, {"1e-09", "2e-09", "3e-09", "4e-09", "5e-09"}},
         TickCase{"TinySpanFarFromZero", 1000, 1000.001, 5,
                  {"1000.0000", "1000.0002", "1000.0004", "1000.0006", "1000.0008", "1000.0010"}},
@@ -140,12 +140,13 @@ TEST(ScaleTicks, PromisesHoldOverRandomRanges)
     }
 }
 
-TEST(ScaleTicks, LabelsIgnoreTheProcessLocaleAndNeverShowMinusZero)
+TEST(ScaleTicks, ZeroNeverCarriesASign)
 {
     const ScaleTicks t = ComputeScaleTicks(-0.3, 0.3, 6);
     ASSERT_EQ(t.mantissa, 1);
     ASSERT_EQ(t.exponent, -1);
-    EXPECT_EQ(FormatTickLabel(-0.0, t), "0");
+    EXPECT_EQ(FormatTickLabel(-0.0, t), "0.0");
+    EXPECT_EQ(FormatTickLabel(-1e-9, t), "0.0") << "rounds to zero without a sign";
     EXPECT_EQ(FormatTickLabel(0.2, t), "0.2");
     EXPECT_EQ(FormatTickLabel(-0.1, t), "-0.1");
 }

@@ -121,7 +121,8 @@ ScaleTicks ComputeScaleTicks(double lower, double upper, double maxIntervals)
 
 std::string FormatTickLabel(double value, const ScaleTicks& ticks)
 {
-    if (value == 0.0 || !std::isfinite(value)) return value == 0.0 ? "0" : std::string();
+    if (!std::isfinite(value)) return std::string();
+    if (value == 0.0) value = 0.0;  // -0 is written as 0
     double largest = 0.0;
     if (ticks.count > 0)
         largest = std::max(std::fabs(ticks.Value(0)), std::fabs(ticks.Value(ticks.count - 1)));
@@ -130,6 +131,7 @@ std::string FormatTickLabel(double value, const ScaleTicks& ticks)
     char buffer[64];
     std::to_chars_result done;
     if (ticks.exponent < -4 || largest >= 1e7) {
+        if (value == 0.0) return "0";
         // Enough digits after the mantissa's point to show the step's digit.
         const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(value))));
         const int digits = std::clamp(magnitude - ticks.exponent, 0, 17);
@@ -139,7 +141,8 @@ std::string FormatTickLabel(double value, const ScaleTicks& ticks)
         done = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     }
     std::string text(buffer, done.ptr);
-    if (text.find_first_not_of("-0.e+") == std::string::npos) return "0";  // a rounded -0.0
+    // A tiny negative value rounds to "-0.0"; it reads as zero.
+    if (text.front() == '-' && text.find_first_of("123456789") == std::string::npos) text.erase(0, 1);
     return text;
 }
 

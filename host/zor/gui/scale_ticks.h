@@ -41,7 +41,8 @@ void RoundStep(double raw, int32_t* mantissa, int32_t* exponent);
 // The label of a value on ticks: fixed notation with as many decimals as the step has (step 0.5
 // gives "1.5", step 20 gives "40"); scientific notation ("2.5e-07", "1.2345e+08") when the step
 // is below 1e-4 or the largest tick reaches 1e7 in magnitude, with as many digits as the step
-// needs. 0 is always "0". The decimal point is '.' whatever the process locale.
+// needs. Zero is never written with a minus sign ("0.0" with one decimal, "0" in scientific
+// notation). The decimal point is '.' whatever the process locale.
 std::string FormatTickLabel(double value, const ScaleTicks& ticks);
 
 // 10^exponent, exact for |exponent| <= 22.
