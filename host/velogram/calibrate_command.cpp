@@ -55,7 +55,8 @@ int32_t FindChannel(IRecording* recording, const std::string& wanted)
         const int32_t index = std::stoi(wanted);
         if (index < count) return index;
         throw CommandError("there is no channel " + wanted + ": the recording has " + std::to_string(count) +
-                           (count == 1 ? " channel, numbered 0" : " channels, numbered 0 to " + std::to_string(count - 1)));
+                           (count == 1 ? " channel, numbered 0"
+                                       : " channels, numbered 0 to " + std::to_string(count - 1)));
     }
     std::string names;
     for (int32_t c = 0; c < count; ++c) {
@@ -157,7 +158,8 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
         IAutoKVIString* error = nullptr;
         const HRESULT hr = document->Save(platform::Utf8ToUtf16(options.output).c_str(), &error);
         const std::string why = Utf8(error);
-        if (FAILED(hr)) throw CommandError(why.empty() ? "cannot write " + options.output + ": " + ResultText(hr) : why);
+        if (FAILED(hr))
+            throw CommandError(why.empty() ? "cannot write " + options.output + ": " + ResultText(hr) : why);
     } else {
         OutputFile out(options.output);
         CsvWriter writer(recording.Get(), out);

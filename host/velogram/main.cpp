@@ -33,7 +33,8 @@ void AddPointOptions(CLI::App* command, std::string& pointsFile, std::vector<std
                      bool& forceOrigin)
 {
     command->add_option("--points", pointsFile, "CSV file of reference points: raw value, calibrated value");
-    command->add_option("--point", points, "a reference point RAW=CAL, e.g. \"0.5=50\" or \"12.5 mV=3 kPa\"; repeatable")
+    command
+        ->add_option("--point", points, "a reference point RAW=CAL, e.g. \"0.5=50\" or \"12.5 mV=3 kPa\"; repeatable")
         ->allow_extra_args(false);
     command->add_option("--fit", fit, "the fit kind: " + FitKindList())->required();
     command->add_flag("--force-origin", forceOrigin, "polynomial fits pass through the origin");
@@ -57,8 +58,10 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateOptions& o, int& decimals)
         ->check(CLI::Range(0, 6));
     command->add_option("-o,--output", o.output, "the output: a .csv or .vdoc file, written only on success")
         ->required();
-    command->add_option("--name", o.name, "the calibrated channel's name (default: the source's name + \" calibrated\")");
-    command->add_flag("--stats", o.stats, "print the throughput, the time shares and the peak memory on standard error");
+    command->add_option("--name", o.name,
+                        "the calibrated channel's name (default: the source's name + \" calibrated\")");
+    command->add_flag("--stats", o.stats,
+                      "print the throughput, the time shares and the peak memory on standard error");
     command->footer(std::string(kValuesHelp) + " At most 12 reference points (the rows of the calibration dialog).");
     return command;
 }

@@ -10,13 +10,18 @@ namespace {
 
 constexpr int kWidth = 40;
 constexpr auto kInterval = std::chrono::milliseconds(100);
+// Work that ends sooner shows no bar at all, rather than a flicker.
+constexpr auto kDelay = std::chrono::milliseconds(300);
 
 }  // namespace
 
 bool ProgressBar::Enabled() { return ::isatty(STDERR_FILENO) == 1; }
 
 ProgressBar::ProgressBar(std::string label, int64_t total)
-    : label_(std::move(label)), total_(total), active_(total > 0 && Enabled())
+    : label_(std::move(label)),
+      total_(total),
+      active_(total > 0 && Enabled()),
+      start_(std::chrono::steady_clock::now())
 {
 }
 
@@ -26,7 +31,7 @@ void ProgressBar::Update(int64_t done)
 {
     if (!active_) return;
     const auto now = std::chrono::steady_clock::now();
-    if (shown_ && now - last_ < kInterval) return;
+    if (now - start_ < kDelay || (shown_ && now - last_ < kInterval)) return;
     last_ = now;
     Draw(done);
 }

@@ -1,6 +1,6 @@
 // ProgressBar: a one-line bar on standard error for long work, drawn only when standard error
-// is a terminal (never into a log or a pipe), at most ten times a second, and cleared when the
-// work ends so that messages after it start on a clean line.
+// is a terminal (never into a log or a pipe), from 0.3 s into the work, at most ten times a
+// second, and cleared when the work ends so that messages after it start on a clean line.
 #pragma once
 
 #include <chrono>
@@ -32,6 +32,7 @@ private:
     int64_t total_;
     bool shown_ = false;
     bool active_;
+    std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point last_{};
 };
 

@@ -89,7 +89,8 @@ void ImportCsv(IRecording* recording, const std::string& path)
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.Get() < 0) throw CommandError("cannot read " + path + ": " + std::strerror(errno));
     struct stat st {};
-    if (::fstat(file.Get(), &st) == 0 && S_ISDIR(st.st_mode)) throw CommandError(path + " is a folder, not a recording");
+    if (::fstat(file.Get(), &st) == 0 && S_ISDIR(st.st_mode))
+        throw CommandError(path + " is a folder, not a recording");
 
     RecordingSink sink(recording, path);
     CsvReader reader(path, sink);

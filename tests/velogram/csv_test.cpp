@@ -191,7 +191,8 @@ TEST(CsvHeaderCell, QuotesWhatTheReaderWouldSplitAndReadsBack)
     EXPECT_EQ(Velogram::CsvHeaderCell("Pressure", "kPa"), "Pressure (kPa)");
     EXPECT_EQ(Velogram::CsvHeaderCell("Pressure", ""), "Pressure");
     for (const std::string name : {"a, b", "say \"hi\"", "f(x)", " padded "}) {
-        const std::string text = Velogram::CsvHeaderCell(name, "") + "," + Velogram::CsvHeaderCell(name, "mV") + "\n1,2\n";
+        const std::string text =
+            Velogram::CsvHeaderCell(name, "") + "," + Velogram::CsvHeaderCell(name, "mV") + "\n1,2\n";
         const Recorded r = Read(text);
         ASSERT_EQ(r.columns.size(), 2u) << text;
         const std::string trimmed = name == " padded " ? "padded" : name;
