@@ -63,6 +63,8 @@ HRESULT HelpService::ShowHelp(IAutoKVIString* topic, IAutoKVIString* helpKey)
     if (!window) {
         window = new HelpWindow();
         window->setAttribute(Qt::WA_DeleteOnClose);
+        // A window left open goes with the application's event loop rather than leaking past it.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, window.data(), &QObject::deleteLater);
     }
     window->ShowPage(page);
     window->show();
