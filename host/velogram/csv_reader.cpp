@@ -55,6 +55,15 @@ CsvColumn ColumnOfHeader(std::string_view text, size_t index)
     return column;
 }
 
+// The text in double quotes, for messages.
+std::string Quoted(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + 2);
+    out.append(1, '"').append(text).append(1, '"');
+    return out;
+}
+
 std::string Plural(size_t n, const char* one, const char* many)
 {
     return std::to_string(n) + " " + (n == 1 ? one : many);
@@ -188,7 +197,7 @@ float CsvReader::Number(std::string_view line, size_t begin, size_t end, size_t 
     // from_chars takes no plus sign; a number may carry one.
     if (*first == '+' && last - first > 1 && first[1] != '-' && first[1] != '+') ++first;
     const auto bad = [&] {
-        Fail(begin + 1, "\"" + std::string(line.substr(begin, end - begin)) + "\" is not a number" + where());
+        Fail(begin + 1, Quoted(line.substr(begin, end - begin)) + " is not a number" + where());
     };
 
     const double factor = factors_[column];
@@ -208,7 +217,7 @@ float CsvReader::Number(std::string_view line, size_t begin, size_t end, size_t 
     if (ec == std::errc::result_out_of_range) value = std::strtod(std::string(first, last).c_str(), nullptr);
     const float sample = static_cast<float>(value / factor);
     if (std::isinf(sample) && !infinite)
-        Fail(begin + 1, "\"" + std::string(line.substr(begin, end - begin)) + "\" is too large for a sample" + where());
+        Fail(begin + 1, Quoted(line.substr(begin, end - begin)) + " is too large for a sample" + where());
     return sample;
 }
 

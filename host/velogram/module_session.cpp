@@ -6,7 +6,6 @@
 #include "foundation/kvi_string.h"
 #include "host/velogram/command_error.h"
 #include "host/zor/framework_client.h"
-#include "platform/bstr.h"
 #include "platform/module.h"
 
 namespace Velogram {
@@ -22,24 +21,6 @@ std::string Utf8(IAutoKVIString* text)
     std::string s = KVI::String(text).ToUtf8();
     if (text) text->Release();
     return s;
-}
-
-ComPtr<IUnknown> FindClassByName(IZorFramework* framework, const GUID& kind, std::u16string_view name)
-{
-    int32_t count = 0;
-    if (FAILED(framework->GetClassCount(kind, &count))) return {};
-    for (int32_t i = 0; i < count; ++i) {
-        ComPtr<IUnknown> cls;
-        if (FAILED(framework->GetClassAt(kind, i, cls.Put()))) continue;
-        ComPtr<IGenericClassObject> generic;
-        if (FAILED(cls.As(IID_IGenericClassObject, generic))) continue;
-        BSTR text = nullptr;
-        generic->GetClassNameBstr(&text);
-        const bool match = text && name == std::u16string_view(text);
-        SysFreeString(text);
-        if (match) return cls;
-    }
-    return {};
 }
 
 }  // namespace
@@ -70,7 +51,8 @@ ModuleSession::ModuleSession()
     if (framework_->GetUnitsFileProblem(&unitsProblem) == S_OK)
         std::fprintf(stderr, "velogram: warning: %s\n", Utf8(unitsProblem).c_str());
 
-    const ComPtr<IUnknown> calc = FindClassByName(framework_.Get(), KIND_CalculationClass, kCalculationName);
+    ComPtr<IUnknown> calc;
+    Zor::FindClassByName(framework_.Get(), KIND_CalculationClass, kCalculationName, calc.Put());
     if (!calc || FAILED(calc.As(IID_ICalculationClass, calcClass_)) ||
         FAILED(calc.As(IID_ITessarAutomation, automation_))) {
         std::string message = "the calibration module (libtessar.so) is not loaded from " +

@@ -1,6 +1,8 @@
 #include "host/zor/framework_client.h"
 
+#include "calibration/host/class_objects.h"
 #include "calibration/host/framework_registry.h"
+#include "platform/bstr.h"
 #include "platform/class_table.h"
 #include "platform/code_page.h"
 #include "platform/com_ptr.h"
@@ -44,6 +46,29 @@ HRESULT StartFramework(const std::string& libraryPath, IZorFramework** framework
     const HRESULT hr = registry->QueryInterface(IID_IZorFramework, reinterpret_cast<void**>(framework));
     if (FAILED(hr)) *problem = "the registered framework registry is not this framework's";
     return hr;
+}
+
+HRESULT FindClassByName(IZorFramework* framework, REFGUID kind, std::u16string_view name, IUnknown** out)
+{
+    if (!framework || !out) return E_POINTER;
+    *out = nullptr;
+    int32_t count = 0;
+    if (FAILED(framework->GetClassCount(kind, &count))) return CLASS_E_CLASSNOTAVAILABLE;
+    for (int32_t i = 0; i < count; ++i) {
+        platform::ComPtr<IUnknown> cls;
+        if (FAILED(framework->GetClassAt(kind, i, cls.Put()))) continue;
+        platform::ComPtr<IGenericClassObject> generic;
+        if (FAILED(cls.As(IID_IGenericClassObject, generic))) continue;
+        BSTR text = nullptr;
+        generic->GetClassNameBstr(&text);
+        const bool match = text && name == std::u16string_view(text);
+        SysFreeString(text);
+        if (match) {
+            *out = cls.Detach();
+            return S_OK;
+        }
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 }  // namespace Zor

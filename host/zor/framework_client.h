@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "calibration/host/zor_framework.h"
 
@@ -16,5 +17,10 @@ namespace Zor {
 // when the library cannot be loaded or has no DllGetClassObject; the failure of
 // DllGetClassObject or of the registration otherwise. Starting twice gives the same framework.
 HRESULT StartFramework(const std::string& libraryPath, IZorFramework** framework, std::string* problem);
+
+// The first registered class object of a kind (KIND_...) whose class name is name, as a host
+// finds a module's classes. [out] its main interface, reference added. S_OK;
+// CLASS_E_CLASSNOTAVAILABLE (out null) when there is none; E_POINTER for null arguments.
+HRESULT FindClassByName(IZorFramework* framework, REFGUID kind, std::u16string_view name, IUnknown** out);
 
 }  // namespace Zor

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "host/zor/framework_client.h"
-#include "platform/bstr.h"
 
 namespace ZorTest {
 namespace {
@@ -12,20 +11,9 @@ using platform::ComPtr;
 
 ComPtr<IUnknown> FindByName(IZorFramework* framework, const GUID& kind, const std::u16string& name)
 {
-    int32_t count = 0;
-    framework->GetClassCount(kind, &count);
-    for (int32_t i = 0; i < count; ++i) {
-        ComPtr<IUnknown> cls;
-        if (FAILED(framework->GetClassAt(kind, i, cls.Put()))) continue;
-        ComPtr<IGenericClassObject> generic;
-        if (FAILED(cls.As(IID_IGenericClassObject, generic))) continue;
-        BSTR text = nullptr;
-        generic->GetClassNameBstr(&text);
-        const bool match = text && name == text;
-        SysFreeString(text);
-        if (match) return cls;
-    }
-    return {};
+    ComPtr<IUnknown> cls;
+    Zor::FindClassByName(framework, kind, name, cls.Put());
+    return cls;
 }
 
 ModuleHost* Start()
