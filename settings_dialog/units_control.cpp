@@ -1,6 +1,6 @@
 #include "settings_dialog/units_control.h"
 
-#include <algorithm>
+#include <utility>
 
 #include <QAbstractItemView>
 #include <QFontMetrics>
@@ -10,9 +10,14 @@
 #include "calibration/units/unit_entry.h"
 #include "foundation/gui/qt_string.h"
 #include "resources/string_ids.h"
+#include "settings_dialog/add_unit_dlg.h"
+#include "settings_dialog/delete_units_dlg.h"
+#include "settings_dialog/unit_list_walk.h"
 
 namespace KVIControls {
 namespace {
+
+static_assert(UnitsControl::kChunk == int(kUnitWalkChunk), "the control walks the unit list in kUnitWalkChunk units");
 
 // Texts of the host's resource module (the null module), with the module's own copies where it
 // has them.
@@ -25,14 +30,6 @@ QString HostText(uint32_t hostId, uint32_t moduleId)
     KVI::String text = KVI::LoadString(nullptr, hostId);
     if (text.IsEmpty() && moduleId != 0) text = KVI::LoadString(KVI::ThisModule(), moduleId);
     return KVI::ToQString(text);
-}
-
-KVI::String UnitText(IUnitName* unit, bool withPrefix)
-{
-    IAutoKVIString* raw = nullptr;
-    if (FAILED(unit->GetText(withPrefix ? 1 : 0, &raw))) return KVI::String();
-    const auto text = platform::ComPtr<IAutoKVIString>::Adopt(raw);
-    return KVI::String(text.Get());
 }
 
 // The unit's three fields; the empty unit's for fields the unit will not give.
@@ -83,22 +80,10 @@ void UnitsControl::Fill()
     definePosition_ = deletePosition_ = -1;
 
     int listed = 0;
-    platform::ComPtr<IEnumUnits> walk;
-    if (units_ && SUCCEEDED(units_->GetEnumerator(0, walk.Put())) && walk) {
-        for (;;) {
-            IUnitName* chunk[kChunk] = {};
-            uint32_t delivered = 0;
-            const HRESULT hr = walk->Next(kChunk, chunk, &delivered);
-            delivered = std::min<uint32_t>(delivered, kChunk);
-            for (uint32_t i = 0; i < delivered; ++i) {
-                const auto unit = platform::ComPtr<IUnitName>::Adopt(chunk[i]);
-                if (!unit) continue;
-                AddUnitEntry(unit.Get());
-                ++listed;
-            }
-            if (FAILED(hr) || delivered == 0) break;
-        }
-    }
+    ForEachUnit(units_.Get(), [&](IUnitName* unit, int32_t) {
+        AddUnitEntry(unit);
+        ++listed;
+    });
     if (listed > 0) AddSeparator();
     definePosition_ = AddItem(HostText(kHostDefineUnit, Tessar::StringId::kDefineUnit));
     deletePosition_ = AddItem(HostText(kHostDeleteUnit, Tessar::StringId::kDeleteUnit));
@@ -156,14 +141,31 @@ void UnitsControl::OnSelectionChange()
 
 void UnitsControl::DefineUnit()
 {
-    // The Define Unit dialog is not part of the settings dialog yet: the entry leaves the
-    // current unit selected.
+    KVI::UnitInfo unit;
+    unit.flag_ = 0;
+    unit.prefix_ = KVI::kPrefixPlain;
+    unit.name_ = KVI::String(u"V");
+    AddUnitDlg dialog(this, unit);
+    if (dialog.Execute() != QDialog::Accepted || unit.name_.IsEmpty()) return;
+
+    const platform::ComPtr<IUnitName> entry = NewUnitObject(unit);
+    if (units_ && SUCCEEDED(units_->Add(0, entry.Get(), nullptr))) {
+        current_ = unit;
+        Fill();
+    } else {
+        // Refused: it is still the unit the user asked for, kept current without an entry.
+        SetUnit(unit);
+    }
 }
 
 void UnitsControl::DeleteUnit()
 {
-    // The Delete Unit dialog is not part of the settings dialog yet: the entry leaves the
-    // current unit selected.
+    DeleteUnitsDlg dialog(this, units_.Get());
+    if (dialog.Execute() != QDialog::Accepted) return;
+    int32_t index = -1;
+    const platform::ComPtr<IUnitName> unit = NewUnitObject(current_);
+    if (!units_ || FAILED(units_->IndexOf(0, unit.Get(), &index)) || index < 0) current_ = KVI::UnitInfo::Empty();
+    Fill();
 }
 
 void UnitsControl::DrawItem(QPainter& painter, const ItemDraw& item) const

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
@@ -116,6 +117,13 @@ protected:
 
 const std::vector<UnitInfo> kUnits = {Unit(8, u"V"), Unit(7, u"V"), Unit(9, u"Pa"), Unit(8, u"")};
 
+// Closes the next dialog a command opens as a user who changes their mind: Escape.
+void CancelNextDialog()
+{
+    TestSupport::AnswerNextModal<QDialog>(
+        [](QDialog* d) { QTest::keyClick(d->focusWidget() ? d->focusWidget() : d, Qt::Key_Escape); });
+}
+
 TEST_F(UnitsControlTest, FillsUnitsThenSeparatorThenTheTwoCommands)
 {
     Make(kUnits);
@@ -207,6 +215,7 @@ TEST_F(UnitsControlTest, DefineAndDeleteReselectTheCurrentUnitAndStillCallBack)
     Make(kUnits);
     control_->SetUnit(Unit(7, u"V"));
     Open();
+    CancelNextDialog();
     Click(control_->DefineUnitPosition());
     EXPECT_EQ(owner_.changes, 1);
     EXPECT_TRUE(SameUnit(owner_.seen, Unit(7, u"V")));
@@ -218,6 +227,7 @@ TEST_F(UnitsControlTest, DefineAndDeleteReselectTheCurrentUnitAndStillCallBack)
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(list->currentIndex().row(), control_->DefineUnitPosition());
     QTest::keyClick(list, Qt::Key_Down);
+    CancelNextDialog();
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_TRUE(WaitUntil([&] { return !list->isVisible(); }));
     EXPECT_EQ(owner_.changes, 2);

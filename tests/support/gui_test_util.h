@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QString>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 namespace TestSupport {
@@ -57,6 +58,28 @@ inline QImage GrabWindows(const std::vector<QWidget*>& windows)
     QPainter p(&picture);
     for (QWidget* w : windows) p.drawPixmap(w->mapToGlobal(QPoint(0, 0)) - all.topLeft(), w->grab());
     return picture;
+}
+
+// Answers the next modal dialog of type T: from now on, every 10 ms of the event loop (the
+// dialog's own loop once it runs) looks for it as the active modal widget, and when it is shown
+// calls answer once with it, exposed. answer must close the dialog. Set it up just before the
+// event that opens the dialog; it never blocks. It gives up after timeoutMs without a dialog.
+template <class T>
+void AnswerNextModal(std::function<void(T*)> answer, int timeoutMs = 10000)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(poll, &QTimer::timeout, [poll, clock, timeoutMs, answer = std::move(answer)] {
+        auto* dialog = dynamic_cast<T*>(QApplication::activeModalWidget());
+        const bool found = dialog && dialog->isVisible();
+        if (!found && clock.elapsed() < timeoutMs) return;
+        poll->stop();
+        poll->deleteLater();
+        if (found && QTest::qWaitForWindowExposed(dialog)) answer(dialog);
+    });
+    poll->start();
 }
 
 }  // namespace TestSupport
