@@ -84,6 +84,7 @@ struct IHostDocument : IUnknown {
     virtual HRESULT GetChannelRecord(int32_t channel, IChannelRecord** record) = 0;  // 4
     // [out] data: the data-access object over the document's recording, reference added; null
     // and E_FAIL when the document has none. Callers of this interface rely on its slots
+    //    7 GetBlockCount: the number of blocks;
     //    9 GetBlockLength (flags 0): the block's length in samples;
     //   14 HasSamples (flags 0): VARIANT_TRUE when the channel has samples in the block;
     //   32 CreateValueEnum (flags 0): a stream over the channel's samples of the block from
