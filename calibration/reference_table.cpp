@@ -15,36 +15,7 @@ namespace {
 
 constexpr double kRangeMargin = 1.25;
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-
-std::u16string_view Trimmed(std::u16string_view s)
-{
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
 }  // namespace
-
-KVI::UnitInfo UnitFromText(const KVI::String& text)
-{
-    const std::u16string_view t = Trimmed(text.View());
-    KVI::UnitInfo unit;
-    if (t.empty()) return unit;
-    unit.prefix_ = KVI::kPrefixPlain;
-    unit.name_ = KVI::String(t);
-    if (std::any_of(t.begin(), t.end(), IsBlank)) return unit;
-
-    // The unit word of the value 1 in that unit: the parser decides what is a prefix.
-    std::u16string one = u"1 ";
-    one += t;
-    const KVI::UnitValue v = KVI::UnitValue::Parse(KVI::String(one));
-    const int32_t prefix = KVI::PrefixIndexOfExponent(v.Exponent());
-    if (v.IsInvalid() || prefix < 0) return unit;
-    unit.prefix_ = prefix;
-    unit.name_ = v.Unit();
-    return unit;
-}
 
 KVI::UnitValue ReadTableValue(const KVI::String& text, const KVI::UnitInfo& defaultUnit)
 {

@@ -9,16 +9,14 @@
 
 #include "calibration/calibration_data.h"
 #include "calibration/units/unit_info.h"
+#include "calibration/units/unit_text.h"
 #include "calibration/units/unit_value.h"
 #include "foundation/kvi_string.h"
 
 namespace Tessar {
 
-// A unit text as a unit: blanks around it are ignored; an empty text gives the empty unit
-// (flag 0, prefix 1, no name); a text with a blank inside is a name without prefix (prefix 8);
-// otherwise the text is read as the unit word of a value ("mV" is milli and V, "kPa" kilo and
-// Pa, "mmHg" and "Hz" names without prefix; see KVI::UnitValue::Parse).
-KVI::UnitInfo UnitFromText(const KVI::String& text);
+// Unit texts are read with KVI::UnitFromText.
+using KVI::UnitFromText;
 
 // A table text as a unit value (the invalid value when it does not begin with a number). A bare
 // number is taken in defaultUnit: its exponent is raised by the exponent of that unit's prefix
