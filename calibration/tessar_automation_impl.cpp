@@ -1,6 +1,7 @@
 #include "calibration/tessar_automation_impl.h"
 
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "calibration/calibration_fit.h"
@@ -123,10 +124,25 @@ HRESULT TessarAutomation::GetFitText(IPersistObject* settings, int32_t which, IA
     }
 }
 
-HRESULT TessarAutomation::RenderReport(IPersistObject*, IAutoKVIString*, int32_t)
+namespace {
+
+std::atomic<TessarAutomation::ReportRenderer>& Renderer()
 {
-    // The fit report renders here once it is built.
-    return E_NOTIMPL;
+    static std::atomic<TessarAutomation::ReportRenderer> renderer{nullptr};
+    return renderer;
+}
+
+}  // namespace
+
+void TessarAutomation::InstallReportRenderer(ReportRenderer renderer) { Renderer().store(renderer); }
+
+HRESULT TessarAutomation::RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags)
+{
+    const ReportRenderer renderer = Renderer().load();
+    if (!renderer) return E_NOTIMPL;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s || !path) return E_INVALIDARG;
+    return GuardedCall([&] { return renderer(s->Data(), KVI::String(path), flags); });
 }
 
 HRESULT TessarAutomation::EvaluateFit(IPersistObject* settings, int32_t count, double* values)

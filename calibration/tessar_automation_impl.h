@@ -3,6 +3,7 @@
 // from it reaches every interface of the class object and back.
 #pragma once
 
+#include "calibration/calibration_data.h"
 #include "calibration/host/tessar_automation.h"
 
 namespace Tessar {
@@ -29,6 +30,12 @@ public:
     HRESULT RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags) override;
     HRESULT EvaluateFit(IPersistObject* settings, int32_t count, double* values) override;
     HRESULT WithDecimalPlaces(IPersistObject* settings, int32_t places, IPersistObject** copy) override;
+
+    // What RenderReport hands a settings object's record to: the fit report, which needs the
+    // module's Qt half, installs itself when the module is loaded (report/report_file.h);
+    // without one RenderReport answers E_NOTIMPL. Results are RenderReport's.
+    using ReportRenderer = HRESULT (*)(const CalibrationData& data, const KVI::String& path, int32_t flags);
+    static void InstallReportRenderer(ReportRenderer renderer);
 
 private:
     IUnknown* owner_;

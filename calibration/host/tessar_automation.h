@@ -86,8 +86,11 @@ struct ITessarAutomation : IUnknown {
     //      which; E_POINTER for a null out.
     virtual HRESULT GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out) = 0;  // 5
 
-    // Renders the fit report of the settings to a file. [in] path: the file (its extension
-    // names the format); flags: 0. E_NOTIMPL until the fit report is built.
+    // Renders the fit report of the settings to a file, without showing anything. [in] path:
+    // the file; its extension names the format: ".pdf" the printed page, ".png" the copied
+    // image; flags: 0. Results: S_OK; E_INVALIDARG for another object, a null path, another
+    // extension or flags; E_FAIL when the file cannot be written; E_NOTIMPL in a module built
+    // without its windowing half.
     virtual HRESULT RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags) = 0;  // 6
 
     // Evaluates the fitted calibration function of the settings in place, in double precision

@@ -1,0 +1,150 @@
+#include "report/report_data.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iomanip>
+#include <locale>
+#include <sstream>
+
+#include "calibration/evaluators.h"
+#include "calibration/fit_kind.h"
+#include "calibration/units/prefix_table.h"
+#include "calibration/units/unit_value.h"
+
+namespace Tessar {
+
+const char16_t kRawValuesTitle[] = u"Raw Values";
+const char16_t kFittedValuesTitle[] = u"Fitted Values";
+
+namespace {
+
+double PowerOfTen(int32_t e) { return std::pow(10.0, double(e)); }
+
+// The prefix exponent of an index; an index outside the table has none.
+int32_t ExponentOf(int32_t prefixIndex) { return KVI::IsPrefixIndex(prefixIndex) ? KVI::PrefixExponent(prefixIndex) : 0; }
+
+void SetColumn(ITabulatedData& table, int32_t column, const KVI::String& name, const KVI::String& units)
+{
+    table.SetColumnName(column, name.Interface());
+    table.SetColumnUnits(column, units.Interface());
+}
+
+void AppendDisplayed(ITabulatedData& table, int32_t column, const std::vector<double>& values, int32_t prefix)
+{
+    for (double v : values) table.AppendValue(column, float(DisplayValue(v, prefix)));
+}
+
+}  // namespace
+
+double DisplayValue(double value, int32_t prefixIndex)
+{
+    // Through the normalised form, as the unit values of the dialogs show numbers.
+    if (!std::isfinite(value)) return value;
+    const KVI::UnitValue v = KVI::UnitValue::Normalised(value, KVI::String());
+    return v.Mantissa() * PowerOfTen(v.Exponent() - ExponentOf(prefixIndex));
+}
+
+double BaseValue(double display, int32_t prefixIndex) { return display * PowerOfTen(ExponentOf(prefixIndex)); }
+
+AxisRange PointsAxisRange(const std::vector<double>& values, int32_t prefixIndex)
+{
+    if (values.empty()) return AxisRange{};
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    const double centre = (*high + *low) / 2;
+    double half = std::fabs(*high - *low) / 2;
+    half = std::max({half, kMinHalfSpan, kMinRelativeHalfSpan * std::fabs(centre)});
+    return AxisRange{DisplayValue(centre + 1.5 * half, prefixIndex), DisplayValue(centre - 1.5 * half, prefixIndex)};
+}
+
+std::map<float, float> CurveSamples(const CalibrationData& data, double lower, double upper, int32_t sourcePrefix)
+{
+    const int32_t calibratedPrefix = data.unit_.prefix_;
+    const float step = float((upper - lower) / kCurveSamples);
+    std::map<float, float> curve;
+    for (int32_t i = 0; i < kCurveSamples; ++i) {
+        const double x = lower + i * double(step);
+        double y = x;
+        if (!EvaluateCalibration(data.fitKind_, data.coefficients_, &y, &y + 1)) y = std::nan("");
+        curve[float(DisplayValue(x, sourcePrefix))] = float(DisplayValue(y, calibratedPrefix));
+    }
+    if (data.fitKind_ == int32_t(FitKind::PointToPoint)) {
+        const size_t n = std::min(data.rawValues_.size(), data.calibratedValues_.size());
+        for (size_t i = 0; i < n; ++i)
+            curve[float(DisplayValue(data.rawValues_[i], sourcePrefix))] =
+                float(DisplayValue(data.calibratedValues_[i], calibratedPrefix));
+    }
+    return curve;
+}
+
+void FillGraphColumns(ITabulatedData& table, const CalibrationData& data, const KVI::UnitInfo& sourceUnit,
+                      double lower, double upper)
+{
+    const KVI::String rawUnit = sourceUnit.DisplayText();
+    const KVI::String calibratedUnit = data.unit_.DisplayText();
+    table.BeginUpdate();
+    table.RemoveAllColumns();
+    table.SetColumnCount(6);
+    SetColumn(table, 0, KVI::String(kRawValuesTitle), rawUnit);
+    SetColumn(table, 1, KVI::String(kFittedValuesTitle), calibratedUnit);
+    SetColumn(table, 2, KVI::String(kRawValuesTitle), rawUnit);
+    SetColumn(table, 3, KVI::String(kFittedValuesTitle), calibratedUnit);
+
+    AppendDisplayed(table, 2, data.rawValues_, sourceUnit.prefix_);
+    AppendDisplayed(table, 3, data.calibratedValues_, data.unit_.prefix_);
+    for (const auto& [x, y] : CurveSamples(data, lower, upper, sourceUnit.prefix_)) {
+        table.AppendValue(0, x);
+        table.AppendValue(1, y);
+    }
+    AppendDisplayed(table, 4, data.rawValues_, sourceUnit.prefix_);
+    AppendDisplayed(table, 5, data.calibratedValues_, data.unit_.prefix_);
+    table.EndUpdate();
+    table.SendPendingChanges();
+}
+
+std::optional<int32_t> FillReportTable(ITabulatedData& table, const CalibrationData& data,
+                                       const KVI::UnitInfo& sourceUnit)
+{
+    table.BeginUpdate();
+    table.RemoveAllColumns();
+    table.SetColumnCount(3);
+    table.SetColumnName(1, sourceUnit.DisplayText().Interface());
+    table.SetColumnName(2, data.unit_.DisplayText().Interface());
+    for (size_t i = 0; i < data.rawValues_.size(); ++i) {
+        table.AppendValue(0, float(i + 1));
+        table.AppendValue(1, float(DisplayValue(data.rawValues_[i], sourceUnit.prefix_)));
+        if (i < data.calibratedValues_.size())
+            table.AppendValue(2, float(DisplayValue(data.calibratedValues_[i], data.unit_.prefix_)));
+    }
+    std::optional<int32_t> marked;
+    if (data.forceOrigin_ && IsPolynomialKind(data.fitKind_)) {
+        // The origin the fit passes through, as a row of its own without a point number.
+        table.AppendValue(1, 0.0f);
+        table.AppendValue(2, 0.0f);
+        int32_t rows = 0;
+        table.GetRowCount(&rows);
+        marked = rows;
+    }
+    table.EndUpdate();
+    table.SendPendingChanges();
+    return marked;
+}
+
+KVI::String FormatReadOutValue(double value, const KVI::String& unit, int32_t decimals)
+{
+    std::wostringstream out;
+    out.imbue(std::locale::classic());
+    out << std::fixed << std::setprecision(std::clamp(decimals, 0, 15));
+    const KVI::UnitValue v = KVI::UnitValue::Normalised(value, unit);
+    if (!unit.IsEmpty() && KVI::KnownUnitNames().count(unit)) {
+        out << v.Mantissa() << L' ';
+        if (const char32_t letter = KVI::LetterOfExponent(v.Exponent()); letter != KVI::kNoLetter)
+            out << wchar_t(letter);
+        out << unit.ToWide();
+    } else {
+        out << value;
+        if (!unit.IsEmpty()) out << L' ' << unit.ToWide();
+    }
+    return KVI::String::FromWide(out.str());
+}
+
+}  // namespace Tessar

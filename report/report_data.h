@@ -1,0 +1,90 @@
+// The fit report's numbers: values in display units, the axis ranges around the reference
+// points, the graph's six columns (curve samples and points), the report table's three columns,
+// and the read-out texts. No widgets: the report dialog and its graph window fill their
+// tabulated data through these, and tests check them without a display.
+//
+// Display units. Every value the report shows is expressed in the prefixed unit of its
+// quantity: a raw value in the source unit's prefix, a calibrated value in the calibration's
+// unit prefix (CalibrationData::unit_). The value is normalised to a mantissa and an exponent
+// that is a multiple of three (KVI::UnitValue) and the mantissa scaled by 10^(exponent - e),
+// e being the decimal exponent of the prefix (prefix_table.h).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "calibration/calibration_data.h"
+#include "calibration/units/unit_info.h"
+#include "foundation/kvi_string.h"
+#include "guilib/table/tabulated_data_interfaces.h"
+
+namespace Tessar {
+
+// [in] value in base units; prefixIndex: the prefix of the unit it is shown in (0..14; any
+// other index counts as no prefix). Result: the value in that prefixed unit (0.0125 with the
+// milli prefix gives 12.5). Values that are not finite pass through.
+double DisplayValue(double value, int32_t prefixIndex);
+// The inverse: a value in the prefixed unit back to base units.
+double BaseValue(double display, int32_t prefixIndex);
+
+// An axis range as the scales take it.
+struct AxisRange {
+    double upper = 1;
+    double lower = 0;
+};
+
+// The smallest half-span of an axis.
+inline constexpr double kMinHalfSpan = 1e-21;
+// Half-spans below this share of the centre cannot be told apart by the scales (they refuse a
+// range narrower than 1e-12 of its ends), so they widen to it.
+inline constexpr double kMinRelativeHalfSpan = 1e-9;
+
+// The range of an axis that shows values (base units) in the unit of prefixIndex: centre
+// c = (max + min) / 2 and half-span h = |max - min| / 2, but at least kMinHalfSpan and at
+// least kMinRelativeHalfSpan * |c|; then c +- 1.5 h, in display units. The values thus fill
+// the middle two thirds of the axis. No values: the range (1, 0).
+AxisRange PointsAxisRange(const std::vector<double>& values, int32_t prefixIndex);
+
+// Titles of the graph's columns 0 and 2 ("Raw Values") and 1 and 3 ("Fitted Values").
+extern const char16_t kRawValuesTitle[];
+extern const char16_t kFittedValuesTitle[];
+
+// The number of samples of the fitted curve.
+inline constexpr int32_t kCurveSamples = 101;
+
+// The fitted curve over [lower, upper) of the raw axis (base units): kCurveSamples samples
+// x = lower + i * step, step = (upper - lower) / 101 held in single precision, each paired with
+// the record's function at x (the evaluator of its kind); a point to point fit also gets every
+// reference point, so that its corners lie exactly at the points. Keys and values are in
+// display units (x in sourcePrefix, y in the calibrated unit's prefix); a later entry with an
+// equal key replaces the earlier. A function that cannot be evaluated there gives NaN.
+std::map<float, float> CurveSamples(const CalibrationData& data, double lower, double upper, int32_t sourcePrefix);
+
+// Refills the graph's six columns (one update, then the pending changes are sent):
+//   0 "Raw Values" (source unit text)  1 "Fitted Values" (calibrated unit text): the curve,
+//     in increasing x, over the raw range [lower, upper) (base units);
+//   2 "Raw Values" (source unit text)  3 "Fitted Values" (calibrated unit text): the points;
+//   4 and 5, no title or unit: the points again (the numbered markers).
+// Unit texts carry their prefix letters; every value is in display units.
+void FillGraphColumns(ITabulatedData& table, const CalibrationData& data, const KVI::UnitInfo& sourceUnit,
+                      double lower, double upper);
+
+// Refills the report table's three columns (one update, then the pending changes are sent):
+// column 0 (no title) the point number 1, 2, ...; column 1 titled with the source unit text,
+// the raw values; column 2 titled with the calibrated unit text, the calibrated values; in
+// display units. With force origin on a polynomial kind one more row holds 0 and 0 with no
+// point number. Result: that row's index in the table grid's numbering (the heading is row 0),
+// to be drawn marked; nothing when there is no such row.
+std::optional<int32_t> FillReportTable(ITabulatedData& table, const CalibrationData& data,
+                                       const KVI::UnitInfo& sourceUnit);
+
+// A read-out's number: value (display units) with unit (a column's unit text, prefix letter
+// included) in fixed notation with decimals decimals (cut to 0..15): when unit is one of the
+// known unit names (KVI::KnownUnitNames), the normalised mantissa, a blank, the prefix letter
+// (none for exponent 0) and the unit ("500.000 mV" for 0.5 V); for another unit text the whole
+// value, a blank and the text ("0.500 mV"); without a unit the whole value alone.
+KVI::String FormatReadOutValue(double value, const KVI::String& unit, int32_t decimals);
+
+}  // namespace Tessar
