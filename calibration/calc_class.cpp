@@ -1,5 +1,7 @@
 #include "calibration/calc_class.h"
 
+#include <atomic>
+
 #include "calibration/interface_guard.h"
 #include "calibration/settings_class.h"
 #include "calibration/tessar_ext.h"
@@ -46,11 +48,28 @@ HRESULT CalcClass::Reserved9(uint32_t* out)
     return S_OK;
 }
 
-HRESULT CalcClass::EditSettings(void*, int32_t, IUnknown*, int32_t, int32_t, IUnknown*, IPersistObject*,
-                                IPersistObject** settings)
+namespace {
+
+std::atomic<CalcClass::SettingsEditor>& Editor()
+{
+    static std::atomic<CalcClass::SettingsEditor> editor{nullptr};
+    return editor;
+}
+
+}  // namespace
+
+void CalcClass::InstallSettingsEditor(SettingsEditor editor)
+{
+    Editor().store(editor);
+}
+
+HRESULT CalcClass::EditSettings(void* parentWindow, int32_t, IUnknown* document, int32_t, int32_t channel,
+                                IUnknown* hostObject, IPersistObject* current, IPersistObject** settings)
 {
     if (settings) *settings = nullptr;
-    return E_NOTIMPL;
+    const SettingsEditor editor = Editor().load();
+    if (!editor) return E_NOTIMPL;
+    return GuardedCall([&] { return editor(parentWindow, document, channel, hostObject, current, settings); });
 }
 
 HRESULT CalcClass::CreateCalculation(int32_t channel, int32_t second, ICalcSite* site, IUnknown** out)

@@ -31,8 +31,9 @@ public:
     HRESULT GetClassDescription(IAutoKVIString** out) override;
     // Slot 9. [out] 0.
     HRESULT Reserved9(uint32_t* out) override;
-    // Slot 10. The calibration dialog opens here once it is built; until then *settings is
-    // null and the result E_NOTIMPL.
+    // Slot 10. Runs the settings editor that the module's windowing half installed
+    // (settings_dialog/edit_settings.h) and returns its result; without one *settings is null
+    // and the result E_NOTIMPL.
     HRESULT EditSettings(void* parentWindow, int32_t ignored1, IUnknown* document, int32_t ignored2,
                          int32_t channel, IUnknown* hostObject, IPersistObject* current,
                          IPersistObject** settings) override;
@@ -40,6 +41,12 @@ public:
     // (which its base object answers); the query's result. E_FAIL (out null) without a site;
     // E_POINTER for a null out-pointer; what the framework start raised, as its result.
     HRESULT CreateCalculation(int32_t channel, int32_t second, ICalcSite* site, IUnknown** out) override;
+
+    // The settings editor: EditSettings' arguments and result. The engine has no windows, so
+    // the dialog's half installs its editor when the module is loaded.
+    using SettingsEditor = HRESULT (*)(void* parentWindow, IUnknown* document, int32_t channel,
+                                       IUnknown* hostObject, IPersistObject* current, IPersistObject** settings);
+    static void InstallSettingsEditor(SettingsEditor editor);
 
     // The settings class that this class built.
     SettingsClass& Settings() { return *settings_; }

@@ -1,0 +1,45 @@
+// CalibratedStream: a sample stream over another one that passes every sample through a fitted
+// calibration (fit kind and coefficients), so the selection pane can show calculated data. The
+// samples go through double precision and back to float, as the calculated channel computes them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "calibration/host/enum_float_ex.h"
+#include "platform/com_ptr.h"
+
+namespace Tessar {
+
+class CalibratedStream final : public IEnumFloatEx {
+public:
+    // [in] source: the raw stream (one reference held); fitKind, coefficients: the fit.
+    // The new object has one reference, the caller's.
+    CalibratedStream(IEnumFloatEx* source, int32_t fitKind, std::vector<double> coefficients);
+
+    HRESULT QueryInterface(REFIID iid, void** out) override;
+    uint32_t AddRef() override;
+    uint32_t Release() override;
+    HRESULT Skip(int64_t count) override { return source_->Skip(count); }
+    HRESULT Reset() override { return source_->Reset(); }
+    HRESULT GetPosition(int64_t* out) override { return source_->GetPosition(out); }
+    HRESULT Reserved6() override { return E_NOTIMPL; }
+    HRESULT Reserved7() override { return E_NOTIMPL; }
+    // The source's samples, calibrated in place; the source's result. A sample the fit cannot
+    // evaluate becomes NaN.
+    HRESULT Next(uint32_t count, float* buffer, uint32_t* returned) override;
+    // E_NOTIMPL: the pane reads each stream once.
+    HRESULT Clone(IEnumFloatEx** out) override;
+
+private:
+    ~CalibratedStream() = default;
+
+    std::atomic<int32_t> refs_{1};
+    platform::ComPtr<IEnumFloatEx> source_;
+    int32_t fitKind_;
+    std::vector<double> coefficients_;
+    std::vector<double> work_;
+};
+
+}  // namespace Tessar

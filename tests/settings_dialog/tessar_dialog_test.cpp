@@ -1,0 +1,317 @@
+// The calibration dialog driven offscreen with real typing and clicks, over a test double of the
+// host's document (a mV channel with one block of samples) and the host's real framework
+// (libzor.so: the scale component, the unit list and the message service). Every message box is
+// answered by the test's presenter, which writes down caption, text and icon.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "calibration/units/prefix_table.h"
+#include "foundation/gui/control_id.h"
+#include "foundation/gui/qt_string.h"
+#include "foundation/message_box.h"
+#include "platform/com_ptr.h"
+#include "settings_dialog/tessar_dialog.h"
+#include "settings_dialog/tsicn_button.h"
+#include "settings_dialog/unit_convert_data_pane.h"
+#include "tests/support/fake_host_document.h"
+#include "tests/support/gui_test_util.h"
+#include "tests/support/stub_unit_list.h"
+
+namespace {
+
+using Tessar::CalibrationData;
+using Tessar::TessarDialog;
+
+const char16_t kTooFew[] = u"Not enough Volt-Unit conversion pairs exist to determine the requested fit type.";
+const char16_t kRepeated[] =
+    u"The fit parameters contain a repeated voltage value, and hence do not define a functional mapping.";
+
+struct Shown {
+    QString caption;
+    QString text;
+    KVI::MessageIcon icon;
+};
+
+class TessarDialogTest : public testing::Test {
+protected:
+    TessarDialogTest()
+        : presenter_([this](const KVI::MessageBoxRequest& r) {
+              shown_.push_back({KVI::ToQString(r.caption), KVI::ToQString(r.text), r.icon});
+          })
+    {
+        // Channel 2 in mV: 400 samples rising from 0 V to 0.399 V, selected whole.
+        std::vector<float> samples;
+        for (int k = 0; k < 400; ++k) samples.push_back(float(k) / 1000.0f);
+        doc_.SetChannel(2, {samples});
+        doc_.SetSelection({0, 0}, {0, 400});
+        doc_.unit = KVI::UnitInfo{0, 7, KVI::String(u"V")};  // mV
+        doc_.top = 500.0;
+        doc_.bottom = -500.0;
+    }
+
+    void Open()
+    {
+        dialog_ = std::make_unique<TessarDialog>(nullptr, 2, units_.Get(), &doc_, &doc_, &record_);
+        dialog_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_.get()));
+    }
+
+    QLineEdit* Raw(int row) const { return dialog_->RawEdit(row); }
+    QLineEdit* Cal(int row) const { return dialog_->CalibratedEdit(row); }
+    template <class T = QAbstractButton>
+    T* Control(int id) const
+    {
+        return KVI::FindControl<T>(dialog_.get(), id);
+    }
+    void Click(int id) { QTest::mouseClick(Control(id), Qt::LeftButton); }
+
+    // Clicks into the edit, replaces its text by typing, then leaves it with Tab.
+    void Type(QLineEdit* edit, const QString& text)
+    {
+        QTest::mouseClick(edit, Qt::LeftButton);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Tab);
+    }
+    void TypeRow(int row, const QString& raw, const QString& cal)
+    {
+        Type(Raw(row), raw);
+        Type(Cal(row), cal);
+    }
+
+    // Drags a span across the pane between the fractions a and b of its trace width.
+    void SelectSpan(double a, double b)
+    {
+        QWidget* pane = dialog_->Pane();
+        const int w = pane->width() - 18, y = pane->height() / 2;
+        QTest::mousePress(pane, Qt::LeftButton, {}, QPoint(int(w * a), y));
+        QTest::mouseMove(pane, QPoint(int(w * (a + b) / 2), y));
+        QTest::mouseMove(pane, QPoint(int(w * b), y));
+        QTest::mouseRelease(pane, Qt::LeftButton, {}, QPoint(int(w * b), y));
+    }
+
+    void ExpectOneStop(const char16_t* text)
+    {
+        ASSERT_EQ(shown_.size(), 1u);
+        EXPECT_EQ(shown_[0].caption, QStringLiteral("Tessar"));
+        EXPECT_EQ(shown_[0].text, QString::fromUtf16(text));
+        EXPECT_EQ(shown_[0].icon, KVI::MessageIcon::Stop);
+        shown_.clear();
+    }
+
+    TestSupport::FakeHostDocument doc_;
+    platform::ComPtr<TestSupport::StubUnitList> units_ =
+        TestSupport::StubUnitList::Create({KVI::UnitInfo{0, 8, KVI::String(u"mmHg")}});
+    CalibrationData record_{2};
+    std::vector<Shown> shown_;
+    KVI::ScopedMessagePresenter presenter_;
+    std::unique_ptr<TessarDialog> dialog_;
+};
+
+TEST_F(TessarDialogTest, SetUpGivesCaptionFitNamesAndAnEmptyTableInRawDisplay)
+{
+    Open();
+    EXPECT_EQ(dialog_->windowTitle(), QStringLiteral("Tessar for Channel 3"));
+    auto* fit = Control<QComboBox>(TessarDialog::kFitComboId);
+    QStringList names;
+    for (int i = 0; i < fit->count(); ++i) names << fit->itemText(i);
+    EXPECT_EQ(names, (QStringList{"Linear", "Quadratic", "Cubic", "Quartic", "Quintic", "Logarithmic", "Exponential",
+                                  "Point to Point"}));
+    EXPECT_TRUE(Control<QRadioButton>(TessarDialog::kRawRadioId)->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(TessarDialog::kDecimalEditId)->text(), QStringLiteral("3"));
+    for (int i = 0; i < TessarDialog::kRows; ++i) EXPECT_TRUE(Raw(i)->text().isEmpty());
+    // The pane holds the selection in mV, inset h / 2 + 2 in the frame.
+    ASSERT_EQ(dialog_->Pane()->Samples().size(), 400u);
+    EXPECT_FLOAT_EQ(dialog_->Pane()->Samples()[399], 399.0f);
+    const QRect frame = KVI::FindControl(dialog_.get(), TessarDialog::kPaneFrameId)->geometry();
+    const int inset = QFontMetrics(dialog_->font()).height() / 2 + 2;
+    EXPECT_EQ(dialog_->PaneRect().top(), frame.top() + inset);
+    EXPECT_EQ(dialog_->PaneRect().bottom(), frame.bottom() - inset);
+    EXPECT_EQ(dialog_->PaneRect().right(), frame.right());
+    EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(TessarDialogTest, EmptyTableIsQuietInRawAndRefusedWhenCalculatedIsAsked)
+{
+    Open();
+    Click(TessarDialog::kApplyButtonId);
+    EXPECT_TRUE(shown_.empty());
+    Click(TessarDialog::kCalculatedRadioId);
+    ExpectOneStop(kTooFew);
+    EXPECT_TRUE(Control<QRadioButton>(TessarDialog::kRawRadioId)->isChecked());
+    Click(TessarDialog::kFitButtonId);
+    ExpectOneStop(kTooFew);
+    Click(TessarDialog::kOkId);
+    ExpectOneStop(kTooFew);
+    EXPECT_TRUE(dialog_->isVisible());
+    EXPECT_EQ(dialog_->result(), 0);
+    EXPECT_TRUE(record_ == CalibrationData(2));
+}
+
+TEST_F(TessarDialogTest, RowsInAnyOrderWithGapsAreStoredSortedInBaseUnits)
+{
+    Open();
+    TypeRow(9, "2", "200");
+    TypeRow(1, "0", "0");
+    TypeRow(5, "1 mV", "100");
+    TypeRow(7, "junk", "5");  // unreadable: skipped, not reported
+    Click(TessarDialog::kOkId);
+    EXPECT_TRUE(shown_.empty());
+    ASSERT_EQ(dialog_->result(), QDialog::Accepted);
+    EXPECT_EQ(record_.rawValues_, (std::vector<double>{0.0, 0.001, 0.002}));
+    EXPECT_EQ(record_.calibratedValues_, (std::vector<double>{0.0, 100.0, 200.0}));
+    EXPECT_TRUE(record_.calculatedView_);
+    ASSERT_EQ(record_.coefficients_.size(), 2u);
+    EXPECT_NEAR(record_.coefficients_[1], 100000.0, 1e-6);
+}
+
+TEST_F(TessarDialogTest, RepeatedRawValueKeepsTheLaterRowInRawAndIsRefusedInCalculated)
+{
+    Open();
+    TypeRow(0, "1", "10");
+    TypeRow(3, "1", "20");
+    TypeRow(4, "2", "30");
+    Click(TessarDialog::kApplyButtonId);
+    EXPECT_TRUE(shown_.empty());
+    EXPECT_EQ(dialog_->WorkingCopy().rawValues_, (std::vector<double>{0.001, 0.002}));
+    EXPECT_EQ(dialog_->WorkingCopy().calibratedValues_, (std::vector<double>{20.0, 30.0}));
+    Click(TessarDialog::kCalculatedRadioId);
+    ExpectOneStop(kRepeated);
+    EXPECT_TRUE(Control<QRadioButton>(TessarDialog::kRawRadioId)->isChecked());
+    Click(TessarDialog::kOkId);
+    ExpectOneStop(kRepeated);
+    EXPECT_TRUE(dialog_->isVisible());
+    EXPECT_TRUE(record_.rawValues_.empty());
+}
+
+TEST_F(TessarDialogTest, BareNumberGainsTheSourceUnitAndIsStoredInVolts)
+{
+    Open();
+    Type(Raw(0), "12.5");
+    EXPECT_EQ(Raw(0)->text(), QStringLiteral("12.5 mV"));
+    Type(Raw(1), "0.05 V");
+    EXPECT_EQ(Raw(1)->text(), QStringLiteral("50 mV"));
+    Type(Cal(0), "1");
+    Type(Cal(1), "4");
+    Click(TessarDialog::kOkId);
+    ASSERT_EQ(dialog_->result(), QDialog::Accepted);
+    EXPECT_EQ(record_.rawValues_, (std::vector<double>{0.0125, 0.05}));
+}
+
+TEST_F(TessarDialogTest, DecimalPlacesAreClampedToZeroToSix)
+{
+    Open();
+    auto* places = Control<QLineEdit>(TessarDialog::kDecimalEditId);
+    QTest::mouseClick(places, Qt::LeftButton);
+    places->selectAll();
+    QTest::keyClick(places, Qt::Key_9);
+    EXPECT_EQ(places->text(), QStringLiteral("6"));
+    EXPECT_EQ(dialog_->WorkingCopy().decimalPlaces_, 6);
+    QTest::keyClicks(places, "-");  // the digits-only edit refuses it
+    EXPECT_EQ(places->text(), QStringLiteral("6"));
+    places->setText(QStringLiteral("-3"));
+    EXPECT_EQ(places->text(), QStringLiteral("0"));
+    auto* up = KVI::FindControl(dialog_.get(), TessarDialog::kUpDownId)->findChild<QAbstractButton*>("spinUp");
+    QTest::mouseClick(up, Qt::LeftButton);
+    EXPECT_EQ(places->text(), QStringLiteral("1"));
+    EXPECT_EQ(dialog_->WorkingCopy().decimalPlaces_, 1);
+}
+
+TEST_F(TessarDialogTest, RowButtonsTakeThePaneValueAndMoveTheFocus)
+{
+    Open();
+    SelectSpan(0.5, 0.75);
+    const double mean = dialog_->Pane()->CurrentValue();  // mV
+    ASSERT_GT(mean, 150.0);
+    QTest::mouseClick(dialog_->RowButton(3), Qt::LeftButton);
+    EXPECT_EQ(Raw(3)->text(), KVI::ToQString(KVI::UnitValue::Normalised(mean / 1000, KVI::String(u"V")).Format(-3)));
+    EXPECT_EQ(QApplication::focusWidget(), Cal(3));
+    EXPECT_EQ(Cal(3)->selectedText(), Cal(3)->text());
+
+    // Double click on the pane: the focused row (raw edit of row 4) takes the value.
+    QTest::mouseClick(Raw(4), Qt::LeftButton);
+    QTest::mouseDClick(dialog_->Pane(), Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(TestSupport::WaitUntil([&] { return !Raw(4)->text().isEmpty(); }));
+
+    // Calculated display: row 11's button writes the calibrated edit and moves to row 0.
+    TypeRow(0, "0", "0");
+    TypeRow(1, "400", "4");
+    Click(TessarDialog::kCalculatedRadioId);
+    ASSERT_TRUE(shown_.empty());
+    ASSERT_TRUE(dialog_->WorkingCopy().calculatedView_);
+    SelectSpan(0.0, 0.5);
+    QTest::mouseClick(dialog_->RowButton(11), Qt::LeftButton);
+    EXPECT_FALSE(Cal(11)->text().isEmpty());
+    EXPECT_TRUE(Raw(11)->text().isEmpty());
+    EXPECT_EQ(QApplication::focusWidget(), Raw(0));
+}
+
+TEST_F(TessarDialogTest, CancelLeavesTheRecordUntouchedAfterFitAndOkStoresTheCalculatedView)
+{
+    record_.rawValues_ = {0.0, 0.1};
+    record_.calibratedValues_ = {0.0, 10.0};
+    const CalibrationData before = record_;
+    Open();
+    EXPECT_EQ(Raw(1)->text(), QStringLiteral("100 mV"));
+    TypeRow(2, "300", "77");
+    Click(TessarDialog::kFitButtonId);
+    EXPECT_TRUE(shown_.empty());
+    EXPECT_TRUE(Control<QRadioButton>(TessarDialog::kCalculatedRadioId)->isChecked());
+    EXPECT_EQ(dialog_->WorkingCopy().rawValues_.size(), 3u);
+    Click(TessarDialog::kCancelId);
+    EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+    EXPECT_TRUE(record_ == before);
+    EXPECT_FALSE(record_.calculatedView_);
+}
+
+TEST_F(TessarDialogTest, MoreThanTwelveStoredPointsAreDroppedOnlyAfterAWarning)
+{
+    for (int i = 0; i < 14; ++i) {
+        record_.rawValues_.push_back(i * 0.01);
+        record_.calibratedValues_.push_back(i);
+    }
+    Open();
+    EXPECT_EQ(Raw(11)->text(), QStringLiteral("110 mV"));
+    Click(TessarDialog::kOkId);
+    ASSERT_EQ(shown_.size(), 1u);
+    EXPECT_EQ(shown_[0].icon, KVI::MessageIcon::Warning);
+    EXPECT_TRUE(shown_[0].text.contains("14 points"));
+    EXPECT_TRUE(dialog_->isVisible());
+    EXPECT_EQ(record_.rawValues_.size(), 14u);
+    Click(TessarDialog::kOkId);
+    EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+    EXPECT_EQ(record_.rawValues_.size(), 12u);
+}
+
+// Pictures of the dialog in both displays with points and a span, and no text cut.
+TEST_F(TessarDialogTest, ScreenshotsInRawAndCalculatedDisplayWithNothingClipped)
+{
+    Open();
+    TypeRow(0, "0", "0");
+    TypeRow(1, "200", "50");
+    TypeRow(2, "400", "100");
+    SelectSpan(0.3, 0.6);
+    dialog_->grab().save(TestSupport::TestOutputPath("tessar_dialog_raw.png"));
+    Click(TessarDialog::kCalculatedRadioId);
+    ASSERT_TRUE(shown_.empty());
+    SelectSpan(0.3, 0.6);
+    dialog_->grab().save(TestSupport::TestOutputPath("tessar_dialog_calculated.png"));
+    for (QWidget* w : dialog_->findChildren<QWidget*>()) {
+        if (!w->isVisible() || !(qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))) continue;
+        EXPECT_GE(w->width(), w->sizeHint().width()) << w->objectName().toStdString();
+        EXPECT_GE(w->height(), w->sizeHint().height()) << w->objectName().toStdString();
+    }
+}
+
+}  // namespace
