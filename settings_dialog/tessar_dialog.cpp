@@ -156,8 +156,6 @@ void TessarDialog::SetupWindow()
         record->GetDisplayRange(&sourceTop_, &sourceBottom_);
     }
     sourcePrefixFactor_ = UsableFactor(sourceUnit_.prefix_);
-    scaledSourceTop_ = sourceTop_ * sourcePrefixFactor_;
-    scaledSourceBottom_ = sourceBottom_ * sourcePrefixFactor_;
 
     layout()->activate();
     PlacePane();

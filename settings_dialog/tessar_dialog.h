@@ -156,14 +156,13 @@ private:
     KVI::UnitInfo sourceUnit_;
     double rawPointsTop_ = 0;
     double rawPointsBottom_ = 0;
-    double sourceTop_ = 0;
+    double sourceTop_ = 0;     // the source channel's display range, in its prefixed unit
     double sourceBottom_ = 0;
-    double scaledSourceTop_ = 0;
-    double scaledSourceBottom_ = 0;
     double sourcePrefixFactor_ = 1.0;
     int32_t channel_;
     bool ready_ = false;
-    bool editRefresh_ = false;  // the guard: writing an edit runs only while it is up
+    bool editRefresh_ = false;
+    bool scaleShowsLimits_ = false;  // the scale shows the working copy's (calibrated) pane limits  // the guard: writing an edit runs only while it is up
 
     platform::ComPtr<IHostDocument> document_;
     platform::ComPtr<IHostSelection> selection_;

@@ -67,15 +67,14 @@ void TessarDialog::FillControls()
     decimalEdit_->setText(QString::number(std::clamp(working_.decimalPlaces_, 0, KVI::IntEdit::kMaximum)));
     unitsControl_->SetUnit(working_.unit_);
     SetScaleLabel();
-    double top = working_.paneTop_;
-    double bottom = working_.paneBottom_;
-    // A record that never had a calculated display has no pane limits; the scale then shows
-    // the source channel's range rather than an empty one.
-    if (top == bottom) {
-        top = scaledSourceTop_;
-        bottom = scaledSourceBottom_;
-    }
-    scale_->SetRange(top, bottom);
+    // The pane limits are calibrated values; raw data is shown on the source channel's own
+    // range (the host gives it in the channel's prefixed unit, the unit the pane shows), and
+    // so is a record that has no limits yet.
+    scaleShowsLimits_ = working_.calculatedView_ && working_.paneTop_ != working_.paneBottom_;
+    if (scaleShowsLimits_)
+        scale_->SetRange(working_.paneTop_, working_.paneBottom_);
+    else
+        scale_->SetRange(sourceTop_, sourceBottom_);
 }
 
 bool TessarDialog::ReadControls()
@@ -90,7 +89,8 @@ bool TessarDialog::ReadControls()
         calibrated.push_back(KVI::FromQString(calibratedEdits_[i]->text()));
     }
     ReadReferencePoints(raw, calibrated, sourceUnit_, working_);
-    scale_->GetRange(&working_.paneTop_, &working_.paneBottom_);
+    // The user may have dragged the scale; only a scale that shows calibrated values gives limits.
+    if (scaleShowsLimits_) scale_->GetRange(&working_.paneTop_, &working_.paneBottom_);
     return CheckTable();
 }
 
@@ -132,8 +132,6 @@ bool TessarDialog::CalculatedDisplay()
 void TessarDialog::RawDisplay()
 {
     working_.calculatedView_ = false;
-    scaledSourceTop_ = sourceTop_ * sourcePrefixFactor_;
-    scaledSourceBottom_ = sourceBottom_ * sourcePrefixFactor_;
     FillControls();
     ReloadPane(false);
 }
@@ -224,6 +222,9 @@ bool TessarDialog::CanClose()
     }
     if (ReadControls() && Fit()) {
         working_.calculatedView_ = true;
+        // Closed from the raw display: the stored limits come from the calibrated data, as a
+        // calculated display would have set them.
+        if (!scaleShowsLimits_) CalculatedDisplay();
         *settings_ = working_;
         return true;
     }

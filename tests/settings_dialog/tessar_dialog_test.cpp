@@ -174,6 +174,10 @@ TEST_F(TessarDialogTest, RowsInAnyOrderWithGapsAreStoredSortedInBaseUnits)
     EXPECT_TRUE(record_.calculatedView_);
     ASSERT_EQ(record_.coefficients_.size(), 2u);
     EXPECT_NEAR(record_.coefficients_[1], 100000.0, 1e-6);
+    // Closed from the raw display: the limits are those of the calibrated selection (0 V to
+    // 0.399 V calibrated: 0 to 39900) around its centre, with 1.25 times its half spread.
+    EXPECT_NEAR(record_.paneTop_, 19950 + 1.25 * 19950, 0.01);
+    EXPECT_NEAR(record_.paneBottom_, 19950 - 1.25 * 19950, 0.01);
 }
 
 TEST_F(TessarDialogTest, RepeatedRawValueKeepsTheLaterRowInRawAndIsRefusedInCalculated)
@@ -245,6 +249,7 @@ TEST_F(TessarDialogTest, RowButtonsTakeThePaneValueAndMoveTheFocus)
     EXPECT_TRUE(TestSupport::WaitUntil([&] { return !Raw(4)->text().isEmpty(); }));
 
     // Calculated display: row 11's button writes the calibrated edit and moves to row 0.
+    Raw(4)->clear();  // rows 3 and 4 hold the same raw value
     TypeRow(0, "0", "0");
     TypeRow(1, "400", "4");
     Click(TessarDialog::kCalculatedRadioId);
