@@ -302,6 +302,7 @@ TEST_F(TessarDialogTest, MoreThanTwelveStoredPointsAreDroppedOnlyAfterAWarning)
 // Pictures of the dialog in both displays with points and a span, and no text cut.
 TEST_F(TessarDialogTest, ScreenshotsInRawAndCalculatedDisplayWithNothingClipped)
 {
+    record_.unit_ = KVI::UnitInfo{0, 8, KVI::String(u"mmHg")};
     Open();
     TypeRow(0, "0", "0");
     TypeRow(1, "200", "50");
