@@ -321,3 +321,39 @@ TEST_F(TessarDialogTest, ScreenshotsInRawAndCalculatedDisplayWithNothingClipped)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TessarDialogTest, ChangingTheFitKindRefitsAndAsksForEnoughPoints)
+{
+    Open();
+    TypeRow(0, "0", "0");
+    TypeRow(1, "400", "4");
+    Click(TessarDialog::kCalculatedRadioId);
+    ASSERT_TRUE(shown_.empty());
+    auto* fit = Control<QComboBox>(TessarDialog::kFitComboId);
+    fit->setFocus();
+    QTest::keyClick(fit, Qt::Key_Down);  // Quadratic needs three pairs
+    ExpectOneStop(kTooFew);
+    EXPECT_EQ(dialog_->WorkingCopy().fitKind_, 1);
+    EXPECT_TRUE(Control<QRadioButton>(TessarDialog::kRawRadioId)->isChecked());
+    // With Raw checked the same change re-fits quietly.
+    QTest::keyClick(fit, Qt::Key_Up);
+    EXPECT_TRUE(shown_.empty());
+    EXPECT_TRUE(Control(TessarDialog::kCalculatedRadioId)->isEnabled());
+}
+
+TEST_F(TessarDialogTest, RowButtonShowsThePressedBitmapWhileDown)
+{
+    Open();
+    Tessar::TSICNButton* button = dialog_->RowButton(0);
+    const QImage up = button->grab().toImage();
+    button->setDown(true);
+    const QImage down = button->grab().toImage();
+    button->setDown(false);
+    EXPECT_GE(button->width(), Tessar::TSICNButton::kBitmapSize);
+    EXPECT_NE(up, down);
+    EXPECT_EQ(button->grab().toImage(), up);
+}
+
+}  // namespace
