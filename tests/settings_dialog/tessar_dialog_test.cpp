@@ -356,4 +356,21 @@ TEST_F(TessarDialogTest, RowButtonShowsThePressedBitmapWhileDown)
     EXPECT_EQ(button->grab().toImage(), up);
 }
 
+// Help asks the host's help service for the set-up page, which opens the host's help window.
+TEST_F(TessarDialogTest, HelpOpensTheHostsHelpWindow)
+{
+    Open();
+    const auto others = [&] {
+        std::vector<QWidget*> found;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->isVisible() && w != dialog_.get()) found.push_back(w);
+        return found;
+    };
+    ASSERT_TRUE(others().empty());
+    Click(TessarDialog::kHelpId);
+    ASSERT_TRUE(TestSupport::WaitUntil([&] { return !others().empty(); }));
+    for (QWidget* w : others()) w->close();
+    EXPECT_TRUE(shown_.empty());
+}
+
 }  // namespace
