@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "calibration/calc_class.h"
+#include "calibration/class_object_list.h"
 #include "calibration/host/message_service.h"
 #include "calibration/tessar_settings.h"
 #include "calibration/tessar_ext.h"
@@ -162,6 +164,19 @@ TEST_F(EditSettingsTest, OkReturnsTheNewSettingsAndTellsTheHost)
     EXPECT_EQ(channel, 2);
     EXPECT_EQ(top, 32000.0);
     EXPECT_EQ(bottom, -32000.0);
+}
+
+// The module's calculation class runs this editor once the hook is linked in.
+TEST_F(EditSettingsTest, TheCalculationClassRunsTheInstalledEditor)
+{
+    doc_.unitsConversion = 1;
+    IPersistObject* edited = reinterpret_cast<IPersistObject*>(&receiver_);  // must be cleared
+    EXPECT_EQ(Tessar::TheCalcClass().EditSettings(nullptr, 0, static_cast<IHostDocument*>(&doc_), 0, 2, &receiver_,
+                                                   nullptr, &edited),
+              E_FAIL);
+    EXPECT_EQ(edited, nullptr);
+    ASSERT_EQ(texts_.size(), 1u);
+    EXPECT_TRUE(texts_[0].startsWith("Units Conversion is active"));
 }
 
 }  // namespace
