@@ -139,6 +139,18 @@ TEST_F(TessarDialogTest, SetUpGivesCaptionFitNamesAndAnEmptyTableInRawDisplay)
     EXPECT_EQ(dialog_->PaneRect().top(), frame.top() + inset);
     EXPECT_EQ(dialog_->PaneRect().bottom(), frame.bottom() - inset);
     EXPECT_EQ(dialog_->PaneRect().right(), frame.right());
+    // The sunken border around the pane: shadow and text colour above and left, highlight and
+    // face colour below and right.
+    const QImage picture = dialog_->grab().toImage();
+    const QRect r = dialog_->PaneRect();
+    const QPalette& p = dialog_->palette();
+    const int y = r.center().y();
+    const int x = r.center().x();
+    EXPECT_EQ(picture.pixel(r.left() - 2, y), p.color(QPalette::Dark).rgb());
+    EXPECT_EQ(picture.pixel(r.left() - 1, y), p.color(QPalette::ButtonText).rgb());
+    EXPECT_EQ(picture.pixel(x, r.top() - 2), p.color(QPalette::Dark).rgb());
+    EXPECT_EQ(picture.pixel(r.right() + 2, y), p.color(QPalette::Light).rgb());
+    EXPECT_EQ(picture.pixel(x, r.bottom() + 1), p.color(QPalette::Button).rgb());
     EXPECT_TRUE(shown_.empty());
 }
 
@@ -371,6 +383,21 @@ TEST_F(TessarDialogTest, HelpOpensTheHostsHelpWindow)
     ASSERT_TRUE(TestSupport::WaitUntil([&] { return !others().empty(); }));
     for (QWidget* w : others()) w->close();
     EXPECT_TRUE(shown_.empty());
+}
+
+// Choosing another unit changes the working copy's unit; values already typed stay as they are.
+TEST_F(TessarDialogTest, ChoosingAUnitKeepsTheTypedValues)
+{
+    units_->Units().push_back(KVI::UnitInfo{0, 8, KVI::String(u"Pa")});
+    record_.unit_ = KVI::UnitInfo{0, 8, KVI::String(u"mmHg")};
+    Open();
+    TypeRow(0, "1", "5");
+    auto* units = KVI::FindControl<QComboBox>(dialog_.get(), 101);
+    units->setFocus();
+    QTest::keyClick(units, Qt::Key_Down);
+    EXPECT_EQ(KVI::ToQString(dialog_->WorkingCopy().unit_.name_), QStringLiteral("Pa"));
+    EXPECT_EQ(Cal(0)->text(), QStringLiteral("5"));
+    EXPECT_EQ(Raw(0)->text(), QStringLiteral("1 mV"));
 }
 
 }  // namespace
