@@ -45,14 +45,6 @@ KVI::String ModuleText(uint32_t id)
 // The trace colour when the host names none (the light red of the original palette).
 const QColor kDefaultTrace(255, 0, 0);
 
-// A prefix's factor; an unset prefix (index 0, factor 0) counts as none, so that a host unit
-// without a chosen prefix does not wipe the samples out.
-double UsableFactor(int32_t prefix)
-{
-    const double factor = KVI::PrefixFactor(prefix);
-    return factor == 0 ? 1.0 : factor;
-}
-
 // The unit entry of a host unit object.
 KVI::UnitInfo InfoOfUnit(IUnitName* unit)
 {
@@ -106,6 +98,12 @@ int TessarDialog::Execute()
     return exec();
 }
 
+double TessarDialog::DisplayFactor(int32_t prefix)
+{
+    const double factor = KVI::PrefixFactor(prefix);
+    return factor == 0 ? 1.0 : factor;
+}
+
 void TessarDialog::FindControls()
 {
     for (int i = 0; i < kRows; ++i) {
@@ -155,7 +153,7 @@ void TessarDialog::SetupWindow()
         if (SUCCEEDED(record->GetUnitAt(has ? &start : nullptr, unit.Put()))) sourceUnit_ = InfoOfUnit(unit.Get());
         record->GetDisplayRange(&sourceTop_, &sourceBottom_);
     }
-    sourcePrefixFactor_ = UsableFactor(sourceUnit_.prefix_);
+    sourcePrefixFactor_ = DisplayFactor(sourceUnit_.prefix_);
 
     layout()->activate();
     PlacePane();

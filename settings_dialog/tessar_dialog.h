@@ -107,6 +107,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The factor that turns base-unit values into the prefixed unit shown; an unset prefix
+    // (index 0, factor 0) counts as none, so a host unit without a chosen prefix does not wipe
+    // the samples out.
+    static double DisplayFactor(int32_t prefix);
+
     void FindControls();
     void SetupWindow();
     void PlacePane();

@@ -29,12 +29,6 @@
 namespace Tessar {
 namespace {
 
-double UsablePrefixFactor(int32_t prefix)
-{
-    const double factor = KVI::PrefixFactor(prefix);
-    return factor == 0 ? 1.0 : factor;
-}
-
 // The help service, fetched once (a failed fetch is tried again next time).
 IHelpService* HelpService()
 {
@@ -123,7 +117,7 @@ bool TessarDialog::CalculatedDisplay()
     if (!pane_->Samples().empty()) {
         ExpandedRange(pane_->SmallestSample(), pane_->LargestSample(), working_.paneTop_, working_.paneBottom_);
     } else {
-        const double factor = UsablePrefixFactor(working_.unit_.prefix_);
+        const double factor = DisplayFactor(working_.unit_.prefix_);
         ExpandedRange(sourceBottom_ * factor, sourceTop_ * factor, working_.paneTop_, working_.paneBottom_);
     }
     return true;
@@ -142,7 +136,7 @@ void TessarDialog::ReloadPane(bool calculated)
     if (calculated) {
         const int32_t kind = working_.fitKind_;
         const std::vector<double> coefficients = working_.coefficients_;
-        reader.Read(*pane_, UsablePrefixFactor(working_.unit_.prefix_),
+        reader.Read(*pane_, DisplayFactor(working_.unit_.prefix_),
                     [kind, coefficients](IEnumFloatEx* raw, IEnumFloatEx** loaded) -> HRESULT {
                         *loaded = new CalibratedStream(raw, kind, coefficients);
                         return S_OK;

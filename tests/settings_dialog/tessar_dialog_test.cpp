@@ -323,6 +323,11 @@ TEST_F(TessarDialogTest, ScreenshotsInRawAndCalculatedDisplayWithNothingClipped)
     dialog_->grab().save(TestSupport::TestOutputPath("tessar_dialog_raw.png"));
     Click(TessarDialog::kCalculatedRadioId);
     ASSERT_TRUE(shown_.empty());
+    // The pane now holds the selection through the fit: 0.399 V gives 99.75 mmHg.
+    ASSERT_EQ(dialog_->Pane()->Samples().size(), 400u);
+    EXPECT_NEAR(dialog_->Pane()->Samples()[399], 99.75, 1e-4);
+    EXPECT_NEAR(dialog_->RawPointsTop(), 0.2 + 1.25 * 0.2, 1e-12);
+    EXPECT_NEAR(dialog_->RawPointsBottom(), 0.2 - 1.25 * 0.2, 1e-12);
     SelectSpan(0.3, 0.6);
     dialog_->grab().save(TestSupport::TestOutputPath("tessar_dialog_calculated.png"));
     for (QWidget* w : dialog_->findChildren<QWidget*>()) {
