@@ -17,6 +17,7 @@
 #include "foundation/gui/qt_string.h"
 #include "foundation/gui/validating_edit.h"
 #include "foundation/message_box.h"
+#include "report/tess_report_dialog.h"
 #include "platform/class_table.h"
 #include "resources/string_ids.h"
 #include "settings_dialog/calibrated_stream.h"
@@ -192,6 +193,8 @@ void TessarDialog::OnFit()
         return;
     }
     working_.calculatedView_ = true;
+    // The report refits its own copy; OK there writes kind, force origin and the fit back.
+    RunFitReport(this, channel_, document_.Get(), sourceUnit_, rawPointsTop_, rawPointsBottom_, working_);
     CalculatedDisplay();
     FillControls();
 }

@@ -21,6 +21,7 @@
 #include "foundation/gui/qt_string.h"
 #include "foundation/message_box.h"
 #include "platform/com_ptr.h"
+#include "report/tess_report_dialog.h"
 #include "settings_dialog/tessar_dialog.h"
 #include "settings_dialog/tsicn_button.h"
 #include "settings_dialog/unit_convert_data_pane.h"
@@ -282,10 +283,25 @@ TEST_F(TessarDialogTest, CancelLeavesTheRecordUntouchedAfterFitAndOkStoresTheCal
     Open();
     EXPECT_EQ(Raw(1)->text(), QStringLiteral("100 mV"));
     TypeRow(2, "300", "77");
+    // Fi&t... opens the fit report on the working copy; choosing Quadratic there and pressing
+    // OK writes the new fit back into the dialog's working copy.
+    bool reportShown = false;
+    TestSupport::AnswerNextModal<Tessar::TessReportDialog>([&](Tessar::TessReportDialog* report) {
+        reportShown = true;
+        auto* combo = KVI::FindControl<QComboBox>(report, 308);
+        ASSERT_NE(combo, nullptr);
+        combo->setFocus();
+        QTest::keyClick(combo, Qt::Key_Down);
+        QTest::mouseClick(KVI::FindControl<QPushButton>(report, 1), Qt::LeftButton);
+    });
     Click(TessarDialog::kFitButtonId);
+    EXPECT_TRUE(reportShown);
     EXPECT_TRUE(shown_.empty());
     EXPECT_TRUE(Control<QRadioButton>(TessarDialog::kCalculatedRadioId)->isChecked());
     EXPECT_EQ(dialog_->WorkingCopy().rawValues_.size(), 3u);
+    EXPECT_EQ(dialog_->WorkingCopy().fitKind_, 1);
+    EXPECT_EQ(dialog_->WorkingCopy().coefficients_.size(), 3u);
+    EXPECT_EQ(Control<QComboBox>(TessarDialog::kFitComboId)->currentIndex(), 1);
     Click(TessarDialog::kCancelId);
     EXPECT_EQ(dialog_->result(), QDialog::Rejected);
     EXPECT_TRUE(record_ == before);
