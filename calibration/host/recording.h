@@ -90,6 +90,10 @@ struct IChannelCalculations : IUnknown {
     virtual HRESULT GetSettings(int32_t channel, IPersistObject** out) = 0;  // 7
     // [out] the channel the calculation reads; S_FALSE and -1 before it named one.
     virtual HRESULT GetSourceChannel(int32_t channel, int32_t* source) = 0;  // 8
+    // [out] the class whose CreateCalculation made the channel's calculation, reference added
+    // (the class a host asks for the calculation's settings dialog); S_FALSE and null when the
+    // channel has none.
+    virtual HRESULT GetCalculationClass(int32_t channel, ICalculationClass** out) = 0;  // 9
 
 protected:
     ~IChannelCalculations() = default;

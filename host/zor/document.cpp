@@ -3,8 +3,10 @@
 #include <cmath>
 #include <new>
 
+#include "calibration/host/printing.h"
 #include "foundation/bitset_rep.h"
 #include "host/zor/document_record_data.h"
+#include "host/zor/gui/optional_services.h"
 #include "host/zor/sample_stream.h"
 #include "host/zor/units_service.h"
 
@@ -23,6 +25,8 @@ HRESULT Document::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IChannelCalculations*>(this);
     } else if (iid == IID_IRecordData) {
         return DocumentRecordData::Create(this, out);
+    } else if (iid == IID_IZORPrinting) {
+        return OptionalServices::GetPrinting(iid, out);
     } else {
         *out = nullptr;
         return E_NOINTERFACE;
@@ -373,6 +377,19 @@ HRESULT Document::GetSourceChannel(int32_t channel, int32_t* source)
     const ChannelCalculation* calc = CalculationLocked(channel);
     if (calc) *source = calc->SourceChannel();
     return *source >= 0 ? S_OK : S_FALSE;
+}
+
+HRESULT Document::GetCalculationClass(int32_t channel, ICalculationClass** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    std::lock_guard lock(mutex_);
+    if (!data_.HasChannel(channel)) return E_INVALIDARG;
+    const ChannelCalculation* calc = CalculationLocked(channel);
+    if (!calc) return S_FALSE;
+    *out = calc->Class();
+    (*out)->AddRef();
+    return S_OK;
 }
 
 }  // namespace Zor

@@ -35,6 +35,8 @@ public:
     Document& operator=(const Document&) = delete;
 
     // IUnknown (all interfaces): IUnknown and IZorDocument give the IZorDocument pointer.
+    // IID_IZORPrinting gives the printing face of the framework (printing.h): the host's
+    // data-access objects answer it through their document.
     HRESULT QueryInterface(REFIID iid, void** out) override;
     uint32_t AddRef() override;
     uint32_t Release() override;
@@ -72,6 +74,7 @@ public:
     HRESULT ApplySettings(int32_t channel, IUnknown* settings) override;
     HRESULT GetSettings(int32_t channel, IPersistObject** out) override;
     HRESULT GetSourceChannel(int32_t channel, int32_t* source) override;
+    HRESULT GetCalculationClass(int32_t channel, ICalculationClass** out) override;
 
     // Sets the marks on the boundary before a block (copied from any bit set; null clears
     // them). E_INVALIDARG for a block that does not exist; the set's failure when it cannot be
