@@ -1,6 +1,7 @@
-// velogram: the host application's command line. Commands: calibrate, fit, demo; --help on
-// each. Exit status 0 on success, 1 when a command fails (the message on standard error), 2
-// for a command line that does not parse.
+// velogram: the host application. Without a command, or with the path of a document or CSV
+// recording, it opens its window (when built with Qt). Commands: calibrate, fit, demo; --help on
+// each; they run without a display. Exit status 0 on success, 1 when a command fails (the
+// message on standard error), 2 for a command line that does not parse.
 #include <exception>
 #include <iostream>
 #include <new>
@@ -13,6 +14,9 @@
 #include "host/velogram/demo_command.h"
 #include "host/velogram/fit_command.h"
 #include "host/velogram/fit_kind_name.h"
+#ifdef VELOGRAM_WITH_WINDOW
+#include "host/velogram/window_application.h"
+#endif
 
 namespace {
 
@@ -89,11 +93,32 @@ CLI::App* AddDemo(CLI::App& app, DemoOptions& o)
     return command;
 }
 
+#ifdef VELOGRAM_WITH_WINDOW
+// The window is for `velogram` alone or `velogram PATH`: one argument that is neither a command
+// nor an option. [out] path: that argument, or empty.
+bool WantsWindow(int argc, char** argv, std::string* path)
+{
+    if (argc == 1) return true;
+    if (argc != 2) return false;
+    const std::string arg = argv[1];
+    if (arg.empty() || arg[0] == '-' || arg == "calibrate" || arg == "fit" || arg == "demo") return false;
+    *path = arg;
+    return true;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+#ifdef VELOGRAM_WITH_WINDOW
+    if (std::string path; WantsWindow(argc, argv, &path)) return RunApplicationWindow(argc, argv, path);
+#endif
     CLI::App app{"velogram: calibrates recordings through the Tessar calibration module."};
+#ifdef VELOGRAM_WITH_WINDOW
+    app.footer("Without a command, or with the path of a document (.vdoc) or CSV recording, velogram opens its "
+               "window.");
+#endif
     app.require_subcommand(1);
     CalibrateOptions calibrate;
     FitOptions fit;
