@@ -1,0 +1,421 @@
+// The application window offscreen, with the built libzor.so and libtessar.so loaded as the
+// application loads them: a selection dragged across two blocks and read back through the
+// selection interface, a calculated channel added through its class and drawn, units
+// conversion switched in the channel list, a document saved and opened again, what a paint
+// reads, the question about unsaved changes, help, and pictures in the test output.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QLabel>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "calibration/host/framework_registry.h"
+#include "calibration/host/host_settings.h"
+#include "calibration/host/tessar_automation.h"
+#include "foundation/message_box.h"
+#include "host/velogram/channel_list.h"
+#include "host/velogram/data_window.h"
+#include "host/velogram/demo_command.h"
+#include "host/velogram/main_window.h"
+#include "host/zor/framework_client.h"
+#include "platform/com_ptr.h"
+#include "tests/host/temp_dir.h"
+#include "tests/support/gui_test_util.h"
+#include "tests/velogram/calculation_class_double.h"
+
+namespace {
+
+using platform::ComPtr;
+using Velogram::MainWindow;
+
+struct Session {
+    ComPtr<IZorFramework> framework;
+    ComPtr<ICalculationClass> tessar;
+    ComPtr<ITessarAutomation> automation;
+};
+
+const Session& TheSession()
+{
+    static const Session session = [] {
+        Session s;
+        std::string problem;
+        EXPECT_EQ(Zor::StartFramework("", s.framework.Put(), &problem), S_OK) << problem;
+        s.framework->LoadModules(nullptr, nullptr, nullptr);
+        ComPtr<IUnknown> calc;
+        EXPECT_EQ(Zor::FindClassByName(s.framework.Get(), KIND_CalculationClass, u"Tessar", calc.Put()), S_OK);
+        calc.As(IID_ICalculationClass, s.tessar);
+        calc.As(IID_ITessarAutomation, s.automation);
+        return s;
+    }();
+    return session;
+}
+
+QString DemoRecording() { return QString::fromStdString(Velogram::DemoDataDirectory() + "/pressure.csv"); }
+
+// What the calibration dialog would hand back after OK: 0 V is 0 mmHg, 1 V is 100 mmHg.
+HRESULT PressureSettings(const VelogramTest::EditSettingsCall& call, IPersistObject** settings)
+{
+    const KVI::String raw[] = {KVI::String(u"0"), KVI::String(u"1")};
+    const KVI::String cal[] = {KVI::String(u"0"), KVI::String(u"100")};
+    IAutoKVIString* rawTexts[] = {raw[0].Interface(), raw[1].Interface()};
+    IAutoKVIString* calTexts[] = {cal[0].Interface(), cal[1].Interface()};
+    IAutoKVIString* message = nullptr;
+    const HRESULT hr = TheSession().automation->FitPoints(2, rawTexts, calTexts, KVI::String(u"V").Interface(),
+                                                          KVI::String(u"mmHg").Interface(), 0, 0, call.channel,
+                                                          settings, &message);
+    if (message) message->Release();
+    return hr;
+}
+
+std::vector<float> Samples(IRecordData* data, int32_t channel, uint32_t block)
+{
+    int32_t length = 0;
+    data->GetBlockLength(block, 0, &length);
+    ComPtr<IEnumFloatEx> stream;
+    if (FAILED(data->CreateValueEnum(channel, block, 0, length, 0, stream.Put()))) return {};
+    std::vector<float> out(static_cast<size_t>(length));
+    uint32_t got = 0;
+    stream->Next(uint32_t(out.size()), out.data(), &got);
+    out.resize(got);
+    return out;
+}
+
+// Drags with the left button across the data window, from one client point to another.
+void Drag(QWidget* window, QPoint from, QPoint to)
+{
+    QTest::mousePress(window, Qt::LeftButton, {}, from);
+    const int steps = 8;
+    for (int i = 1; i <= steps; ++i) QTest::mouseMove(window, from + (to - from) * i / steps);
+    QTest::mouseRelease(window, Qt::LeftButton, {}, to);
+}
+
+// The middle of block b's data in lane c of the data window.
+QPoint BlockMiddle(Velogram::DataWindow* data, int32_t block, int32_t channel)
+{
+    const Velogram::DataLayout& layout = data->Layout();
+    return QPoint(data->PlotRect().left() + int(layout.DataStart(block) + layout.DataWidth(block) / 2),
+                  data->LaneRect(channel).center().y());
+}
+
+bool ApplicationVisible(IZorFramework* framework)
+{
+    ComPtr<IFrameworkRegistry> registry;
+    ComPtr<IObjectFactory> factory;
+    ComPtr<IHostSettings> settings;
+    uint16_t id = 0;
+    framework->QueryInterface(IID_IFrameworkRegistry, registry.PutVoid());
+    framework->QueryInterface(IID_IObjectFactory, factory.PutVoid());
+    registry->GetTypeIdentifier(TYPE_HostSettings, &id);
+    factory->GetService(uint32_t(id) << 16, IID_IHostSettings, settings.PutVoid());
+    VARIANT_BOOL visible = VARIANT_FALSE;
+    settings->GetBool(KVI::String(kApplicationVisibleKey).Interface(), &visible);
+    return visible == VARIANT_TRUE;
+}
+
+// Pixels of a colour inside a rectangle of an image.
+int CountPixels(const QImage& image, const QRect& rect, QColor colour)
+{
+    int n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if (image.pixelColor(x, y) == colour) ++n;
+    return n;
+}
+
+class MessageCapture {
+public:
+    MessageCapture() : scoped_([this](const KVI::MessageBoxRequest& r) { texts.push_back(r.text.ToUtf8()); }) {}
+    std::vector<std::string> texts;
+
+private:
+    KVI::ScopedMessagePresenter scoped_;
+};
+
+class WindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(TheSession().tessar);
+        window_ = std::make_unique<MainWindow>(TheSession().framework.Get());
+        window_->resize(1100, 720);
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        ASSERT_TRUE(window_->OpenFile(DemoRecording()));
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        if (window_) window_->Document()->Document()->SetModified(0);
+        window_.reset();
+    }
+
+    // Declared first: the document's calculations hold it, so it must outlive the window.
+    VelogramTest::CalculationClassDouble tessar_{TheSession().tessar.Get(), PressureSettings};
+    std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(WindowTest, ADragAcrossTwoBlocksIsTheHostSelection)
+{
+    EXPECT_TRUE(ApplicationVisible(TheSession().framework.Get()));
+    Velogram::DataWindow* data = window_->Data();
+    ASSERT_EQ(data->Layout().BlockCount(), 2);
+    const QPoint from = BlockMiddle(data, 0, 0), to = BlockMiddle(data, 1, 0);
+    Drag(data, from, to);
+
+    ComPtr<IHostSelection> selection;
+    ASSERT_EQ(static_cast<IHostDocument*>(window_->Document())->GetHostSelection(selection.Put()), S_OK);
+    int32_t has = 0;
+    ASSERT_EQ(selection->HasSelection(&has), S_OK);
+    EXPECT_EQ(has, 1);
+    HostPosition start, end;
+    ASSERT_EQ(selection->GetSelection(&start, &end), S_OK);
+    const Velogram::DataLayout& layout = data->Layout();
+    EXPECT_EQ(start.block, 0);
+    EXPECT_EQ(end.block, 1);
+    EXPECT_EQ(start.sample, layout.PositionAt(from.x() - data->PlotRect().left()).sample);
+    EXPECT_EQ(end.sample, layout.PositionAt(to.x() - data->PlotRect().left()).sample);
+    EXPECT_NEAR(double(start.sample), layout.Length(0) / 2.0, layout.Length(0) / 50.0);
+    // Shown: the band runs from the start to the end, and the status bar names them.
+    ASSERT_TRUE(data->Band().has_value());
+    EXPECT_LE(std::abs(data->Band()->left() - from.x()), 1);
+    EXPECT_LE(std::abs(data->Band()->right() + 1 - to.x()), 1);
+    const auto labels = window_->statusBar()->findChildren<QLabel*>();
+    ASSERT_FALSE(labels.isEmpty());
+    EXPECT_TRUE(labels.front()->text().startsWith(QStringLiteral("Selection: block 1, sample ")));
+
+    // A drag from right to left selects the same span; a click removes it.
+    Drag(data, to, from);
+    HostPosition start2, end2;
+    ASSERT_EQ(selection->GetSelection(&start2, &end2), S_OK);
+    EXPECT_EQ(start2.block, 0);
+    EXPECT_EQ(start2.sample, start.sample);
+    EXPECT_EQ(end2.sample, end.sample);
+    QTest::mouseClick(data, Qt::LeftButton, {}, from);
+    ASSERT_EQ(selection->HasSelection(&has), S_OK);
+    EXPECT_EQ(has, 0);
+    EXPECT_FALSE(data->Band().has_value());
+
+    // A selection set through the interface (a dialog cutting it to one block) is shown.
+    const HostPosition a{1, 10}, b{1, 400};
+    ASSERT_EQ(selection->SetSelection(&a, &b), S_OK);
+    ASSERT_TRUE(data->Band().has_value());
+    EXPECT_EQ(data->Band()->left(), data->ColumnOf(a));
+
+    window_->hide();
+    EXPECT_FALSE(ApplicationVisible(TheSession().framework.Get()));
+}
+
+TEST_F(WindowTest, ATessarChannelIsMadeByItsClassAndDrawnFromItsEnumerators)
+{
+    const int32_t channel = window_->AddCalculation(&tessar_, 0);
+    ASSERT_EQ(channel, 1);
+    ASSERT_EQ(tessar_.calls, 1);
+    EXPECT_EQ(tessar_.last.parentWindow, static_cast<void*>(static_cast<QWidget*>(window_.get())));
+    EXPECT_EQ(tessar_.last.channel, 0);
+    Velogram::HostDocument* doc = window_->Document();
+    ASSERT_TRUE(doc->Info(channel).setUp);
+    EXPECT_EQ(doc->Info(channel).unit.ToUtf8(), "mmHg");
+    EXPECT_EQ(window_->Channels()->rowCount(), 2);
+    EXPECT_EQ(window_->Channels()->item(1, Velogram::ChannelList::kCalculation)->text(),
+              QStringLiteral("from Transducer"));
+
+    // Its samples: the source's through the calibration (0.5 V is 50 mmHg).
+    for (uint32_t block = 0; block < 2; ++block) {
+        const std::vector<float> raw = Samples(doc->DataAccess(), 0, block);
+        const std::vector<float> calibrated = Samples(doc->DataAccess(), channel, block);
+        ASSERT_EQ(raw.size(), calibrated.size());
+        ASSERT_FALSE(raw.empty());
+        for (size_t i = 0; i < raw.size(); i += 97) EXPECT_NEAR(calibrated[i], raw[i] * 100.0, 1e-3);
+    }
+    // Drawn in its lane in its colour; its range was fitted to its samples.
+    const Velogram::ChannelInfo info = doc->Info(channel);
+    float lowest = 1e30f, highest = -1e30f;
+    for (uint32_t block = 0; block < 2; ++block)
+        for (float v : Samples(doc->DataAccess(), channel, block)) {
+            lowest = std::min(lowest, v);
+            highest = std::max(highest, v);
+        }
+    EXPECT_GE(info.top, highest);
+    EXPECT_LE(info.bottom, lowest);
+    EXPECT_LT(info.top - info.bottom, 2.0 * (highest - lowest));
+    Velogram::DataWindow* data = window_->Data();
+    const QImage image = data->grab().toImage();
+    const QColor colour((info.colour >> 16) & 0xFF, (info.colour >> 8) & 0xFF, info.colour & 0xFF);
+    EXPECT_GT(CountPixels(image, data->LaneRect(channel), colour), data->Layout().TotalWidth());
+
+    // The picture a person looks at: two channels, one calculated, and a selection.
+    Drag(data, BlockMiddle(data, 0, 0) - QPoint(120, 0), BlockMiddle(data, 1, 1) + QPoint(60, 0));
+    QApplication::processEvents();
+    EXPECT_TRUE(window_->grab().save(TestSupport::TestOutputPath(QStringLiteral("velogram_main_window.png"))));
+}
+
+TEST_F(WindowTest, UnitsConversionIsSwitchedInTheChannelList)
+{
+    Velogram::ChannelList* list = window_->Channels();
+    QTableWidgetItem* item = list->item(0, Velogram::ChannelList::kUnitsConversion);
+    ASSERT_NE(item, nullptr);
+    const QRect cell = list->visualItemRect(item);
+    // The check box sits at the cell's left.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 10, cell.center().y()));
+    ComPtr<IChannelRecord> record;
+    ASSERT_EQ(static_cast<IHostDocument*>(window_->Document())->GetChannelRecord(0, record.Put()), S_OK);
+    int32_t on = 0;
+    ASSERT_EQ(record->GetUnitsConversion(&on), S_OK);
+    EXPECT_EQ(on, 1);
+    EXPECT_TRUE(window_->IsModified());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 10, cell.center().y()));
+    ASSERT_EQ(record->GetUnitsConversion(&on), S_OK);
+    EXPECT_EQ(on, 0);
+}
+
+TEST_F(WindowTest, TheDisplayRangeIsEditedInTheChannelList)
+{
+    Velogram::ChannelList* list = window_->Channels();
+    list->item(0, Velogram::ChannelList::kTop)->setText(QStringLiteral("2.5"));
+    double top = 0, bottom = 0;
+    window_->Document()->Recording()->GetDisplayRange(0, &top, &bottom);
+    EXPECT_EQ(top, 2.5);
+    // Not a number, or a top below the bottom: refused, the list shows the range again.
+    list->item(0, Velogram::ChannelList::kBottom)->setText(QStringLiteral("x"));
+    list->item(0, Velogram::ChannelList::kBottom)->setText(QStringLiteral("3"));
+    window_->Document()->Recording()->GetDisplayRange(0, &top, &bottom);
+    EXPECT_EQ(top, 2.5);
+    EXPECT_LT(bottom, 2.5);
+    EXPECT_EQ(list->item(0, Velogram::ChannelList::kBottom)->text(), QString::number(bottom, 'g', 6));
+}
+
+TEST_F(WindowTest, ASavedDocumentOpensAgainWithItsCalculatedChannel)
+{
+    const int32_t channel = window_->AddCalculation(&tessar_, 0);
+    ASSERT_EQ(channel, 1);
+    const std::vector<float> before = Samples(window_->Document()->DataAccess(), channel, 1);
+    ZorTest::TempDir dir;
+    const QString path = QString::fromStdString(dir.File("pressure.vdoc"));
+    ASSERT_TRUE(window_->SaveTo(path));
+    EXPECT_FALSE(window_->IsModified());
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("pressure.vdoc[*] - Velogram"));
+
+    ASSERT_TRUE(window_->OpenFile(path));
+    Velogram::HostDocument* doc = window_->Document();
+    ASSERT_EQ(doc->ChannelCount(), 2);
+    EXPECT_TRUE(doc->Info(1).setUp);
+    EXPECT_EQ(doc->SourceOf(1), 0);
+    EXPECT_EQ(doc->Info(1).name.ToUtf8(), "Transducer Tessar");
+    EXPECT_EQ(Samples(doc->DataAccess(), 1, 1), before);
+    EXPECT_EQ(window_->FilePath(), path);
+    // Opened again, the calculation belongs to the module's own class.
+    ComPtr<ICalculationClass> calcClass;
+    ASSERT_EQ(doc->Calculations()->GetCalculationClass(1, calcClass.Put()), S_OK);
+    EXPECT_EQ(calcClass.Get(), TheSession().tessar.Get());
+
+    // And exported, every channel is a column.
+    const QString csv = QString::fromStdString(dir.File("pressure_out.csv"));
+    ASSERT_TRUE(window_->ExportCsv(csv));
+    EXPECT_EQ(ZorTest::ReadFile(csv.toStdString()).substr(0, 36), "Transducer (V),Transducer Tessar (mm");
+}
+
+TEST_F(WindowTest, UnsavedChangesAreAskedAboutOnClose)
+{
+    window_->Document()->Recording()->SetDisplayRange(0, 3.0, -3.0);
+    ASSERT_TRUE(window_->IsModified());
+    auto press = [](QMessageBox::StandardButton which) {
+        TestSupport::AnswerNextModal<QMessageBox>([which](QMessageBox* box) {
+            EXPECT_EQ(box->text(), QStringLiteral("The document has unsaved changes. Do you want to save them?"));
+            box->button(which)->click();
+        });
+    };
+    press(QMessageBox::Cancel);
+    EXPECT_FALSE(window_->close());
+    EXPECT_TRUE(window_->isVisible());
+    press(QMessageBox::Discard);
+    EXPECT_TRUE(window_->close());
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(WindowTest, TheModulesOwnClassIsAskedForItsSettings)
+{
+    MessageCapture messages;
+    // When the module shows its settings dialog, it is cancelled (adding a channel opens it,
+    // and so does the command).
+    auto cancelDialog = [] { TestSupport::AnswerNextModal<QDialog>([](QDialog* dialog) { dialog->reject(); }); };
+    cancelDialog();
+    const int32_t channel = window_->AddCalculation(TheSession().tessar.Get(), 0);
+    ASSERT_EQ(channel, 1);
+    cancelDialog();
+    const auto outcome = window_->EditCalculationSettings(channel);
+    if (outcome == Velogram::CalculationCommands::Outcome::NotImplemented) {
+        ASSERT_EQ(messages.texts.size(), 2u);  // once after adding, once now
+        EXPECT_EQ(messages.texts[1],
+                  "\"Tessar\" cannot show its settings: the calculation's module does not provide a settings "
+                  "dialog.");
+    } else {
+        EXPECT_EQ(outcome, Velogram::CalculationCommands::Outcome::Cancelled);
+    }
+    EXPECT_FALSE(window_->Document()->Info(channel).setUp);
+}
+
+TEST_F(WindowTest, HelpShowsTheSetupTopic)
+{
+    ASSERT_TRUE(window_->ShowHelp());
+    QWidget* shown = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("HelpWindow") && w->isVisible()) shown = w;
+    ASSERT_NE(shown, nullptr);
+    delete shown;
+}
+
+// ---- what a paint reads
+
+TEST(DataWindowPaint, ReadsAtMostOneEnvelopePerColumn)
+{
+    ComPtr<IZorDocument> document;
+    ASSERT_EQ(TheSession().framework->CreateDocument(document.Put()), S_OK);
+    ComPtr<IRecording> recording;
+    ASSERT_EQ(document.As(IID_IRecording, recording), S_OK);
+    // Two channels of two blocks, a million samples each: the summaries keep no samples.
+    std::vector<float> samples(1'000'000);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = float(std::sin(double(i) / 5000.0));
+    for (int b = 0; b < 2; ++b) recording->AddBlock(nullptr);
+    for (int c = 0; c < 2; ++c) {
+        recording->AddChannel(KVI::String(c == 0 ? u"Sine" : u"Copy").Interface(), nullptr);
+        for (int b = 0; b < 2; ++b) recording->AppendSamples(c, b, samples.data(), uint32_t(samples.size()));
+        recording->SetDisplayRange(c, 1.2, -1.2);
+    }
+    const ComPtr<Velogram::HostDocument> doc = Velogram::HostDocument::Create(document.Get());
+    Velogram::DataWindow window;
+    window.resize(900, 400);
+    window.SetDocument(doc.Get());
+    Velogram::SummaryCache& summaries = window.Summaries();
+
+    const QImage first = window.grab().toImage();
+    EXPECT_EQ(summaries.Builds(), 4);
+    const int64_t columns = window.Layout().TotalWidth();
+    uint64_t before = summaries.RangeQueries();
+    const QImage again = window.grab().toImage();
+    EXPECT_EQ(summaries.Builds(), 4);  // nothing read from the streams again
+    EXPECT_LE(summaries.RangeQueries() - before, uint64_t(2 * columns));
+    EXPECT_GE(summaries.RangeQueries() - before, uint64_t(2 * (columns - 2 * 12)));
+    EXPECT_EQ(first, again);
+
+    // A strip costs its columns only.
+    before = summaries.RangeQueries();
+    QImage strip(window.size(), QImage::Format_ARGB32);
+    window.render(&strip, QPoint(), QRegion(QRect(300, 0, 40, window.height())));
+    EXPECT_LE(summaries.RangeQueries() - before, uint64_t(2 * (40 + 4)));
+    EXPECT_GT(summaries.RangeQueries() - before, 0u);
+
+    // New samples (a calculation's settings, say): the summaries are made again.
+    window.RefreshData();
+    window.grab();
+    EXPECT_EQ(summaries.Builds(), 8);
+}
+
+}  // namespace
