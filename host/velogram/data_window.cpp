@@ -180,7 +180,8 @@ void DataWindow::mousePressEvent(QMouseEvent* event)
     }
     const QRect plot = PlotRect();
     const QPoint at = event->position().toPoint();
-    if (at.y() < plot.top() || at.y() > plot.bottom() || at.x() < plot.left() - kRightMargin) return;
+    // The scales are no part of the data.
+    if (at.y() < plot.top() || at.y() > plot.bottom() || at.x() < plot.left()) return;
     anchor_ = PositionAtColumn(at.x());
     if (anchor_.block == kUnsetPosition) return;
     dragEnd_ = anchor_;

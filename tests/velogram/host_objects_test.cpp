@@ -242,6 +242,11 @@ TEST(HostDocument, PrintsThroughTheFrameworksPrintingFace)
     const ComPtr<HostDocument> doc = MakeDocument({{Ramp(10)}});
     for (IUnknown* object : {static_cast<IUnknown*>(doc.Get()), static_cast<IUnknown*>(doc->DataAccess())}) {
         ComPtr<IZORPrinting> printing;
+#if !VELOGRAM_TEST_WITH_QT
+        // A framework built without its windowing half has no printing.
+        EXPECT_EQ(object->QueryInterface(IID_IZORPrinting, printing.PutVoid()), E_NOINTERFACE);
+        continue;
+#endif
         ASSERT_EQ(object->QueryInterface(IID_IZORPrinting, printing.PutVoid()), S_OK);
         ComPtr<IZORHostFrame> frame;
         ASSERT_EQ(printing->GetFrame(frame.Put()), S_OK);

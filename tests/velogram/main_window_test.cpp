@@ -19,6 +19,7 @@
 
 #include "calibration/host/framework_registry.h"
 #include "calibration/host/host_settings.h"
+#include "calibration/host/message_service.h"
 #include "calibration/host/tessar_automation.h"
 #include "foundation/message_box.h"
 #include "host/velogram/channel_list.h"
@@ -349,7 +350,13 @@ TEST_F(WindowTest, TheModulesOwnClassIsAskedForItsSettings)
     cancelDialog();
     const int32_t channel = window_->AddCalculation(TheSession().tessar.Get(), 0);
     ASSERT_EQ(channel, 1);
-    cancelDialog();
+    // The dialog reads the host selection: a picture of it over part of block 2.
+    Velogram::DataWindow* data = window_->Data();
+    Drag(data, BlockMiddle(data, 1, 0) - QPoint(60, 0), BlockMiddle(data, 1, 0) + QPoint(40, 0));
+    TestSupport::AnswerNextModal<QDialog>([](QDialog* dialog) {
+        dialog->grab().save(TestSupport::TestOutputPath(QStringLiteral("velogram_settings_dialog.png")));
+        dialog->reject();
+    });
     const auto outcome = window_->EditCalculationSettings(channel);
     if (outcome == Velogram::CalculationCommands::Outcome::NotImplemented) {
         ASSERT_EQ(messages.texts.size(), 2u);  // once after adding, once now
@@ -360,6 +367,39 @@ TEST_F(WindowTest, TheModulesOwnClassIsAskedForItsSettings)
         EXPECT_EQ(outcome, Velogram::CalculationCommands::Outcome::Cancelled);
     }
     EXPECT_FALSE(window_->Document()->Info(channel).setUp);
+}
+
+TEST_F(WindowTest, TheChannelChangedMessageRedrawsFromNewSamples)
+{
+    Velogram::DataWindow* data = window_->Data();
+    data->grab();
+    const int32_t built = data->Summaries().Builds();
+    ASSERT_GT(built, 0);
+    // What the calibration dialog sends the host object after OK: channel 0 changed.
+    ComPtr<IObjectFactory> factory;
+    ComPtr<IMessageService> service;
+    ComPtr<IUnknown> hostObject;
+    ASSERT_EQ(TheSession().framework.As(IID_IObjectFactory, factory), S_OK);
+    ASSERT_EQ(factory->GetService(kMessageServiceTypeId, IID_IMessageService, service.PutVoid()), S_OK);
+    ASSERT_EQ(TheSession().framework->GetHostObject(hostObject.Put()), S_OK);
+#pragma pack(push, 1)
+    struct {
+        int32_t channel = 0;
+        double top = 32000.0;
+        double bottom = -32000.0;
+    } payload;
+#pragma pack(pop)
+    const MessagePayload bytes{&payload, sizeof payload};
+    ComPtr<IZORMessage> message;
+    ASSERT_EQ(service->CreateMessage(0x800C004Au, 0x331, 0, 0, 0, &bytes, message.Put()), S_OK);
+    ASSERT_EQ(message->SendTo(hostObject.Get()), S_OK);
+    data->grab();
+    EXPECT_EQ(data->Summaries().Builds(), 2 * built);
+    // Any other message leaves the summaries alone.
+    ASSERT_EQ(service->CreateMessage(0x1234, 0, 0, 0, 0, nullptr, message.Put()), S_OK);
+    ASSERT_EQ(message->SendTo(hostObject.Get()), S_OK);
+    data->grab();
+    EXPECT_EQ(data->Summaries().Builds(), 2 * built);
 }
 
 TEST_F(WindowTest, HelpShowsTheSetupTopic)
