@@ -13,7 +13,8 @@ ComPtr<HostMessageObserver> HostMessageObserver::Attach(IUnknown* hostObject, Ha
     return observer;
 }
 
-HostMessageObserver::HostMessageObserver(IHostMessageLog* log, Handler handler) : log_(log), handler_(std::move(handler))
+HostMessageObserver::HostMessageObserver(IHostMessageLog* log, Handler handler)
+    : log_(log), handler_(std::move(handler))
 {
 }
 

@@ -243,7 +243,8 @@ bool MainWindow::OnSaveAs()
 
 void MainWindow::OnExport()
 {
-    const QString suggested = path_.isEmpty() ? QString() : QFileInfo(path_).completeBaseName() + QStringLiteral(".csv");
+    const QString suggested =
+        path_.isEmpty() ? QString() : QFileInfo(path_).completeBaseName() + QStringLiteral(".csv");
     const QString path = QFileDialog::getSaveFileName(this, tr("Export CSV"), suggested, tr("CSV files (*.csv)"));
     if (!path.isEmpty()) ExportCsv(WithExtension(path, QStringLiteral(".csv")));
 }
