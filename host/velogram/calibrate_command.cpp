@@ -137,6 +137,7 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
     ComPtr<IPersistObject> settings =
         session.Fit(points, sourceUnit, options.unit, kind, options.forceOrigin, source);
     if (options.decimals) settings = session.WithDecimalPlaces(settings.Get(), *options.decimals);
+    if (!options.report.empty()) session.RenderReport(settings.Get(), options.report);
     summary.fit = session.Describe(settings.Get());
 
     // The calibrated channel, last: a calculation of the module's class on a new channel.

@@ -27,6 +27,7 @@ struct CalibrateOptions {
     std::string output;               // ".csv" or ".vdoc"
     std::string name;                 // the calibrated channel's name; empty: "<source> calibrated"
     bool stats = false;               // print throughput, time shares and peak memory
+    std::string report;               // the fit report as a .pdf or .png file; empty: none
 };
 
 struct CalibrateSummary {

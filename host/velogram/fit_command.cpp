@@ -47,6 +47,7 @@ FitReport RunFit(const FitOptions& options)
     const ModuleSession session;
     const platform::ComPtr<IPersistObject> settings =
         session.Fit(points, options.sourceUnit, options.unit, kind, options.forceOrigin, 0);
+    if (!options.report.empty()) session.RenderReport(settings.Get(), options.report);
     FitReport report;
     report.fit = session.Describe(settings.Get());
 

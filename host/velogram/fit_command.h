@@ -22,6 +22,7 @@ struct FitOptions {
     std::string unit;        // unit of bare calibrated numbers; may be empty
     std::string sourceUnit;  // unit of bare raw numbers; may be empty
     bool json = false;
+    std::string report;      // the fit report as a .pdf or .png file; empty: none
 };
 
 // One reference point as fitted.

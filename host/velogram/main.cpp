@@ -64,6 +64,7 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateOptions& o, int& decimals)
         ->required();
     command->add_option("--name", o.name,
                         "the calibrated channel's name (default: the source's name + \" calibrated\")");
+    command->add_option("--report", o.report, "also write the fit report to a .pdf or .png file");
     command->add_flag("--stats", o.stats,
                       "print the throughput, the time shares and the peak memory on standard error");
     command->footer(std::string(kValuesHelp) + " At most 12 reference points (the rows of the calibration dialog).");
@@ -79,6 +80,7 @@ CLI::App* AddFit(CLI::App& app, FitOptions& o)
     command->add_option("--unit", o.unit, "the unit of bare calibrated numbers (and of the calibration)");
     command->add_option("--source-unit", o.sourceUnit, "the unit of bare raw numbers");
     command->add_flag("--json", o.json, "print one JSON object");
+    command->add_option("--report", o.report, "also write the fit report to a .pdf or .png file");
     command->footer(std::string(kValuesHelp) + " Any number of points.");
     return command;
 }

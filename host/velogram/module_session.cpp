@@ -1,5 +1,6 @@
 #include "host/velogram/module_session.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "foundation/hresult_message.h"
@@ -120,6 +121,20 @@ std::vector<double> ModuleSession::Evaluate(IPersistObject* settings, std::vecto
     const HRESULT hr = automation_->EvaluateFit(settings, static_cast<int32_t>(raw.size()), raw.data());
     if (FAILED(hr)) throw CommandError("the calibration module cannot evaluate the fit: " + ResultText(hr));
     return raw;
+}
+
+void ModuleSession::RenderReport(IPersistObject* settings, const std::string& path) const
+{
+    const std::string lower = [&] {
+        std::string l = path;
+        for (char& c : l) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return l;
+    }();
+    const bool known = lower.ends_with(".pdf") || lower.ends_with(".png");
+    if (!known) throw CommandError("the report must be a .pdf or .png file: " + path);
+    const KVI::String wide = KVI::String::FromUtf8(path);
+    const HRESULT hr = automation_->RenderReport(settings, wide.Interface(), 0);
+    if (FAILED(hr)) throw CommandError("cannot write the report " + path + ": " + ResultText(hr));
 }
 
 std::string ModuleSession::Text(IPersistObject* settings, int32_t which) const

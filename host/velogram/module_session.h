@@ -55,6 +55,9 @@ public:
     FitDescription Describe(IPersistObject* settings) const;
     // The fitted function at raw values in base units, in double precision.
     std::vector<double> Evaluate(IPersistObject* settings, std::vector<double> raw) const;
+    // Renders the fit report of the settings to a file: PDF or PNG by the path's extension.
+    // Throws CommandError naming the file when the module cannot write it.
+    void RenderReport(IPersistObject* settings, const std::string& path) const;
 
 private:
     std::string Text(IPersistObject* settings, int32_t which) const;

@@ -281,6 +281,28 @@ TEST_F(Velogram, TheDemoCalibratesIntoTheCurrentFolder)
     EXPECT_EQ(rows[1][1].size() - rows[1][1].find('.'), 4u) << "three decimals";
 }
 
+TEST_F(Velogram, FitAndCalibrateRenderTheReportHeadlessly)
+{
+    Result r = Run({"fit", "--point", "0=0", "--point", "1=100", "--point", "2=190", "--fit", "quadratic", "--unit",
+                    "mmHg", "--report", "fit.pdf"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string pdf = Read("fit.pdf");
+    ASSERT_GT(pdf.size(), 1000u);
+    EXPECT_EQ(pdf.rfind("%PDF", 0), 0u);
+
+    Write("road.csv", "Transducer (V)\n0\n0.5\n1\n");
+    r = Run({"calibrate", "road.csv", "--channel", "0", "--point", "0=0", "--point", "1=100", "--fit", "linear",
+             "--unit", "mmHg", "-o", "out.csv", "--report", "report.png"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Read("report.png").substr(1, 3), "PNG");
+
+    // Another extension is refused before anything is written.
+    r = Run({"fit", "--point", "0=0", "--point", "1=100", "--fit", "linear", "--report", "fit.svg"});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("fit.svg"), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists("fit.svg"));
+}
+
 TEST_F(Velogram, EveryCommandHasHelp)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
