@@ -5,12 +5,14 @@
 // reads, the question about unsaved changes, help, and pictures in the test output.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 
 #include <algorithm>
@@ -21,6 +23,9 @@
 #include "calibration/host/host_settings.h"
 #include "calibration/host/message_service.h"
 #include "calibration/host/tessar_automation.h"
+#include "calibration/units/unit_value.h"
+#include "foundation/gui/control_id.h"
+#include "foundation/gui/qt_string.h"
 #include "foundation/message_box.h"
 #include "host/velogram/channel_list.h"
 #include "host/velogram/data_window.h"
@@ -367,6 +372,102 @@ TEST_F(WindowTest, TheModulesOwnClassIsAskedForItsSettings)
         EXPECT_EQ(outcome, Velogram::CalculationCommands::Outcome::Cancelled);
     }
     EXPECT_FALSE(window_->Document()->Info(channel).setUp);
+}
+
+// End to end with the module's own dialog: a span of the demo recording selected, a new
+// Tessar channel set up by taking two values from the dialog's pane into the table and typing
+// their calibrated values, OK; the channel shows calibrated samples and the saved document
+// opens again with the same settings.
+TEST_F(WindowTest, ATessarChannelIsSetUpInTheModulesDialogFromTheSelection)
+{
+    Velogram::DataWindow* data = window_->Data();
+    // Across block 0's ramp, so the pane shows different values left and right.
+    Drag(data, BlockMiddle(data, 0, 0) - QPoint(200, 0), BlockMiddle(data, 0, 0) + QPoint(200, 0));
+    QApplication::processEvents();
+
+    QString rawTexts[2];
+    bool answered = false;
+    TestSupport::AnswerNextModal<QDialog>([&](QDialog* dialog) {
+        answered = true;
+        QWidget* frame = KVI::FindControl(dialog, 301);
+        ASSERT_NE(frame, nullptr);
+        const QRect f = frame->geometry();
+        QWidget* pane = dialog->childAt(QPoint(f.right() - 30, f.center().y()));
+        ASSERT_NE(pane, nullptr);
+        const int xs[2] = {6, pane->width() - 30};
+        for (int row = 0; row < 2; ++row) {
+            QTest::mouseClick(pane, Qt::LeftButton, {}, QPoint(xs[row], pane->height() / 2));
+            QTest::mouseClick(KVI::FindControl<QAbstractButton>(dialog, 280 + row), Qt::LeftButton);
+            auto* raw = KVI::FindControl<QLineEdit>(dialog, 208 + row);
+            rawTexts[row] = raw->text();
+            auto* calibrated = KVI::FindControl<QLineEdit>(dialog, 220 + row);
+            QTest::mouseClick(calibrated, Qt::LeftButton);
+            calibrated->selectAll();
+            QTest::keyClicks(calibrated, row == 0 ? QStringLiteral("0") : QStringLiteral("100"));
+            QTest::keyClick(calibrated, Qt::Key_Tab);
+        }
+        QTest::mouseClick(KVI::FindControl<QAbstractButton>(dialog, 1), Qt::LeftButton);
+        if (dialog->isVisible()) dialog->reject();  // refused: the checks below say why
+    });
+    const int32_t channel = window_->AddCalculation(TheSession().tessar.Get(), 0);
+    ASSERT_TRUE(answered);
+    ASSERT_EQ(channel, 1);
+    Velogram::HostDocument* doc = window_->Document();
+    ASSERT_TRUE(doc->Info(channel).setUp) << rawTexts[0].toStdString() << " / " << rawTexts[1].toStdString();
+
+    // The two raw values came from the pane (in the source's unit) and differ.
+    const double r0 = KVI::UnitValue::Parse(KVI::FromQString(rawTexts[0])).Value();
+    const double r1 = KVI::UnitValue::Parse(KVI::FromQString(rawTexts[1])).Value();
+    ASSERT_GT(std::fabs(r1 - r0), 1e-3) << rawTexts[0].toStdString() << " / " << rawTexts[1].toStdString();
+
+    // Calibrated samples: the line through (r0, 0) and (r1, 100).
+    const double slope = 100.0 / (r1 - r0);
+    for (uint32_t block = 0; block < 2; ++block) {
+        const std::vector<float> raw = Samples(doc->DataAccess(), 0, block);
+        const std::vector<float> calibrated = Samples(doc->DataAccess(), channel, block);
+        ASSERT_EQ(raw.size(), calibrated.size());
+        for (size_t i = 0; i < raw.size(); i += 97)
+            EXPECT_NEAR(calibrated[i], (raw[i] - r0) * slope, 1e-3 * std::max(1.0, std::fabs(raw[i] * slope)));
+    }
+
+    // Saved and opened again: the same settings and samples.
+    const std::vector<float> before = Samples(doc->DataAccess(), channel, 0);
+    ZorTest::TempDir dir;
+    const QString path = QString::fromStdString(dir.File("dialog.vdoc"));
+    ASSERT_TRUE(window_->SaveTo(path));
+    ASSERT_TRUE(window_->OpenFile(path));
+    EXPECT_TRUE(window_->Document()->Info(channel).setUp);
+    EXPECT_EQ(Samples(window_->Document()->DataAccess(), channel, 0), before);
+
+    // The settings again: Fi&t... opens the fit report, "&Force origin" changes the fit there,
+    // OK in the report and OK in the dialog; the channel computes with the new fit.
+    bool reported = false;
+    TestSupport::AnswerNextModal<QDialog>([&](QDialog* dialog) {
+        TestSupport::AnswerNextModal<QDialog>([&](QDialog* report) {
+            reported = report != dialog;
+            QTest::mouseClick(KVI::FindControl<QAbstractButton>(report, 309), Qt::LeftButton,
+                              {}, QPoint(6, KVI::FindControl<QWidget>(report, 309)->height() / 2));
+            QTest::mouseClick(KVI::FindControl<QAbstractButton>(report, 1), Qt::LeftButton);
+            if (report->isVisible()) report->reject();
+        });
+        QTest::mouseClick(KVI::FindControl<QAbstractButton>(dialog, 200), Qt::LeftButton);
+        QTest::mouseClick(KVI::FindControl<QAbstractButton>(dialog, 1), Qt::LeftButton);
+        if (dialog->isVisible()) dialog->reject();
+    });
+    EXPECT_EQ(window_->EditCalculationSettings(channel), Velogram::CalculationCommands::Outcome::Applied);
+    EXPECT_TRUE(reported);
+    // Least squares through the origin: slope = sum(x y) / sum(x x).
+    const double originSlope = r1 * 100.0 / (r0 * r0 + r1 * r1);
+    const std::vector<float> raw = Samples(window_->Document()->DataAccess(), 0, 0);
+    const std::vector<float> refitted = Samples(window_->Document()->DataAccess(), channel, 0);
+    ASSERT_EQ(raw.size(), refitted.size());
+    for (size_t i = 0; i < raw.size(); i += 97)
+        EXPECT_NEAR(refitted[i], raw[i] * originSlope, 1e-3 * std::max(1.0, std::fabs(raw[i] * originSlope)));
+
+    // And the document keeps the new fit.
+    ASSERT_TRUE(window_->SaveTo(path));
+    ASSERT_TRUE(window_->OpenFile(path));
+    EXPECT_EQ(Samples(window_->Document()->DataAccess(), channel, 0), refitted);
 }
 
 TEST_F(WindowTest, TheChannelChangedMessageRedrawsFromNewSamples)
