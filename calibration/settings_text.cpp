@@ -154,6 +154,12 @@ KVI::UnitInfo UnitFromName(std::u16string name)
     return unit;
 }
 
+// What a count that did not read means for the whole text.
+SettingsTextStatus StatusOf(CountRead read)
+{
+    return read == CountRead::Rejected ? SettingsTextStatus::Rejected : SettingsTextStatus::Stopped;
+}
+
 // Parses into a default record; the caller copies the scope's fields on success.
 SettingsTextStatus ParseInto(std::u16string_view text, SettingsTextScope scope, CalibrationData& d)
 {
@@ -183,27 +189,13 @@ SettingsTextStatus ParseInto(std::u16string_view text, SettingsTextScope scope, 
     if (!NextNumber(cursor, d.sse_)) return SettingsTextStatus::Stopped;
 
     int32_t m = 0;
-    switch (NextCount(cursor, 1, m)) {
-    case CountRead::Stopped:
-        return SettingsTextStatus::Stopped;
-    case CountRead::Rejected:
-        return SettingsTextStatus::Rejected;
-    case CountRead::Ok:
-        break;
-    }
+    if (const CountRead read = NextCount(cursor, 1, m); read != CountRead::Ok) return StatusOf(read);
     d.coefficients_.assign(size_t(m), 0.0);
     if (!NextValues(cursor, d.coefficients_)) return SettingsTextStatus::Stopped;
     if (scope == SettingsTextScope::Head) return SettingsTextStatus::Complete;
 
     int32_t n = 0;
-    switch (NextCount(cursor, 2, n)) {
-    case CountRead::Stopped:
-        return SettingsTextStatus::Stopped;
-    case CountRead::Rejected:
-        return SettingsTextStatus::Rejected;
-    case CountRead::Ok:
-        break;
-    }
+    if (const CountRead read = NextCount(cursor, 2, n); read != CountRead::Ok) return StatusOf(read);
     d.rawValues_.assign(size_t(n), 0.0);
     d.calibratedValues_.assign(size_t(n), 0.0);
     if (!NextValues(cursor, d.rawValues_)) return SettingsTextStatus::Stopped;
