@@ -76,20 +76,26 @@ HRESULT CEnumColumnFloat::GetPosition(int64_t* out)
     return S_OK;
 }
 
+HRESULT ReadColumnValues(const std::vector<float>& values, int64_t end, uint32_t count, float* buffer,
+                         int64_t& position, uint32_t* returned)
+{
+    const int64_t available = std::max<int64_t>(0, end - position);
+    const int64_t n = std::min<int64_t>(count, available);
+    if (n > 0) {
+        const float* first = values.data() + position;
+        std::copy(first, first + n, buffer);
+        position += n;
+    }
+    if (returned) *returned = static_cast<uint32_t>(n);
+    return n == static_cast<int64_t>(count) ? S_OK : S_FALSE;
+}
+
 HRESULT CEnumColumnFloat::Next(uint32_t count, float* buffer, uint32_t* returned)
 {
     if (returned) *returned = 0;
     if (!column_) return E_FAIL;
     if (!buffer && count > 0) return E_POINTER;
-    const int64_t available = std::max<int64_t>(0, End() - position_);
-    const int64_t n = std::min<int64_t>(count, available);
-    if (n > 0) {
-        const float* first = column_->values_.data() + position_;
-        std::copy(first, first + n, buffer);
-        position_ += n;
-    }
-    if (returned) *returned = static_cast<uint32_t>(n);
-    return n == static_cast<int64_t>(count) ? S_OK : S_FALSE;
+    return ReadColumnValues(column_->values_, End(), count, buffer, position_, returned);
 }
 
 HRESULT CEnumColumnFloat::Clone(IEnumFloatEx** out)

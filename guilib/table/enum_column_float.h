@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "calibration/host/enum_float_ex.h"
 #include "guilib/table/tabulated_data.h"
@@ -65,5 +66,11 @@ private:
     int64_t position_;
     int32_t limit_;
 };
+
+// The value streams' Next over a column: copies up to count values from position (not past
+// end) into buffer and advances position. [out] returned (may be null): values copied.
+// S_OK when count values were copied, else S_FALSE.
+HRESULT ReadColumnValues(const std::vector<float>& values, int64_t end, uint32_t count, float* buffer,
+                         int64_t& position, uint32_t* returned);
 
 }  // namespace GUILib

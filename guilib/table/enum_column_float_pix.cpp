@@ -5,6 +5,8 @@
 #include <new>
 #include <numeric>
 
+#include "guilib/table/enum_column_float.h"
+
 namespace GUILib {
 namespace {
 
@@ -107,15 +109,7 @@ HRESULT CEnumColumnFloatPix::Next(uint32_t count, float* buffer, uint32_t* retur
     if (returned) *returned = 0;
     if (!column_) return E_FAIL;
     if (!buffer && count > 0) return E_POINTER;
-    const int64_t available = std::max<int64_t>(0, End() - position_);
-    const int64_t n = std::min<int64_t>(count, available);
-    if (n > 0) {
-        const float* first = column_->values_.data() + position_;
-        std::copy(first, first + n, buffer);
-        position_ += n;
-    }
-    if (returned) *returned = static_cast<uint32_t>(n);
-    return n == static_cast<int64_t>(count) ? S_OK : S_FALSE;
+    return ReadColumnValues(column_->values_, End(), count, buffer, position_, returned);
 }
 
 HRESULT CEnumColumnFloatPix::Clone(IEnumFloatPixEx** out)
