@@ -1,11 +1,15 @@
 #include "calibration/settings_text.h"
 
 #include <algorithm>
+#include <bit>
+#include <cctype>
 #include <charconv>
-#include <locale>
-#include <sstream>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 #include "calibration/units/prefix_table.h"
 
@@ -18,29 +22,74 @@ constexpr int32_t kKnownFitKinds = 8;
 // The fewest characters one value of a counted list takes: a digit and a tab.
 constexpr int64_t kMinCharsPerValue = 2;
 
-// Writes numbers the way every reader of the text form expects: classic locale, default
-// stream format, each followed by a tab.
+// Bits of a double's quiet NaN without a payload: the NaN every reader writes as "nan".
+constexpr uint64_t kCanonicalNaNBits = 0x7FF8000000000000ULL;
+constexpr uint64_t kSignBit = 0x8000000000000000ULL;
+constexpr uint64_t kExponentBits = 0x7FF0000000000000ULL;
+constexpr uint64_t kMantissaBits = 0x000FFFFFFFFFFFFFULL;
+constexpr int kFewestDigits = 6;
+constexpr int kMostDigits = 17;
+
+// A NaN other than the canonical quiet one, written so that a reader keeps its bits:
+// "nan(0x<mantissa>)", with a leading "-" for a set sign bit. Readers that ignore the payload
+// still read a NaN.
+std::string NaNText(uint64_t bits)
+{
+    char text[40];
+    const bool negative = (bits & kSignBit) != 0;
+    if ((bits & ~kSignBit) == kCanonicalNaNBits) return negative ? "-nan" : "nan";
+    std::snprintf(text, sizeof text, "%snan(0x%llx)", negative ? "-" : "",
+                  static_cast<unsigned long long>(bits & kMantissaBits));
+    return text;
+}
+
+}  // namespace
+
+std::string RoundTripNumberText(double value)
+{
+    if (std::isnan(value)) return NaNText(std::bit_cast<uint64_t>(value));
+    char text[48];
+    std::to_chars_result written{};
+    for (int digits = kFewestDigits; digits <= kMostDigits; ++digits) {
+        written = std::to_chars(text, text + sizeof text, value, std::chars_format::general, digits);
+        double back = 0;
+        std::from_chars(text, written.ptr, back, std::chars_format::general);
+        if (std::bit_cast<uint64_t>(back) == std::bit_cast<uint64_t>(value)) break;
+    }
+    return std::string(text, written.ptr);
+}
+
+namespace {
+
+// Writes numbers the way every reader of the text form expects: classic notation, each
+// followed by a tab; integers in decimal, doubles by RoundTripNumberText.
 class NumberWriter {
 public:
-    NumberWriter() { out_.imbue(std::locale::classic()); }
+    NumberWriter& operator<<(double value)
+    {
+        out_ += RoundTripNumberText(value);
+        out_ += '\t';
+        return *this;
+    }
 
     template <class T>
+        requires std::is_integral_v<T>
     NumberWriter& operator<<(T value)
     {
-        out_ << value << '\t';
+        out_ += std::to_string(value);
+        out_ += '\t';
         return *this;
     }
 
     // Moves what was written (ASCII) to text.
     void FlushTo(std::u16string& text)
     {
-        const std::string s = out_.str();
-        text.append(s.begin(), s.end());
-        out_.str({});
+        text.append(out_.begin(), out_.end());
+        out_.clear();
     }
 
 private:
-    std::ostringstream out_;
+    std::string out_;
 };
 
 enum class Read { Ok, NotANumber, OutOfRange };
@@ -84,6 +133,26 @@ private:
     size_t pos_ = 0;
 };
 
+// The NaN a token "nan(0x<mantissa>)" (optionally signed) names, bits kept; any other NaN
+// text gives parsed unchanged.
+double WithNaNPayload(std::string_view token, double parsed)
+{
+    const bool negative = token.starts_with('-');
+    if (negative || token.starts_with('+')) token.remove_prefix(1);
+    constexpr std::string_view kOpen = "nan(0x";
+    if (token.size() <= kOpen.size() + 1 || token.back() != ')') return parsed;
+    std::string_view lower = token.substr(0, kOpen.size());
+    if (!std::equal(lower.begin(), lower.end(), kOpen.begin(),
+                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; }))
+        return parsed;
+    const std::string_view digits = token.substr(kOpen.size(), token.size() - kOpen.size() - 1);
+    uint64_t mantissa = 0;
+    const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), mantissa, 16);
+    if (r.ec != std::errc() || r.ptr != digits.data() + digits.size() || mantissa == 0 || mantissa > kMantissaBits)
+        return parsed;
+    return std::bit_cast<double>((negative ? kSignBit : 0) | kExponentBits | mantissa);
+}
+
 // A whole token as a number of type T, like the stream reads it in the classic locale (an
 // optional sign, then digits; doubles also as "inf" and "nan"), but with nothing left over.
 template <class T>
@@ -107,6 +176,8 @@ Read ParseNumber(std::u16string_view token, T& value)
         r = std::from_chars(s.data(), s.data() + s.size(), v);
     if (r.ec == std::errc::result_out_of_range) return Read::OutOfRange;
     if (r.ec != std::errc() || r.ptr != s.data() + s.size()) return Read::NotANumber;
+    if constexpr (std::is_floating_point_v<T>)
+        if (std::isnan(v)) v = WithNaNPayload(s, v);
     value = v;
     return Read::Ok;
 }

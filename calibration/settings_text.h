@@ -1,19 +1,28 @@
 // The one-line text form of a calibration record: the core of the stored settings, the
 // calculation's settings text that the host hands to every sample enumerator.
 //
-// Fields, each followed by one tab (numbers in the classic locale, default stream format, so
-// at most 6 significant digits):
+// Fields, each followed by one tab (numbers in the classic notation, whatever the process's
+// locale):
 //   fit kind, force origin (0/1), unit name without prefix ("INVALID_UNIT" when empty),
 //   chi-square, SSE, coefficient count m, m coefficients, point count n (the shorter of the
 //   raw and calibrated values), n raw values, n calibrated values.
 // e.g. "0\t0\tmmHg\t0\t0\t2\t0\t2\t2\t0\t1\t0\t2\t".
 //
+// Every double is written losslessly (RoundTripNumberText): the enumerators compute with the
+// coefficients they read from this text, so a text that rounded them would calibrate with
+// another curve than the one fitted (coefficients of points far from zero cancel to many
+// digits), and a document would lose the digits of the points the user typed. A number that
+// six significant digits hold is written as the default stream format writes it ("2.08",
+// "1e-05", "1e+06"), so ordinary texts read as they always did; readers of any version read
+// numbers of any length.
+//
 // NOTE: a tab inside a unit name would end the name field early; it is written as a blank.
 // NOTE: infinities and NaNs are written as the stream writes them ("inf", "-inf", "nan",
 // "-nan") and read back as such, so a record with a non-finite value keeps the rest of its
-// text.
+// text; a NaN with a payload is written "nan(0x<mantissa>)" and keeps its bits.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "calibration/calibration_data.h"
@@ -23,6 +32,11 @@ namespace Tessar {
 
 // Renders the text form of a record.
 KVI::String FormatSettingsText(const CalibrationData& data);
+
+// A double in the default stream notation (printf's %g, classic locale) with the fewest
+// significant digits, six or more, that read back as the same double (bit for bit: -0 stays
+// -0). NaNs as described above.
+std::string RoundTripNumberText(double value);
 
 // How much of the text a parse reads.
 enum class SettingsTextScope {

@@ -2,10 +2,16 @@
 // including the behaviour on truncated and corrupt input.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <locale>
+#include <random>
+#include <sstream>
 #include <string>
 
 #include "calibration/calibration_data.h"
@@ -130,7 +136,7 @@ TEST(CalibrationRecord, TextFormOfAFittedRecord)
     EXPECT_EQ(TextOf(d), u"0\t0\ta b\t0\t0\t2\t0\t2\t1\t0\t5\t");
 }
 
-TEST(CalibrationRecord, SaveAndLoadKeepEveryFieldButRoundTheTextForm)
+TEST(CalibrationRecord, SaveAndLoadKeepEveryField)
 {
     const CalibrationData original = RichRecord();
     MemoryObjectStream stream(Saved(original));
@@ -138,28 +144,102 @@ TEST(CalibrationRecord, SaveAndLoadKeepEveryFieldButRoundTheTextForm)
     ASSERT_EQ(loaded->Load(stream.In()), S_OK);
     const CalibrationData& d = loaded->Data();
 
-    CalibrationData rounded = original;
-    rounded.rawValues_[2] = 1.23457;
-    EXPECT_TRUE(d == rounded);
-    EXPECT_FALSE(d == original);
+    EXPECT_TRUE(d == original);
     EXPECT_EQ(d.channel_, 4);
-    EXPECT_EQ(d.rawValues_, (std::vector<double>{-1.5, 0.25, 1.23457}));
+    EXPECT_EQ(d.rawValues_, (std::vector<double>{-1.5, 0.25, 1.23456789}));
     EXPECT_EQ(d.coefficients_, (std::vector<double>{0.125, 2, -3.5, 1e-7}));
-    // The pane limits are stored as doubles, not through the text.
     EXPECT_EQ(d.paneTop_, 12.345678901);
     EXPECT_EQ(d.unit_.name_, String(u"degrees C"));
     EXPECT_EQ(d.unit_.prefix_, 7);
     EXPECT_EQ(d.unit_.flag_, 1);
     EXPECT_EQ(d.strings_, original.strings_);
 
-    // Only 6 significant digits travel in the text.
+    // Every digit travels in the text: a refit after reopening sees the typed points, and the
+    // enumerators the fitted coefficients.
     CalibrationData fine;
     fine.chiSquare_ = 1.23456789;
-    fine.coefficients_ = {9.87654321e-12};
+    fine.sse_ = 0.1 + 0.2;
+    fine.coefficients_ = {-989999.49535997, 9.87654321e-12};
+    fine.rawValues_ = {1000.000001};
+    fine.calibratedValues_ = {1.0 / 3};
     MemoryObjectStream s2(Saved(fine));
     ASSERT_EQ(loaded->Load(s2.In()), S_OK);
-    EXPECT_EQ(loaded->Data().chiSquare_, 1.23457);
-    EXPECT_EQ(loaded->Data().coefficients_, std::vector<double>{9.87654e-12});
+    EXPECT_EQ(loaded->Data().chiSquare_, fine.chiSquare_);
+    EXPECT_EQ(loaded->Data().sse_, fine.sse_);
+    EXPECT_EQ(loaded->Data().coefficients_, fine.coefficients_);
+    EXPECT_EQ(loaded->Data().rawValues_, fine.rawValues_);
+    EXPECT_EQ(loaded->Data().calibratedValues_, fine.calibratedValues_);
+}
+
+// The text form's numbers read back bit for bit, whatever the double.
+TEST(CalibrationRecord, TextFormNumbersRoundTripBitForBit)
+{
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    std::mt19937_64 random(20261209);
+    std::vector<double> values = {0.0, -0.0, kInf, -kInf, std::numeric_limits<double>::quiet_NaN(),
+                                  -std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::denorm_min(),
+                                  std::numeric_limits<double>::max(), std::numeric_limits<double>::lowest(),
+                                  std::bit_cast<double>(0x7FF8600000000000ULL),   // the logarithm's NaN
+                                  std::bit_cast<double>(0xFFF0000000000001ULL)};  // signalling, negative
+    for (int i = 0; i < 20000; ++i) values.push_back(std::bit_cast<double>(random()));
+    for (int i = 0; i < 2000; ++i) values.push_back(std::ldexp(double(random() >> 11), -53) * 1000);
+
+    CalibrationData d;
+    d.coefficients_ = values;
+    d.rawValues_ = values;
+    d.calibratedValues_ = values;
+    d.chiSquare_ = values[7];
+    d.sse_ = values[9];
+    CalibrationData back;
+    ASSERT_EQ(Tessar::ParseSettingsText(TextOf(d), Tessar::SettingsTextScope::Full, back),
+              Tessar::SettingsTextStatus::Complete);
+    const auto bits = [](const std::vector<double>& v) {
+        std::vector<uint64_t> b;
+        for (double x : v) b.push_back(std::bit_cast<uint64_t>(x));
+        return b;
+    };
+    EXPECT_EQ(bits(back.coefficients_), bits(values));
+    EXPECT_EQ(bits(back.rawValues_), bits(values));
+    EXPECT_EQ(bits(back.calibratedValues_), bits(values));
+    EXPECT_EQ(std::bit_cast<uint64_t>(back.chiSquare_), std::bit_cast<uint64_t>(values[7]));
+    EXPECT_EQ(std::bit_cast<uint64_t>(back.sse_), std::bit_cast<uint64_t>(values[9]));
+}
+
+// Numbers that six significant digits hold are written as the default stream format writes
+// them, so texts of ordinary records do not change; longer ones take the fewest digits that
+// read back, never more than 17.
+TEST(CalibrationRecord, TextFormNumbersAreTheStreamsWhereSixDigitsHoldThem)
+{
+    std::mt19937_64 random(7);
+    std::vector<double> ordinary = {2.08, 1e-05, 1000, 1e+06, 0.1, -0.5, 123456, 1.5e-300, 9.99999e+99};
+    for (int i = 0; i < 5000; ++i) {
+        // six-digit mantissas over a wide range of exponents
+        const double mantissa = double(100000 + random() % 900000) / 100000;
+        ordinary.push_back(std::stod(std::to_string(mantissa) + "e" + std::to_string(int(random() % 200) - 100)));
+    }
+    for (double v : ordinary) {
+        std::ostringstream stream;
+        stream.imbue(std::locale::classic());
+        stream << v;
+        if (std::stod(stream.str()) != v) continue;  // six digits do not hold it after all
+        EXPECT_EQ(Tessar::RoundTripNumberText(v), stream.str()) << v;
+    }
+    EXPECT_EQ(Tessar::RoundTripNumberText(1.23456789), "1.23456789");
+    EXPECT_EQ(Tessar::RoundTripNumberText(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(Tessar::RoundTripNumberText(123456789), "123456789");
+    EXPECT_EQ(Tessar::RoundTripNumberText(1234567), "1234567");
+    for (int i = 0; i < 5000; ++i) {
+        const double v = std::bit_cast<double>(random());
+        if (!std::isfinite(v)) continue;
+        const std::string text = Tessar::RoundTripNumberText(v);
+        // The reference: printf's %g at the fewest digits (six or more) that strtod reads back.
+        char reference[40];
+        for (int digits = 6; digits <= 17; ++digits) {
+            std::snprintf(reference, sizeof reference, "%.*g", digits, v);
+            if (std::strtod(reference, nullptr) == v) break;
+        }
+        EXPECT_EQ(text, reference);
+    }
 }
 
 TEST(CalibrationRecord, NegativeChannelSurvivesTheUnsignedWrite)
