@@ -40,20 +40,20 @@ bool BuildPointTable(CalibrationData& data)
     return true;
 }
 
-bool FitByKind(CalibrationData& data)
+bool FitByKind(CalibrationData& data, FitDiagnostics* diagnostics)
 {
     const CCurveFit fit;
     const int32_t kind = data.fitKind_;
     if (IsPolynomialKind(kind))
         return fit.PolynomialFit(PolynomialOrder(kind), data.rawValues_, data.calibratedValues_,
-                                 data.coefficients_, data.chiSquare_, data.forceOrigin_);
+                                 data.coefficients_, data.chiSquare_, data.forceOrigin_, {}, diagnostics);
     switch (static_cast<FitKind>(kind)) {
     case FitKind::Logarithmic:
         return fit.LogarithmicFit(data.rawValues_, data.calibratedValues_, data.coefficients_,
-                                  data.chiSquare_);
+                                  data.chiSquare_, {}, diagnostics);
     case FitKind::Exponential:
         return fit.ExponentialFit(data.rawValues_, data.calibratedValues_, data.coefficients_,
-                                  data.chiSquare_);
+                                  data.chiSquare_, {}, diagnostics);
     case FitKind::PointToPoint:
         return BuildPointTable(data);
     default:
@@ -71,10 +71,19 @@ bool HasEnoughPoints(const CalibrationData& data)
     return data.rawValues_.size() >= fewest && data.calibratedValues_.size() >= fewest;
 }
 
-bool FitCalibration(CalibrationData& data)
+bool FitCalibration(CalibrationData& data, FitDiagnostics* diagnostics)
 {
-    const bool fitted = FitByKind(data);
+    FitDiagnostics details;
+    bool fitted = FitByKind(data, &details);
+    if (!fitted && details.failure == FitFailure::None)
+        details.failure = FitFailure::Refused;
     ComputeSse(data);
+    if (fitted && !std::isfinite(data.sse_)) {
+        details.failure = FitFailure::NotFinite;
+        fitted = false;
+    }
+    if (diagnostics)
+        *diagnostics = details;
     return fitted;
 }
 

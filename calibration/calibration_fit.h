@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calibration/calibration_data.h"
+#include "calibration/fit_diagnostics.h"
 
 namespace Tessar {
 
@@ -25,8 +26,11 @@ bool HasEnoughPoints(const CalibrationData& data);
 // fewer points than coefficients, a non-finite value, no convergence, a coefficient that is
 // not finite, a calibrated value <= 0 (exponential), a raw value <= 0 (logarithmic), a
 // repeated raw value (point to point).
+// Also fails when a coefficient, the chi-square or the SSE is not finite, and when the stored
+// coefficients cannot carry the fit (FitFailure::CannotCarry, curve_fit.h).
+// [out] diagnostics (may be null): why it failed, and the conditioning of a least-squares fit.
 // Does not check HasEnoughPoints; callers do that first to show the right message.
-bool FitCalibration(CalibrationData& data);
+bool FitCalibration(CalibrationData& data, FitDiagnostics* diagnostics = nullptr);
 
 // Stores in data.sse_, and returns the number of points used:
 //   SSE = sum_i (y_i - F(x_i))^2

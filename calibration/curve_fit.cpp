@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "calibration/svd.h"
+#include "calibration/evaluators.h"
+#include "calibration/scaled_polynomial_fit.h"
 
 namespace Tessar {
 
@@ -11,43 +12,83 @@ namespace {
 
 constexpr int kMaxPolynomialOrder = 5;
 
-// Every fit weighs its points equally.
-std::vector<double> UnitSigmas(std::size_t n)
-{
-    return std::vector<double>(n, 1.0);
-}
-
 bool AllFinite(std::span<const double> values)
 {
     return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
 }
 
-// Scales every non-zero column of a to unit Euclidean norm and stores the norms (0 for an
-// all-zero column, which stays zero). The norm is accumulated after dividing by the column's
-// largest magnitude, so columns of x^5 for large x neither overflow nor lose their small
-// entries. Fails when a norm itself overflows.
-bool EquilibrateColumns(DenseMatrix& a, std::vector<double>& norms)
+std::vector<long double> Widened(const std::vector<double>& values)
 {
-    norms.assign(a.Cols(), 0.0);
-    for (std::size_t j = 0; j < a.Cols(); ++j) {
-        double largest = 0.0;
-        for (std::size_t i = 0; i < a.Rows(); ++i)
-            largest = std::max(largest, std::fabs(a(i, j)));
-        if (largest == 0.0)
-            continue;
-        double sum = 0.0;
-        for (std::size_t i = 0; i < a.Rows(); ++i) {
-            const double r = a(i, j) / largest;
-            sum += r * r;
+    return std::vector<long double>(values.begin(), values.end());
+}
+
+// The fraction of the calibrated values' range that the stored coefficients may miss, as an
+// absolute value; when every calibrated value is the same, their magnitude stands in.
+double CarryTolerance(const std::vector<double>& y)
+{
+    const auto [low, high] = std::minmax_element(y.begin(), y.end());
+    double range = *high - *low;
+    if (!(range > 0))
+        range = std::max(std::fabs(*low), std::fabs(*high));
+    return kCarryTolerance * range;
+}
+
+// The largest |stored_i - fitted_i|: stored the calibrated values the stored coefficients give
+// at the points, fitted those of the scaled solve.
+double LargestMiss(const std::vector<double>& stored, const std::vector<long double>& fitted)
+{
+    long double miss = 0;
+    for (std::size_t i = 0; i < stored.size(); ++i)
+        miss = std::max(miss, std::fabs(static_cast<long double>(stored[i]) - fitted[i]));
+    return static_cast<double>(miss);
+}
+
+// Records what a fit ends with and passes its success on.
+bool Finish(FitFailure failure, const ScaledPolynomialFit* fit, FitDiagnostics* diagnostics)
+{
+    if (diagnostics) {
+        diagnostics->failure = failure;
+        if (fit) {
+            diagnostics->conditionNumber = fit->Decomposition().ConditionNumber();
+            diagnostics->singularValuesCut = fit->Decomposition().CutCount();
         }
-        const double norm = largest * std::sqrt(sum);
-        if (!std::isfinite(norm))
-            return false;
-        for (std::size_t i = 0; i < a.Rows(); ++i)
-            a(i, j) /= norm;
-        norms[j] = norm;
     }
-    return true;
+    return failure == FitFailure::None;
+}
+
+// Half an ulp of the largest sum_k |c_k| |t_i|^k over the points: what rounding a single term
+// of the evaluation can cost.
+double LargestTermRounding(const std::vector<double>& coefficients, const std::vector<long double>& t)
+{
+    long double largest = 0;
+    for (long double ti : t) {
+        long double sum = 0, power = 1;
+        for (double c : coefficients) {
+            sum += std::fabs(c * power);
+            power *= ti;
+        }
+        largest = std::max(largest, sum);
+    }
+    return static_cast<double>(largest) * 0x1p-53;
+}
+
+// The checks every scaled fit ends with. [in] stored: the calibrated values the stored
+// coefficients give at the points; fittedY: those of the scaled solve; y: the calibrated
+// values; termRounding: LargestTermRounding of the stored form, 0 where no terms cancel.
+FitFailure CheckFit(const std::vector<double>& coefficients, double chiSquare, const std::vector<double>& stored,
+                    const std::vector<long double>& fittedY, const std::vector<double>& y, double termRounding)
+{
+    if (!AllFinite(coefficients) || !std::isfinite(chiSquare) || !AllFinite(stored))
+        return FitFailure::NotFinite;
+    const double tolerance = CarryTolerance(y);
+    if (LargestMiss(stored, fittedY) > tolerance || termRounding > tolerance)
+        return FitFailure::CannotCarry;
+    return FitFailure::None;
+}
+
+std::vector<long double> AsVector(std::span<const long double> values)
+{
+    return std::vector<long double>(values.begin(), values.end());
 }
 
 }  // namespace
@@ -78,23 +119,10 @@ bool CCurveFit::FitLinearModel(std::span<const double> x, std::span<const double
             return false;
     }
 
-    std::vector<double> norms;
-    std::vector<double> w;
-    DenseMatrix v(m, m);
-    if (!EquilibrateColumns(design, norms) || !SingularValueDecompose(design, w, v))
+    LeastSquaresDecomposition decomposition;
+    if (!decomposition.Decompose(std::move(design)))
         return false;
-
-    const double wMax = *std::max_element(w.begin(), w.end());
-    const double cut = kSingularValueThreshold * std::max(wMax, 0.0);
-    for (double& wj : w)
-        if (wj < cut)
-            wj = 0.0;
-
-    SingularValueSolve(design, w, v, rhs, a);
-    // A column that is zero at every point contributes nothing and cannot be determined; its
-    // coefficient is exactly 0 rather than the rounding residue of the rotations.
-    for (std::size_t j = 0; j < m; ++j)
-        a[j] = norms[j] == 0.0 ? 0.0 : a[j] / norms[j];
+    decomposition.Solve(rhs, a);
     if (!AllFinite(a))
         return false;
 
@@ -111,63 +139,87 @@ bool CCurveFit::FitLinearModel(std::span<const double> x, std::span<const double
 }
 
 bool CCurveFit::PolynomialFit(int order, const std::vector<double>& x, const std::vector<double>& y,
-                              std::vector<double>& coefficients, double& chiSquare,
-                              bool forceOrigin) const
+                              std::vector<double>& coefficients, double& chiSquare, bool forceOrigin,
+                              std::span<const double> sigma, FitDiagnostics* diagnostics) const
 {
     if (order < 1 || order > kMaxPolynomialOrder)
-        return false;
+        return Finish(FitFailure::Refused, nullptr, diagnostics);
     coefficients.resize(static_cast<std::size_t>(order) + 1, 0.0);
     if (x.size() != y.size())
-        return false;
-    const auto powers = [forceOrigin](double v, std::span<double> out) {
-        out[0] = forceOrigin ? 0.0 : 1.0;
-        double power = 1.0;
-        for (std::size_t j = 1; j < out.size(); ++j) {
-            power *= v;
-            out[j] = power;
-        }
-    };
-    return FitLinearModel(x, y, UnitSigmas(x.size()), coefficients, chiSquare, powers) &&
-           ContainsNoNaN(coefficients);
+        return Finish(FitFailure::Refused, nullptr, diagnostics);
+    ScaledPolynomialFit fit;
+    if (const FitFailure failure = fit.Fit(Widened(x), Widened(y), sigma, order, !forceOrigin); failure != FitFailure::None)
+        return Finish(failure, nullptr, diagnostics);
+    coefficients = fit.Coefficients();
+    chiSquare = fit.ChiSquare();
+
+    std::vector<double> stored = x;
+    EvaluatePolynomial(coefficients, stored.data(), stored.data() + stored.size());
+    return Finish(CheckFit(coefficients, chiSquare, stored, AsVector(fit.ScaledFitted()), y,
+                           LargestTermRounding(coefficients, Widened(x))),
+                  &fit, diagnostics);
 }
 
 bool CCurveFit::LogarithmicFit(const std::vector<double>& x, const std::vector<double>& y,
-                               std::vector<double>& coefficients, double& chiSquare) const
+                               std::vector<double>& coefficients, double& chiSquare,
+                               std::span<const double> sigma, FitDiagnostics* diagnostics) const
 {
     coefficients.resize(2, 0.0);
     if (x.size() != y.size())
-        return false;
-    // x <= 0 has no logarithm: the basis value is -inf or NaN and the fit fails.
-    const auto logBasis = [](double v, std::span<double> out) {
-        out[0] = 1.0;
-        out[1] = std::log(v);
-    };
-    return FitLinearModel(x, y, UnitSigmas(x.size()), coefficients, chiSquare, logBasis) &&
-           ContainsNoNaN(coefficients);
+        return Finish(FitFailure::Refused, nullptr, diagnostics);
+    // x <= 0 has no logarithm.
+    std::vector<long double> logX(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (!(x[i] > 0.0) || !std::isfinite(x[i]))
+            return Finish(FitFailure::Refused, nullptr, diagnostics);
+        logX[i] = std::log(static_cast<long double>(x[i]));
+    }
+    ScaledPolynomialFit fit;
+    if (const FitFailure failure = fit.Fit(logX, Widened(y), sigma, 1, true); failure != FitFailure::None)
+        return Finish(failure, nullptr, diagnostics);
+    coefficients = fit.Coefficients();
+    chiSquare = fit.ChiSquare();
+
+    // In double precision: the evaluator's rounding of the logarithm to a float is the
+    // precision of the samples, not a fault of the coefficients.
+    std::vector<double> stored(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i)
+        stored[i] = coefficients[0] + coefficients[1] * std::log(x[i]);
+    return Finish(CheckFit(coefficients, chiSquare, stored, AsVector(fit.ScaledFitted()), y,
+                           LargestTermRounding(coefficients, logX)),
+                  &fit, diagnostics);
 }
 
 bool CCurveFit::ExponentialFit(const std::vector<double>& x, const std::vector<double>& y,
-                               std::vector<double>& coefficients, double& chiSquare) const
+                               std::vector<double>& coefficients, double& chiSquare,
+                               std::span<const double> sigma, FitDiagnostics* diagnostics) const
 {
     coefficients.resize(2, 0.0);
     if (x.size() != y.size())
-        return false;
-    std::vector<double> logY(y.size());
+        return Finish(FitFailure::Refused, nullptr, diagnostics);
+    std::vector<long double> logY(y.size());
     for (std::size_t i = 0; i < y.size(); ++i) {
-        if (!(y[i] > 0.0))  // NaN fails too
-            return false;
-        logY[i] = std::log(y[i]);
+        if (!(y[i] > 0.0) || !std::isfinite(y[i]))  // NaN fails too
+            return Finish(FitFailure::Refused, nullptr, diagnostics);
+        logY[i] = std::log(static_cast<long double>(y[i]));
     }
-    const auto lineBasis = [](double v, std::span<double> out) {
-        out[0] = 1.0;
-        out[1] = v;
-    };
-    double line[2] = {0.0, 0.0};
-    if (!FitLinearModel(x, logY, UnitSigmas(x.size()), line, chiSquare, lineBasis))
-        return false;
+    // ln y = a + c0 x, fitted with the chi-square of the logarithmic space; c1 = e^a.
+    ScaledPolynomialFit fit;
+    if (const FitFailure failure = fit.Fit(Widened(x), logY, sigma, 1, true); failure != FitFailure::None)
+        return Finish(failure, nullptr, diagnostics);
+    const std::vector<double>& line = fit.Coefficients();
     coefficients[0] = line[1];
-    coefficients[1] = std::exp(line[0]);
-    return ContainsNoNaN(coefficients) && std::isfinite(coefficients[1]);
+    coefficients[1] = static_cast<double>(std::exp(static_cast<long double>(line[0])));
+    chiSquare = fit.ChiSquare();
+
+    std::vector<double> stored(x.size());
+    std::vector<long double> fittedY(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        stored[i] = coefficients[1] * std::exp(coefficients[0] * x[i]);
+        fittedY[i] = std::exp(fit.ScaledFitted()[i]);
+    }
+    // One term: nothing cancels.
+    return Finish(CheckFit(coefficients, chiSquare, stored, fittedY, y, 0.0), &fit, diagnostics);
 }
 
 }  // namespace Tessar

@@ -3,7 +3,8 @@
 //
 // Every fit first resizes the coefficient vector to the number of coefficients of its kind
 // (new entries 0.0), then fits, and returns true on success with the chi-square
-// sum_i (y_i - F(x_i))^2 (sigma_i = 1 for every point; not divided by the degrees of freedom).
+// sum_i ((y_i - F(x_i)) / sigma_i)^2 (sigma_i = 1 for every point unless given; not divided by
+// the degrees of freedom).
 // On failure the coefficients and chi-square are meaningless.
 //
 // Failures common to every fit: x and y of different lengths; fewer points than coefficients;
@@ -11,17 +12,26 @@
 // a logarithm of x <= 0 or y <= 0); no convergence of the decomposition; a coefficient that is
 // not finite.
 //
-// NOTE: the columns of the design matrix are scaled to unit Euclidean norm before the
-// decomposition and the coefficients unscaled afterwards. The singular-value threshold then
-// compares like with like: without it, raw values that are large or spread over decades (load
-// cells reading 1e5..3e6) make the x^2 column so much larger than the constant column that the
-// threshold discards a term that carries real information. An all-zero column (the constant
-// term under force origin) is left alone and its coefficient is exactly 0.
+// NOTE: the polynomial, logarithmic and exponential fits are solved in a scaled variable and
+// refined in the stored basis (scaled_polynomial_fit.h), so points far from zero or spread
+// over decades keep their digits; FitLinearModel's columns are scaled to unit Euclidean norm
+// before the decomposition, so the singular-value threshold compares like with like. An
+// all-zero column (the constant term under force origin) gets exactly 0.
+//
+// Beyond the failures above, the three named fits fail when a coefficient or the chi-square is
+// not finite, and when the stored coefficients, evaluated as the evaluators evaluate them
+// (the logarithm and the exponential in double precision), miss the fitted values of the
+// scaled solve by more than kCarryTolerance of the calibrated values' range (FitFailure in
+// fit_diagnostics.h says which). Each takes optional standard deviations sigma (n values > 0;
+// empty: 1 for every point) and fills diagnostics when given.
 #pragma once
 
 #include <functional>
 #include <span>
 #include <vector>
+
+#include "calibration/fit_diagnostics.h"
+#include "calibration/least_squares_decomposition.h"
 
 namespace Tessar {
 
@@ -31,7 +41,7 @@ public:
     using BasisFunction = std::function<void(double x, std::span<double> values)>;
 
     // Singular values below this factor times the largest one are treated as zero.
-    static constexpr double kSingularValueThreshold = 1e-10;
+    static constexpr double kSingularValueThreshold = LeastSquaresDecomposition::kSingularValueThreshold;
 
     CCurveFit() = default;
     virtual ~CCurveFit() = default;
@@ -44,16 +54,19 @@ public:
     //   forceOrigin    [in]  the constant basis function is 0 instead of 1, so c0 is exactly 0
     //                        and the curve passes through the origin
     bool PolynomialFit(int order, const std::vector<double>& x, const std::vector<double>& y,
-                       std::vector<double>& coefficients, double& chiSquare, bool forceOrigin) const;
+                       std::vector<double>& coefficients, double& chiSquare, bool forceOrigin,
+                       std::span<const double> sigma = {}, FitDiagnostics* diagnostics = nullptr) const;
 
     // y = c0 + c1 ln x; 2 coefficients. Any x <= 0 fails.
     bool LogarithmicFit(const std::vector<double>& x, const std::vector<double>& y,
-                        std::vector<double>& coefficients, double& chiSquare) const;
+                        std::vector<double>& coefficients, double& chiSquare, std::span<const double> sigma = {},
+                        FitDiagnostics* diagnostics = nullptr) const;
 
     // y = c1 exp(c0 x) (c0 = rate, c1 = amplitude), fitted as ln y = ln c1 + c0 x; 2
     // coefficients. Any y that is not > 0 fails. chiSquare is that of the fit of ln y.
     bool ExponentialFit(const std::vector<double>& x, const std::vector<double>& y,
-                        std::vector<double>& coefficients, double& chiSquare) const;
+                        std::vector<double>& coefficients, double& chiSquare, std::span<const double> sigma = {},
+                        FitDiagnostics* diagnostics = nullptr) const;
 
     // General linear least squares: the a (a.size() == m basis functions) minimising
     // sum_i ((y_i - sum_j a_j X_j(x_i)) / sigma_i)^2, by singular value decomposition of the

@@ -14,12 +14,14 @@
 #include "calibration/curve_fit.h"
 #include "calibration/fit_kind.h"
 #include "calibration/svd.h"
+#include "tests/calibration/least_squares_reference.h"
 
 namespace {
 
 using Tessar::CalibrationData;
 using Tessar::CCurveFit;
 using Tessar::DenseMatrix;
+using TestSupport::QrLeastSquares;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -33,48 +35,6 @@ CalibrationData Record(int32_t kind, std::vector<double> raw, std::vector<double
     data.calibratedValues_ = std::move(calibrated);
     data.forceOrigin_ = forceOrigin;
     return data;
-}
-
-// Independent least squares: Householder QR of the unscaled design matrix in long double.
-std::vector<long double> QrLeastSquares(std::vector<std::vector<long double>> a, std::vector<long double> b)
-{
-    const std::size_t m = a.size(), n = a[0].size();
-    for (std::size_t k = 0; k < n; ++k) {
-        long double norm = 0;
-        for (std::size_t i = k; i < m; ++i)
-            norm += a[i][k] * a[i][k];
-        norm = std::sqrt(norm);
-        const long double alpha = a[k][k] > 0 ? -norm : norm;
-        std::vector<long double> v(m, 0);
-        for (std::size_t i = k; i < m; ++i)
-            v[i] = a[i][k];
-        v[k] -= alpha;
-        long double vv = 0;
-        for (std::size_t i = k; i < m; ++i)
-            vv += v[i] * v[i];
-        if (vv == 0)
-            continue;
-        for (std::size_t j = k; j < n; ++j) {
-            long double dot = 0;
-            for (std::size_t i = k; i < m; ++i)
-                dot += v[i] * a[i][j];
-            for (std::size_t i = k; i < m; ++i)
-                a[i][j] -= 2 * dot / vv * v[i];
-        }
-        long double dot = 0;
-        for (std::size_t i = k; i < m; ++i)
-            dot += v[i] * b[i];
-        for (std::size_t i = k; i < m; ++i)
-            b[i] -= 2 * dot / vv * v[i];
-    }
-    std::vector<long double> x(n);
-    for (std::size_t k = n; k-- > 0;) {
-        long double sum = b[k];
-        for (std::size_t j = k + 1; j < n; ++j)
-            sum -= a[k][j] * x[j];
-        x[k] = sum / a[k][k];
-    }
-    return x;
 }
 
 // The polynomial least-squares answer of the given order (constant column dropped under force
