@@ -7,6 +7,7 @@
 #include <string>
 
 #include "calibration/calibration_fit.h"
+#include "calibration/fit_kind.h"
 #include "calibration/units/prefix_table.h"
 #include "resources/string_ids.h"
 
@@ -25,16 +26,17 @@ KVI::UnitValue ReadTableValue(const KVI::String& text, const KVI::UnitInfo& defa
 }
 
 void ReadReferencePoints(std::span<const KVI::String> raw, std::span<const KVI::String> calibrated,
-                         const KVI::UnitInfo& sourceUnit, CalibrationData& data)
+                         const KVI::UnitInfo& sourceUnit, CalibrationData& data, RepeatedRawValues repeated)
 {
-    std::map<double, double> points;
+    std::multimap<double, double> points;
     const size_t rows = std::min(raw.size(), calibrated.size());
     for (size_t i = 0; i < rows; ++i) {
         const KVI::UnitValue x = ReadTableValue(raw[i], sourceUnit);
         const KVI::UnitValue y = ReadTableValue(calibrated[i], data.unit_);
         // A NaN raw value orders with nothing, so it could not key the sorted points.
         if (x.IsInvalid() || y.IsInvalid() || std::isnan(x.Value())) continue;
-        points[x.Value()] = y.Value();
+        if (repeated == RepeatedRawValues::Refused) points.erase(x.Value());
+        points.emplace(x.Value(), y.Value());  // after its equals: table order kept
     }
     data.rawValues_.clear();
     data.calibratedValues_.clear();
@@ -55,9 +57,15 @@ bool HasRepeatedRawValue(std::span<const KVI::String> raw)
     return false;
 }
 
-uint32_t CheckReferenceTable(std::span<const KVI::String> raw, const CalibrationData& data)
+uint32_t CheckReferenceTable(std::span<const KVI::String> raw, const CalibrationData& data,
+                             RepeatedRawValues repeated)
 {
-    if (HasRepeatedRawValue(raw)) return StringId::kRepeatedRawValue;
+    const bool distinct = repeated == RepeatedRawValues::Refused || data.fitKind_ == int32_t(FitKind::PointToPoint);
+    // The values in base units as well as the texts: "1 mV" and "0.001 V" are one raw value.
+    const auto repeats = [&] {
+        return std::adjacent_find(data.rawValues_.begin(), data.rawValues_.end()) != data.rawValues_.end();
+    };
+    if (distinct && (HasRepeatedRawValue(raw) || repeats())) return StringId::kRepeatedRawValue;
     if (!HasEnoughPoints(data)) return StringId::kTooFewPoints;
     return 0;
 }

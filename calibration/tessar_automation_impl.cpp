@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "calibration/calibration_fit.h"
@@ -33,6 +35,19 @@ HRESULT Refuse(uint32_t messageId, IAutoKVIString** message)
     return KVI_E_MESSAGE;
 }
 
+// The message of a failed fit: why, where the module can say.
+uint32_t FailureMessage(FitFailure failure)
+{
+    switch (failure) {
+    case FitFailure::CannotCarry:
+        return StringId::kFitCannotCarry;
+    case FitFailure::NotFinite:
+        return StringId::kFitNotFinite;
+    default:
+        return StringId::kFitFailed;
+    }
+}
+
 template <class T>
 void Put(T* out, T value)
 {
@@ -46,10 +61,22 @@ HRESULT TessarAutomation::FitPoints(int32_t count, IAutoKVIString* const* rawTex
                                     IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin, int32_t channel,
                                     IPersistObject** settings, IAutoKVIString** message)
 {
+    return FitPointsEx(count, rawTexts, calibratedTexts, sourceUnit, unit, fitKind, forceOrigin, channel, 0, settings,
+                       message);
+}
+
+HRESULT TessarAutomation::FitPointsEx(int32_t count, IAutoKVIString* const* rawTexts,
+                                      IAutoKVIString* const* calibratedTexts, IAutoKVIString* sourceUnit,
+                                      IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin, int32_t channel,
+                                      int32_t flags, IPersistObject** settings, IAutoKVIString** message)
+{
     if (!settings || !message) return E_POINTER;
     *settings = nullptr;
     *message = nullptr;
     if (count < 0 || (count > 0 && (!rawTexts || !calibratedTexts))) return E_INVALIDARG;
+    if ((flags & ~kTessarFitKeepReplicates) != 0) return E_INVALIDARG;
+    const RepeatedRawValues repeated =
+        (flags & kTessarFitKeepReplicates) != 0 ? RepeatedRawValues::Kept : RepeatedRawValues::Refused;
     return GuardedCall([&] {
         const std::vector<KVI::String> raw = Texts(count, rawTexts);
         const std::vector<KVI::String> calibrated = Texts(count, calibratedTexts);
@@ -58,9 +85,10 @@ HRESULT TessarAutomation::FitPoints(int32_t count, IAutoKVIString* const* rawTex
         data.fitKind_ = fitKind;
         data.forceOrigin_ = forceOrigin != 0;
         data.unit_ = UnitFromText(KVI::String(unit));
-        ReadReferencePoints(raw, calibrated, UnitFromText(KVI::String(sourceUnit)), data);
-        if (const uint32_t refusal = CheckReferenceTable(raw, data)) return Refuse(refusal, message);
-        if (!FitCalibration(data)) return Refuse(StringId::kFitFailed, message);
+        ReadReferencePoints(raw, calibrated, UnitFromText(KVI::String(sourceUnit)), data, repeated);
+        if (const uint32_t refusal = CheckReferenceTable(raw, data, repeated)) return Refuse(refusal, message);
+        FitDiagnostics diagnostics;
+        if (!FitCalibration(data, &diagnostics)) return Refuse(FailureMessage(diagnostics.failure), message);
 
         // A stored calibration always shows calculated data; with no recording at hand its
         // pane spans the calibrated values.
@@ -70,6 +98,26 @@ HRESULT TessarAutomation::FitPoints(int32_t count, IAutoKVIString* const* rawTex
 
         platform::ComPtr<TessarSettings> result(new TessarSettings(data));
         *settings = result.Detach();
+        return S_OK;
+    });
+}
+
+HRESULT TessarAutomation::GetFitDiagnostics(IPersistObject* settings, TessarFitDiagnostics* out)
+{
+    if (!out) return E_POINTER;
+    const TessarSettings* s = SettingsOf(settings);
+    constexpr int32_t kSmallest = offsetof(TessarFitDiagnostics, singularValuesCut) + sizeof(int32_t);
+    if (!s || out->size < kSmallest) return E_INVALIDARG;
+    return GuardedCall([&] {
+        CalibrationData refit = s->Data();
+        FitDiagnostics diagnostics;
+        if (!FitCalibration(refit, &diagnostics)) return E_FAIL;
+        TessarFitDiagnostics full;
+        full.singularValuesCut = diagnostics.singularValuesCut;
+        full.conditionNumber = diagnostics.conditionNumber;
+        const auto size = static_cast<std::size_t>(std::min<int32_t>(out->size, sizeof full));
+        std::memcpy(reinterpret_cast<char*>(out) + sizeof out->size, reinterpret_cast<const char*>(&full) + sizeof full.size,
+                    size - sizeof full.size);
         return S_OK;
     });
 }

@@ -19,5 +19,8 @@ constexpr uint32_t kPointToPointEquation = 276;
 constexpr uint32_t kRepeatedRawValue = 277;
 constexpr uint32_t kDialogCaption = 278;
 constexpr uint32_t kUnitsConversionActive = 279;
+// Why a fit failed, for the command line (the dialogs show kFitFailed).
+constexpr uint32_t kFitCannotCarry = 280;
+constexpr uint32_t kFitNotFinite = 281;
 
 }  // namespace Tessar::StringId

@@ -36,6 +36,10 @@ constexpr platform::StringResource kStrings[] = {
     {277, u"The fit parameters contain a repeated voltage value, and hence do not define a functional mapping."},
     {278, u"Tessar for Channel "},
     {279, u"Units Conversion is active on this channel, and must be disabled before Tessar may be applied."},
+    {280, u"The raw values are so close together, beside their distance from zero, that no polynomial in powers "
+          u"of the raw value can carry the fit in double precision: the stored coefficients would not reproduce "
+          u"the fitted values. Spread the reference points further apart."},
+    {281, u"The fit overflows double precision: a coefficient, the chi-square or the SSE is not finite."},
 };
 
 }  // namespace

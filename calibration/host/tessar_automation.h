@@ -37,6 +37,25 @@ enum TessarFitText : int32_t {
     kTessarStatistics = 3,
 };
 
+// Options of FitPointsEx.
+enum TessarFitFlags : int32_t {
+    // Replicate standards: rows with equal raw values are all kept as points for the
+    // least-squares kinds (point to point still refuses them, string 277).
+    kTessarFitKeepReplicates = 1,
+};
+
+// What GetFitDiagnostics reports. The caller sets size to sizeof the structure it knows;
+// fields past that size are not written, so later versions may add fields at the end.
+struct TessarFitDiagnostics {
+    int32_t size = sizeof(TessarFitDiagnostics);
+    // Singular values the 1e-10 rule set to zero; when any, the fit is not unique and the
+    // minimum-norm solution was taken.
+    int32_t singularValuesCut = 0;
+    // The 2-norm condition number of the design matrix in the scaled variable with
+    // equilibrated columns (infinity when singular); 0 for point to point.
+    double conditionNumber = 0;
+};
+
 struct ITessarAutomation : IUnknown {
     // Fits reference points as the calibration dialog does when its OK is pressed.
     //
@@ -108,6 +127,23 @@ struct ITessarAutomation : IUnknown {
     // to settings in everything else. S_OK; E_INVALIDARG for another object or places outside
     // 0..6; E_POINTER for a null out.
     virtual HRESULT WithDecimalPlaces(IPersistObject* settings, int32_t places, IPersistObject** copy) = 0;  // 8
+
+    // FitPoints with options: flags 0 is FitPoints; kTessarFitKeepReplicates keeps rows with
+    // equal raw values as points (least-squares kinds). Beyond FitPoints' refusals, a failed
+    // fit's message says why where the module knows: the stored coefficients cannot carry the
+    // fit (string 280), or the fit overflows double precision (281); otherwise 273.
+    // E_INVALIDARG also for unknown flags.
+    virtual HRESULT FitPointsEx(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
+                                IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind,
+                                int32_t forceOrigin, int32_t channel, int32_t flags, IPersistObject** settings,
+                                IAutoKVIString** message) = 0;  // 9
+
+    // The conditioning of the fit the settings hold, from its points. [in] settings: a settings
+    // object of this module. [in, out] out: size set by the caller (at least the size and
+    // singularValuesCut fields); the rest is written up to that size.
+    // Results: S_OK; E_FAIL when the record's points no longer fit (a hand-edited document);
+    //      E_INVALIDARG for another object or a size too small; E_POINTER for a null out.
+    virtual HRESULT GetFitDiagnostics(IPersistObject* settings, TessarFitDiagnostics* out) = 0;  // 10
 
 protected:
     ~ITessarAutomation() = default;

@@ -40,7 +40,7 @@ protected:
 
     FitResult Fit(const std::vector<const char16_t*>& raw, const std::vector<const char16_t*>& calibrated,
                   int32_t kind, const char16_t* sourceUnit = u"V", const char16_t* unit = u"mmHg",
-                  int32_t forceOrigin = 0)
+                  int32_t forceOrigin = 0, int32_t flags = 0)
     {
         std::vector<KVI::String> rawTexts(raw.begin(), raw.end()), calTexts(calibrated.begin(), calibrated.end());
         std::vector<IAutoKVIString*> r, c;
@@ -48,9 +48,13 @@ protected:
         for (auto& t : calTexts) c.push_back(t.Interface());
         FitResult result;
         ComPtr<IAutoKVIString> message;
-        result.hr = automation_->FitPoints(int32_t(r.size()), r.data(), c.data(), KVI::String(sourceUnit).Interface(),
-                                           KVI::String(unit).Interface(), kind, forceOrigin, 3,
-                                           result.settings.Put(), message.Put());
+        const auto unitText = KVI::String(unit), sourceText = KVI::String(sourceUnit);
+        result.hr = flags == 0 ? automation_->FitPoints(int32_t(r.size()), r.data(), c.data(), sourceText.Interface(),
+                                                        unitText.Interface(), kind, forceOrigin, 3,
+                                                        result.settings.Put(), message.Put())
+                               : automation_->FitPointsEx(int32_t(r.size()), r.data(), c.data(),
+                                                          sourceText.Interface(), unitText.Interface(), kind,
+                                                          forceOrigin, 3, flags, result.settings.Put(), message.Put());
         result.message = KVI::String(message.Get());
         return result;
     }
@@ -147,6 +151,67 @@ TEST_F(Automation, BareNumbersAreComparedAsWrittenForRepeats)
     const FitResult r = Fit({u"1", u"1 mV"}, {u"5", u"6"}, 0, u"mV");
     EXPECT_EQ(r.hr, KVI_E_MESSAGE);
     EXPECT_EQ(r.message, KVI::String(KVI::ThisModule(), 275));
+}
+
+TEST_F(Automation, ReplicatesAreKeptForLeastSquaresKindsOnRequest)
+{
+    const std::vector<const char16_t*> raw = {u"2", u"1", u"2", u"1 V", u"3"};
+    const std::vector<const char16_t*> calibrated = {u"21", u"10", u"19", u"12", u"30"};
+    // Without the flag the dialog's rule holds.
+    EXPECT_EQ(Fit(raw, calibrated, 0).message, KVI::String(KVI::ThisModule(), 277));
+
+    const FitResult r = Fit(raw, calibrated, 0, u"V", u"mmHg", 0, kTessarFitKeepReplicates);
+    ASSERT_EQ(r.hr, S_OK) << r.message.ToUtf8();
+    const CalibrationData& d = DataOf(r);
+    // Every row, sorted by raw value, equal raw values in table order.
+    EXPECT_EQ(d.rawValues_, (std::vector<double>{1, 1, 2, 2, 3}));
+    EXPECT_EQ(d.calibratedValues_, (std::vector<double>{10, 12, 21, 19, 30}));
+    // The least-squares line of the five points: Sxy / Sxx = 26.4 / 2.8, through the means.
+    EXPECT_NEAR(d.coefficients_[1], 66.0 / 7, 1e-12);
+    EXPECT_NEAR(d.coefficients_[0], 10.0 / 7, 1e-12);
+
+    // Point to point still needs distinct raw values, in base units too.
+    EXPECT_EQ(Fit(raw, calibrated, 7, u"V", u"mmHg", 0, kTessarFitKeepReplicates).message,
+              KVI::String(KVI::ThisModule(), 277));
+    EXPECT_EQ(Fit({u"1000 mV", u"1 V"}, {u"1", u"2"}, 7, u"V", u"mmHg", 0, kTessarFitKeepReplicates).message,
+              KVI::String(KVI::ThisModule(), 277));
+}
+
+TEST_F(Automation, FailedFitsSayWhyOnRequest)
+{
+    // Raw values one ulp apart: no polynomial in powers of x carries the line.
+    EXPECT_EQ(Fit({u"1", u"1.0000000000000002"}, {u"0", u"1"}, 0, u"V", u"mmHg", 0, kTessarFitKeepReplicates).message,
+              KVI::String(KVI::ThisModule(), 280));
+    EXPECT_EQ(Fit({u"0", u"1"}, {u"1e308", u"-1e308"}, 0, u"V", u"mmHg", 0, kTessarFitKeepReplicates).message,
+              KVI::String(KVI::ThisModule(), 281));
+    EXPECT_EQ(Fit({u"0", u"1"}, {u"1", u"2"}, 0, u"V", u"mmHg", 0, 2).hr, E_INVALIDARG);
+}
+
+TEST_F(Automation, DiagnosticsOfAFit)
+{
+    const FitResult line = Fit({u"1", u"2", u"3"}, {u"2", u"4", u"7"}, 0);
+    ASSERT_EQ(line.hr, S_OK);
+    TessarFitDiagnostics diagnostics;
+    ASSERT_EQ(automation_->GetFitDiagnostics(line.settings.Get(), &diagnostics), S_OK);
+    EXPECT_EQ(diagnostics.singularValuesCut, 0);
+    EXPECT_NEAR(diagnostics.conditionNumber, 1.0, 1e-12);  // columns 1 and u = (-1, 0, 1): orthogonal
+
+    const FitResult flat = Fit({u"2", u"2"}, {u"1", u"3"}, 0, u"V", u"mmHg", 0, kTessarFitKeepReplicates);
+    ASSERT_EQ(flat.hr, S_OK);
+    ASSERT_EQ(automation_->GetFitDiagnostics(flat.settings.Get(), &diagnostics), S_OK);
+    EXPECT_EQ(diagnostics.singularValuesCut, 1);
+    EXPECT_TRUE(std::isinf(diagnostics.conditionNumber));
+
+    // A caller that knows only the first fields gets only those.
+    TessarFitDiagnostics small;
+    small.size = 8;
+    small.conditionNumber = -5;
+    ASSERT_EQ(automation_->GetFitDiagnostics(line.settings.Get(), &small), S_OK);
+    EXPECT_EQ(small.conditionNumber, -5);
+    small.size = 4;
+    EXPECT_EQ(automation_->GetFitDiagnostics(line.settings.Get(), &small), E_INVALIDARG);
+    EXPECT_EQ(automation_->GetFitDiagnostics(nullptr, &diagnostics), E_INVALIDARG);
+    EXPECT_EQ(automation_->GetFitDiagnostics(line.settings.Get(), nullptr), E_POINTER);
 }
 
 TEST_F(Automation, RefusesBadArguments)

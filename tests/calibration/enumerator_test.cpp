@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "calibration/calc_enum_class.h"
+#include "calibration/calibration_fit.h"
+#include "calibration/settings_text.h"
 #include "calibration/class_object_list.h"
 #include "calibration/evaluators.h"
 #include "calibration/host/channel_calc.h"
@@ -121,6 +123,36 @@ TEST_F(Enumerator, CalibratesWithTheCoefficientsOfTheText)
         const std::vector<float> out = ReadAll(e.Get(), 1);
         ASSERT_EQ(out.size(), 1u);
         ExpectSame(out[0], c.calibrated);
+    }
+}
+
+// Points far from zero: the coefficients cancel to six digits and more, so the enumerator must
+// compute with the fitted ones, not a rounded copy.
+TEST_F(Enumerator, CalibratesWithTheFittedCoefficientsOfPointsFarFromZero)
+{
+    const auto curve = [](long double rawMillivolts) {
+        const long double t = rawMillivolts - 1000;
+        return 0.5L + 0.01L * t * t + 0.001L * t * t * t;
+    };
+    for (int32_t kind : {2, 4}) {  // cubic, quintic
+        Tessar::CalibrationData data;
+        data.fitKind_ = kind;
+        for (int i = 0; i < 12; ++i) {
+            data.rawValues_.push_back((1000 + i) / 1000.0);  // mV in volts, the base unit
+            data.calibratedValues_.push_back(double(curve(1000 + i)));
+        }
+        ASSERT_TRUE(Tessar::FitCalibration(data)) << kind;
+        ComPtr<ICalcEnum> e = NewEnumerator();
+        ASSERT_EQ(SetText(e.Get(), std::u16string(Tessar::FormatSettingsText(data).View()).c_str()), S_OK);
+        std::vector<float> raw;
+        for (int i = 0; i <= 110; ++i) raw.push_back(float((1000 + 0.1 * i) / 1000));
+        Connect(e.Get(), raw);
+        const std::vector<float> out = ReadAll(e.Get(), uint32_t(raw.size()));
+        ASSERT_EQ(out.size(), raw.size());
+        // What float samples allow: a raw float within 6e-8 V, the curve's slope up to 600 per V.
+        for (size_t i = 0; i < raw.size(); ++i)
+            EXPECT_NEAR(out[i], double(curve(static_cast<long double>(raw[i]) * 1000)), 1e-4)
+                << "kind " << kind << ", raw " << raw[i];
     }
 }
 
