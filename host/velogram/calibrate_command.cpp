@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <iostream>
 
 #include "calibration/host/recording.h"
 #include "foundation/kvi_string.h"
@@ -179,6 +180,7 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
 int CalibrateCommand(const CalibrateOptions& options)
 {
     const CalibrateSummary s = RunCalibrate(options);
+    WarnOfCutSingularValues(s.fit, std::cerr);
     if (!options.stats) return 0;
     const double mib = 1024.0 * 1024.0;
     const double shareBase = std::max(s.seconds, 1e-9);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
 
 #include <nlohmann/json.hpp>
 
@@ -51,8 +52,8 @@ FitReport RunFit(const FitOptions& options)
     FitReport report;
     report.fit = session.Describe(settings.Get());
 
-    // The points as the settings hold them: in base units, sorted by raw value (the module
-    // refused repeated raw values, so each raw value is one point).
+    // The points as the settings hold them: in base units, sorted by raw value, replicates in
+    // the order given.
     for (const ReferencePoint& p : points) report.points.push_back({BaseValue(p.raw), BaseValue(p.calibrated), 0, 0});
     std::stable_sort(report.points.begin(), report.points.end(),
                      [](const FittedPoint& a, const FittedPoint& b) { return a.raw < b.raw; });
@@ -83,6 +84,7 @@ void PrintFitText(const FitReport& report, std::ostream& out)
     out << "Chi-square:      " << Exact(f.chiSquare) << "\n";
     out << "SSE:             " << Exact(f.sse) << "\n";
     out << "r:               " << Exact(f.r) << "\n";
+    out << "Condition number: " << Shortest(f.conditionNumber) << "\n";
     out << "Settings text:   " << f.settingsText << "\n";
     out << "Fit type:        " << f.fitTypeLine << "\n";
     out << "Equation:        " << f.equation << "\n";
@@ -128,6 +130,8 @@ void PrintFitJson(const FitReport& report, std::ostream& out)
     json["chiSquare"] = Number(f.chiSquare);
     json["sse"] = Number(f.sse);
     json["r"] = Number(f.r);
+    json["conditionNumber"] = Number(f.conditionNumber);
+    json["singularValuesCut"] = f.singularValuesCut;
     json["settingsText"] = f.settingsText;
     json["fitTypeLine"] = f.fitTypeLine;
     json["equation"] = f.equation;
@@ -141,6 +145,7 @@ void PrintFitJson(const FitReport& report, std::ostream& out)
 int FitCommand(const FitOptions& options, std::ostream& out)
 {
     const FitReport report = RunFit(options);
+    WarnOfCutSingularValues(report.fit, std::cerr);
     if (options.json)
         PrintFitJson(report, out);
     else

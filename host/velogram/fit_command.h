@@ -1,9 +1,10 @@
 // `velogram fit`: fits reference points through the calibration module and prints the fit for
 // analysis: the kind, every coefficient with 17 significant digits in stored order,
-// chi-square, SSE, r, the settings text form, the fit report's fit-type line, equation and
-// statistics line, and every point's fitted value and residual (calibrated - fitted, in base
-// units) with the largest absolute residual marked. --json prints the same as one JSON
-// object. Any number of points is taken.
+// chi-square, SSE, r, the condition number of the scaled design matrix, the settings text
+// form, the fit report's fit-type line, equation and statistics line, and every point's
+// fitted value and residual (calibrated - fitted, in base units) with the largest absolute
+// residual marked. --json prints the same as one JSON object. Any number of points is taken;
+// replicate standards (equal raw values) too, but for point to point.
 #pragma once
 
 #include <ostream>

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <ostream>
 
 #include "foundation/hresult_message.h"
 #include "foundation/kvi_string.h"
@@ -25,6 +26,15 @@ std::string Utf8(IAutoKVIString* text)
 }
 
 }  // namespace
+
+void WarnOfCutSingularValues(const FitDescription& fit, std::ostream& err)
+{
+    if (fit.singularValuesCut > 0)
+        err << "velogram: warning: " << fit.singularValuesCut
+            << (fit.singularValuesCut == 1 ? " singular value was" : " singular values were")
+            << " cut by the 1e-10 rule: the points do not determine the fit, which is not unique "
+               "(the minimum-norm solution was taken)\n";
+}
 
 std::string ResultText(HRESULT hr)
 {
@@ -79,10 +89,10 @@ ComPtr<IPersistObject> ModuleSession::Fit(const std::vector<ReferencePoint>& poi
     }
     ComPtr<IPersistObject> settings;
     IAutoKVIString* message = nullptr;
-    const HRESULT hr = automation_->FitPoints(
+    const HRESULT hr = automation_->FitPointsEx(
         static_cast<int32_t>(points.size()), rawTexts.data(), calibratedTexts.data(),
         KVI::String::FromUtf8(sourceUnit).Interface(), KVI::String::FromUtf8(unit).Interface(), kind,
-        forceOrigin ? 1 : 0, channel, settings.Put(), &message);
+        forceOrigin ? 1 : 0, channel, kTessarFitKeepReplicates, settings.Put(), &message);
     const std::string text = Utf8(message);
     if (hr == KVI_E_MESSAGE && !text.empty()) throw CommandError(text);
     if (FAILED(hr) || !settings) throw CommandError("the calibration module cannot fit the points: " + ResultText(hr));
@@ -113,6 +123,11 @@ FitDescription ModuleSession::Describe(IPersistObject* settings) const
     d.fitTypeLine = Text(settings, kTessarFitTypeLine);
     d.equation = Text(settings, kTessarEquation);
     d.statistics = Text(settings, kTessarStatistics);
+    TessarFitDiagnostics diagnostics;
+    if (SUCCEEDED(automation_->GetFitDiagnostics(settings, &diagnostics))) {
+        d.conditionNumber = diagnostics.conditionNumber;
+        d.singularValuesCut = diagnostics.singularValuesCut;
+    }
     return d;
 }
 

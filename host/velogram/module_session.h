@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,10 @@ struct FitDescription {
     std::string fitTypeLine;
     std::string equation;
     std::string statistics;
+    // The conditioning of the least-squares fit (0 for point to point), and the singular
+    // values cut by the 1e-10 rule (when any, the fit is not unique).
+    double conditionNumber = 0;
+    int32_t singularValuesCut = 0;
 };
 
 class ModuleSession {
@@ -44,9 +49,10 @@ public:
 
     // Fits the points (texts with their units completed, see CompletePointUnits) into new
     // settings. [in] sourceUnit, unit: unit texts ("V", "kPa"; may be empty); kind 0..7;
-    // channel: the source channel recorded in the settings. Throws CommandError with the
-    // module's message when it refuses the table (a repeated raw value, too few points for the
-    // kind, a failed fit).
+    // channel: the source channel recorded in the settings. Replicate standards (points with
+    // equal raw values) are kept for the least-squares kinds. Throws CommandError with the
+    // module's message when it refuses the table (a repeated raw value for point to point, too
+    // few points for the kind, a failed fit and why).
     platform::ComPtr<IPersistObject> Fit(const std::vector<ReferencePoint>& points, const std::string& sourceUnit,
                                          const std::string& unit, int32_t kind, bool forceOrigin,
                                          int32_t channel) const;
@@ -66,6 +72,9 @@ private:
     platform::ComPtr<ICalculationClass> calcClass_;
     platform::ComPtr<ITessarAutomation> automation_;
 };
+
+// The warning of a fit that is not unique, on err; nothing for a unique fit.
+void WarnOfCutSingularValues(const FitDescription& fit, std::ostream& err);
 
 // The text of a failure code, for messages ("Unspecified error.").
 std::string ResultText(HRESULT hr);

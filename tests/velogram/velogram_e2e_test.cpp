@@ -19,76 +19,14 @@
 #include <nlohmann/json.hpp>
 
 #include "tests/host/temp_dir.h"
+#include "tests/velogram/velogram_run.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using VelogramTest::Result;
+using Velogram = VelogramTest::VelogramRun;
 
-class Velogram : public testing::Test {
-protected:
-    // Runs velogram with the arguments in the test's folder.
-    Result Run(const std::vector<std::string>& args) const
-    {
-        const std::string out = dir_.File(".stdout"), err = dir_.File(".stderr");
-        const pid_t pid = fork();
-        if (pid == 0) {
-            if (chdir(dir_.Path().c_str()) != 0) _exit(126);
-            const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            dup2(o, 1);
-            dup2(e, 2);
-            std::vector<char*> argv = {const_cast<char*>(VELOGRAM_PATH)};
-            for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            execv(VELOGRAM_PATH, argv.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        Result r;
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        r.out = ZorTest::ReadFile(out);
-        r.err = ZorTest::ReadFile(err);
-        std::filesystem::remove(out);
-        std::filesystem::remove(err);
-        return r;
-    }
-
-    void Write(const std::string& name, const std::string& text) const { ZorTest::WriteFile(dir_.File(name), text); }
-    std::string Read(const std::string& name) const { return ZorTest::ReadFile(dir_.File(name)); }
-    bool Exists(const std::string& name) const { return std::filesystem::exists(dir_.File(name)); }
-
-    // Every file in the folder, hidden ones (unfinished outputs) included.
-    std::vector<std::string> Files() const
-    {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(dir_.Path())) names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    ZorTest::TempDir dir_;
-};
-
-// The cells of a CSV text: rows of cells, a blank line kept as an empty row.
-std::vector<std::vector<std::string>> Cells(const std::string& text)
-{
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> cells;
-        std::istringstream cellsIn(line);
-        std::string cell;
-        while (std::getline(cellsIn, cell, ',')) cells.push_back(cell);
-        rows.push_back(cells);
-    }
-    return rows;
-}
+using VelogramTest::Cells;
 
 const char* const kRecording = "Transducer (V)\n0\n0.25\n0.5\n1\n2\n";
 
@@ -195,11 +133,17 @@ TEST_F(Velogram, UnitsInPointsAndInTheRecording)
     EXPECT_NEAR(std::stod(rows[2][1]), 0.5, 1e-6);
     EXPECT_NEAR(std::stod(rows[3][1]), 1.0, 1e-6);
 
-    // "1" and "1 mV" on a channel in mV are the same raw value, refused as the dialog refuses it.
+    // "1" and "1 mV" on a channel in mV are the same raw value: replicates for a line, refused
+    // for point to point as the dialog refuses it.
     r = Run({"calibrate", "mv.csv", "--channel", "0", "--point", "1=0", "--point", "1 mV=5", "--point", "2=1",
-             "--fit", "linear", "--unit", "kPa", "-o", "dup.csv"});
+             "--fit", "point-to-point", "--unit", "kPa", "-o", "dup.csv"});
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.err.find("repeated voltage value"), std::string::npos) << r.err;
+    r = Run({"calibrate", "mv.csv", "--channel", "0", "--point", "1=0", "--point", "1 mV=5", "--point", "2=1",
+             "--fit", "linear", "--unit", "kPa", "-o", "replicates.csv"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The line through (1, 2.5) and (2, 1): 2.5 at the first sample.
+    EXPECT_NEAR(std::stod(Cells(Read("replicates.csv"))[1][1]), 2.5, 1e-5);
 }
 
 TEST_F(Velogram, FitPrintsTheFitAndEveryResidualInBothForms)
@@ -351,7 +295,7 @@ TEST_F(Velogram, BadInputGivesAClearMessageAndNoOutput)
         {"corrupt document", with({"corrupt.vdoc"}, line), "corrupt.vdoc"},
         {"unknown fit kind", with({"good.csv", "--point", "0=0", "--point", "1=1", "--fit", "spline"}),
          "unknown fit kind \"spline\""},
-        {"repeated raw value", with({"good.csv", "--point", "1=0", "--point", "1=1", "--fit", "linear"}),
+        {"repeated raw value", with({"good.csv", "--point", "1=0", "--point", "1=1", "--fit", "point-to-point"}),
          "The fit parameters contain a repeated voltage value, and hence do not define a functional mapping."},
         {"too few points", with({"good.csv", "--point", "0=0", "--point", "1=1", "--fit", "cubic"}),
          "Not enough Volt-Unit conversion pairs exist to determine the requested fit type."},
