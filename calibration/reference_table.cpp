@@ -22,7 +22,7 @@ KVI::UnitValue ReadTableValue(const KVI::String& text, const KVI::UnitInfo& defa
 {
     KVI::UnitValue v = KVI::UnitValue::Parse(text);
     if (v.IsInvalid() || !v.Unit().IsEmpty()) return v;
-    return KVI::UnitValue(v.Mantissa(), v.Exponent() + KVI::PrefixExponent(defaultUnit.prefix_), defaultUnit.name_);
+    return v.InUnit(KVI::PrefixExponent(defaultUnit.prefix_), defaultUnit.name_);
 }
 
 void ReadReferencePoints(std::span<const KVI::String> raw, std::span<const KVI::String> calibrated,

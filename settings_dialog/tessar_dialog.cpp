@@ -218,7 +218,7 @@ void TessarDialog::WriteValue(QLineEdit* edit, const KVI::UnitValue& value, cons
     if (!editRefresh_ || value.IsInvalid()) return;
     editRefresh_ = false;
     // With an empty unit name only the number is written (Format writes no letter then).
-    const KVI::UnitValue shown(value.Mantissa(), value.Exponent(), unit.name_);
+    const KVI::UnitValue shown = value.InUnit(0, unit.name_);
     edit->setText(KVI::ToQString(shown.Format(KVI::PrefixExponent(unit.prefix_))));
     editRefresh_ = true;
 }

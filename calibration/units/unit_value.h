@@ -5,6 +5,11 @@
 //
 // The invalid value (mantissa 0, exponent 0, unit text "Invalid") stands for a text that did
 // not read as a number; readers test IsInvalid().
+//
+// Value() is exact: the double nearest the decimal number the value stands for, as a number
+// text read with its prefix's power of ten ("12.5 mV" is the double nearest 0.0125, and
+// "2000719" stays 2000719), never the product of a rounded mantissa and a rounded power of
+// ten, which can miss by an ulp and would change the points a user typed.
 #pragma once
 
 #include <cstdint>
@@ -19,14 +24,19 @@ class UnitValue {
 public:
     // The value 0 with an empty unit text.
     UnitValue() = default;
-    // As given, not normalised.
+    // As given, not normalised; the value is the decimal number the shortest text of the
+    // mantissa writes, times 10^exponent exactly.
     UnitValue(double mantissa, int32_t exponent, String unit);
 
     static UnitValue Invalid();
     // x normalised: 0 gives (0, 0, unit); otherwise exponent := floor(log10|x|) truncated
     // toward zero to a multiple of 3, then moved down by 3 when the mantissa is below 1.
-    // A value that is not finite keeps exponent 0.
+    // A value that is not finite keeps exponent 0. Value() is x itself.
     static UnitValue Normalised(double x, const String& unit);
+
+    // This value in another unit text with its number scaled by 10^k exactly (the unit of a
+    // bare number given by a column's prefixed unit), normalised.
+    UnitValue InUnit(int32_t k, const String& unit) const;
 
     // Reads a wide text in the classic locale: a number as the standard stream reads it
     // (leading blanks skipped), then an optional blank-delimited word. A word of one
@@ -40,8 +50,8 @@ public:
     double Mantissa() const { return mantissa_; }
     int32_t Exponent() const { return exponent_; }
     const String& Unit() const { return unit_; }
-    // mantissa x 10^exponent, in base units.
-    double Value() const;
+    // mantissa x 10^exponent, in base units, exactly as described above.
+    double Value() const { return value_; }
     bool IsInvalid() const;
 
     // This value x 10^k, normalised.
@@ -61,6 +71,7 @@ private:
     double mantissa_ = 0;
     int32_t exponent_ = 0;
     String unit_;
+    double value_ = 0;
 };
 
 // The unit names the parser knows, so that it can tell a prefix from the first letter of a

@@ -1,6 +1,10 @@
 // Prefixes, unit entries and unit values.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
 #include <cmath>
 #include <locale>
 #include <string>
@@ -197,6 +201,44 @@ TEST(UnitValue, ScalingAndValue)
     ExpectValue(v.ScaledBy(3), 12.5, 0, u"V");
     ExpectValue(v.ScaledBy(-1), 1.25, -3, u"V");
     ExpectValue(v.ScaledBy(6), 12.5, 3, u"V");
+}
+
+// A value is the double nearest the decimal number typed, its prefix applied exactly: what
+// strtod reads from the same number written in base units.
+TEST(UnitValue, ValuesAreTheNearestDoublesOfTheTexts)
+{
+    EXPECT_EQ(UnitValue::Parse(L"12.5 mV").Value(), std::strtod("0.0125", nullptr));
+    EXPECT_EQ(UnitValue::Parse(L"2000719").Value(), 2000719.0);
+    EXPECT_EQ(UnitValue::Parse(L"0.1 kPa").Value(), 100.0);
+    EXPECT_EQ(UnitValue::Parse(L"1.005 V").Value(), std::strtod("1.005", nullptr));
+    EXPECT_EQ(UnitValue::Parse(L"-3.3e-5 MV").Value(), std::strtod("-33", nullptr));
+    EXPECT_EQ(UnitValue::Parse(L"1e308 kV").Value(), HUGE_VAL);
+    std::mt19937_64 random(19);
+    for (int i = 0; i < 20000; ++i) {
+        // up to 17 digits and an exponent, in mV and kPa
+        char digits[64];
+        std::snprintf(digits, sizeof digits, "%.*g", int(1 + random() % 17),
+                      std::ldexp(double(random() >> 11), -53) * std::pow(10.0, double(random() % 40) - 20));
+        const bool milli = i % 2 == 0;
+        std::wstring text;
+        for (const char* c = digits; *c; ++c) text.push_back(wchar_t(*c));
+        text += milli ? L" mV" : L" kPa";
+        // The reference: the same digits with the exponent moved by the prefix, read by strtod.
+        std::string shifted = digits;
+        int exponent = 0;
+        if (const size_t e = shifted.find('e'); e != std::string::npos) {
+            exponent = std::stoi(shifted.substr(e + 1));
+            shifted.resize(e);
+        }
+        shifted += "e" + std::to_string(exponent + (milli ? -3 : 3));
+        ASSERT_EQ(UnitValue::Parse(text).Value(), std::strtod(shifted.c_str(), nullptr)) << digits;
+        // A bare number keeps its double; scaling it into a prefixed unit is exact too.
+        const double bare = std::strtod(digits, nullptr);
+        EXPECT_EQ(UnitValue::Normalised(bare, String()).Value(), bare);
+    }
+    // Scaling by the prefix of a column's unit.
+    EXPECT_EQ(UnitValue::Parse(L"12.5").InUnit(-3, String(u"V")).Value(), std::strtod("0.0125", nullptr));
+    ExpectValue(UnitValue::Parse(L"12.5").InUnit(-3, String(u"V")), 12.5, -3, u"V");
 }
 
 TEST(UnitValue, KnownNames)
