@@ -145,6 +145,12 @@ HRESULT TessarAutomation::DescribeFit(IPersistObject* settings, int32_t capacity
 
 HRESULT TessarAutomation::GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out)
 {
+    return GetFitTextInUnits(settings, which, nullptr, out);
+}
+
+HRESULT TessarAutomation::GetFitTextInUnits(IPersistObject* settings, int32_t which, IAutoKVIString* sourceUnit,
+                                            IAutoKVIString** out)
+{
     if (!out) return E_POINTER;
     *out = nullptr;
     const TessarSettings* s = SettingsOf(settings);
@@ -158,11 +164,14 @@ HRESULT TessarAutomation::GetFitText(IPersistObject* settings, int32_t which, IA
     case kTessarFitTypeLine:
     case kTessarEquation:
     case kTessarStatistics:
+    case kTessarUnitsLine:
         // The same texts the fit report shows.
         return GuardedCall([&] {
             const CalibrationData& d = s->Data();
+            const KVI::UnitInfo raw = UnitFromText(KVI::String(sourceUnit));
             const KVI::String text = which == kTessarFitTypeLine ? FitTypeLine(d)
-                                     : which == kTessarEquation  ? FormatEquation(d)
+                                     : which == kTessarEquation  ? FormatEquation(d, raw)
+                                     : which == kTessarUnitsLine ? UnitsLine(d, raw)
                                                                  : FormatStatistics(d);
             *out = text.NewReference();
             return S_OK;
@@ -186,11 +195,18 @@ void TessarAutomation::InstallReportRenderer(ReportRenderer renderer) { Renderer
 
 HRESULT TessarAutomation::RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags)
 {
+    return RenderReportInUnits(settings, path, flags, nullptr);
+}
+
+HRESULT TessarAutomation::RenderReportInUnits(IPersistObject* settings, IAutoKVIString* path, int32_t flags,
+                                              IAutoKVIString* sourceUnit)
+{
     const ReportRenderer renderer = Renderer().load();
     if (!renderer) return E_NOTIMPL;
     const TessarSettings* s = SettingsOf(settings);
     if (!s || !path) return E_INVALIDARG;
-    return GuardedCall([&] { return renderer(s->Data(), KVI::String(path), flags); });
+    return GuardedCall(
+        [&] { return renderer(s->Data(), UnitFromText(KVI::String(sourceUnit)), KVI::String(path), flags); });
 }
 
 HRESULT TessarAutomation::EvaluateFit(IPersistObject* settings, int32_t count, double* values)

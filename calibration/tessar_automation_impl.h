@@ -20,7 +20,7 @@ public:
     uint32_t AddRef() override { return owner_->AddRef(); }
     uint32_t Release() override { return owner_->Release(); }
 
-    // Slots 3 to 10: contracts in calibration/host/tessar_automation.h.
+    // Slots 3 to 12: contracts in calibration/host/tessar_automation.h.
     HRESULT FitPoints(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
                       IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
                       int32_t channel, IPersistObject** settings, IAutoKVIString** message) override;
@@ -34,11 +34,16 @@ public:
                         IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
                         int32_t channel, int32_t flags, IPersistObject** settings, IAutoKVIString** message) override;
     HRESULT GetFitDiagnostics(IPersistObject* settings, TessarFitDiagnostics* out) override;
+    HRESULT GetFitTextInUnits(IPersistObject* settings, int32_t which, IAutoKVIString* sourceUnit,
+                              IAutoKVIString** out) override;
+    HRESULT RenderReportInUnits(IPersistObject* settings, IAutoKVIString* path, int32_t flags,
+                                IAutoKVIString* sourceUnit) override;
 
     // What RenderReport hands a settings object's record to: the fit report, which needs the
     // module's Qt half, installs itself when the module is loaded (report/report_file.h);
     // without one RenderReport answers E_NOTIMPL. Results are RenderReport's.
-    using ReportRenderer = HRESULT (*)(const CalibrationData& data, const KVI::String& path, int32_t flags);
+    using ReportRenderer = HRESULT (*)(const CalibrationData& data, const KVI::UnitInfo& sourceUnit,
+                                       const KVI::String& path, int32_t flags);
     static void InstallReportRenderer(ReportRenderer renderer);
 
 private:

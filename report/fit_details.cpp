@@ -27,14 +27,15 @@ KVI::String Labelled(const wchar_t* label, double value)
 
 }  // namespace
 
-std::vector<KVI::String> FitDetailsLines(const CalibrationData& data)
+std::vector<KVI::String> FitDetailsLines(const CalibrationData& data, const KVI::UnitInfo& sourceUnit)
 {
     std::vector<KVI::String> lines;
     lines.emplace_back(u"Calibration Fit Details");
     KVI::String fit = FitTypeLine(data);
     fit += u" : ";
-    fit += FormatEquation(data);
+    fit += FormatEquation(data, sourceUnit);
     lines.push_back(fit);
+    if (KVI::String units = UnitsLine(data, sourceUnit); !units.IsEmpty()) lines.push_back(std::move(units));
     if (data.fitKind_ != static_cast<int32_t>(FitKind::PointToPoint)) {
         lines.push_back(Labelled(L"Chi\u00B2 = ", data.chiSquare_));
         lines.push_back(Labelled(L"SSE = ", data.sse_));
@@ -46,7 +47,8 @@ std::vector<KVI::String> FitDetailsLines(const CalibrationData& data)
     return lines;
 }
 
-QRect DrawFitDetails(const CalibrationData& data, QPainter& painter, const QRect& rect)
+QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, QPainter& painter,
+                     const QRect& rect)
 {
     painter.save();
     GUILib::TextFormat format;
@@ -60,7 +62,7 @@ QRect DrawFitDetails(const CalibrationData& data, QPainter& painter, const QRect
     const int x = rect.left() + 4;
     int y = static_cast<int>(std::trunc(rect.top() + pitch));
     const int frameTop = y;
-    for (const KVI::String& line : FitDetailsLines(data)) {
+    for (const KVI::String& line : FitDetailsLines(data, sourceUnit)) {
         format.DrawAt(painter, QPoint(x, y), KVI::ToQString(line));
         y = static_cast<int>(std::trunc(y + pitch));
     }

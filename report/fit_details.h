@@ -7,6 +7,7 @@
 #include <QRect>
 
 #include "calibration/calibration_data.h"
+#include "calibration/units/unit_info.h"
 #include "foundation/kvi_string.h"
 
 class QPainter;
@@ -15,12 +16,15 @@ namespace Tessar {
 
 // The block's lines, in order:
 //   "Calibration Fit Details";
-//   the long fit name, " : " and the equation (FormatEquation): Linear : y = 2.5x + 1;
+//   the long fit name, " : " and the equation in the displayed units (FormatEquation):
+//   Linear : y = 2.5x + 1;
+//   when either side has a unit, the units of the equation (UnitsLine): x in mV, y in kPa;
 //   unless the kind is 7 (point to point): "Chi² = " and chi-square; "SSE = " and the SSE;
 //   only for kind 0 without force origin: "r² = " and r * r (CorrelationCoefficient of the
 //   raw and calibrated values).
 // Numbers as in fit_text.h: six significant digits, classic locale.
-std::vector<KVI::String> FitDetailsLines(const CalibrationData& data);
+// [in] sourceUnit: the raw values' unit (its prefix is that of the report's raw axis).
+std::vector<KVI::String> FitDetailsLines(const CalibrationData& data, const KVI::UnitInfo& sourceUnit);
 
 // Draws the block into rect of any painter (screen, image, picture, printer):
 //  - font "Tahoma" 8 points for the painter's device, normal weight, black on an opaque
@@ -32,6 +36,7 @@ std::vector<KVI::String> FitDetailsLines(const CalibrationData& data);
 //    final y), right and bottom exclusive.
 // Texts are neither clipped to rect nor wrapped: a long equation runs on past the right edge.
 // [out] the outlined rectangle. The painter's state is restored.
-QRect DrawFitDetails(const CalibrationData& data, QPainter& painter, const QRect& rect);
+QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, QPainter& painter,
+                     const QRect& rect);
 
 }  // namespace Tessar

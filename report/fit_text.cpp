@@ -5,6 +5,7 @@
 
 #include "calibration/calibration_fit.h"
 #include "calibration/fit_kind.h"
+#include "calibration/units/prefix_table.h"
 #include "foundation/ostring_stream.h"
 #include "resources/string_ids.h"
 
@@ -36,11 +37,48 @@ void WriteTerm(std::wostream& os, double v, bool withSign)
     os << std::fabs(v);
 }
 
-KVI::String FormatEquation(const CalibrationData& data)
+std::vector<double> DisplayCoefficients(const CalibrationData& data, const KVI::UnitInfo& sourceUnit)
+{
+    const int ex = KVI::PrefixExponent(sourceUnit.prefix_);
+    const int ey = KVI::PrefixExponent(data.unit_.prefix_);
+    std::vector<double> c = data.coefficients_;
+    if (ex == 0 && ey == 0) return c;
+    const auto power = [](int e) { return std::pow(10.0L, static_cast<long double>(e)); };
+    if (IsPolynomialKind(data.fitKind_)) {
+        for (size_t k = 0; k < c.size(); ++k)
+            c[k] = static_cast<double>(c[k] * power(static_cast<int>(k) * ex - ey));
+    } else if (data.fitKind_ == static_cast<int32_t>(FitKind::Logarithmic) && c.size() >= 2) {
+        // y = c0 + c1 ln(X 10^ex) = (c0 + c1 ex ln 10) + c1 ln X
+        const long double shifted = c[0] + static_cast<long double>(c[1]) * ex * std::log(10.0L);
+        c[0] = static_cast<double>(shifted / power(ey));
+        c[1] = static_cast<double>(c[1] / power(ey));
+    } else if (data.fitKind_ == static_cast<int32_t>(FitKind::Exponential) && c.size() >= 2) {
+        c[0] = static_cast<double>(c[0] * power(ex));
+        c[1] = static_cast<double>(c[1] / power(ey));
+    }
+    return c;
+}
+
+KVI::String UnitsLine(const CalibrationData& data, const KVI::UnitInfo& sourceUnit)
+{
+    KVI::String line;
+    if (!sourceUnit.name_.IsEmpty()) {
+        line += u"x in ";
+        line += sourceUnit.DisplayText();
+    }
+    if (!data.unit_.name_.IsEmpty()) {
+        if (!line.IsEmpty()) line += u", ";
+        line += u"y in ";
+        line += data.unit_.DisplayText();
+    }
+    return line;
+}
+
+KVI::String FormatEquation(const CalibrationData& data, const KVI::UnitInfo& sourceUnit)
 {
     TextStream os;
     os << L"y = ";
-    const std::vector<double>& c = data.coefficients_;
+    const std::vector<double> c = DisplayCoefficients(data, sourceUnit);
     if (IsPolynomialKind(data.fitKind_)) {
         WritePolynomial(os, c);
     } else if (data.fitKind_ == static_cast<int32_t>(FitKind::Logarithmic) && c.size() >= 2) {

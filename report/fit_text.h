@@ -9,8 +9,10 @@
 #pragma once
 
 #include <ostream>
+#include <vector>
 
 #include "calibration/calibration_data.h"
+#include "calibration/units/unit_info.h"
 #include "foundation/kvi_string.h"
 
 namespace Tessar {
@@ -20,7 +22,17 @@ namespace Tessar {
 // The caller asks for the sign whenever the number is negative, so no minus sign is lost.
 void WriteTerm(std::wostream& os, double v, bool withSign);
 
-// The equation of the record's fit, "y = " followed by:
+// The record's coefficients as those of the curve in the displayed units: raw values x in
+// sourceUnit with its prefix, calibrated values y in the record's unit with its prefix (the
+// stored coefficients are in base units). Polynomial c_k becomes c_k 10^(k ex - ey), ex and ey
+// the prefixes' exponents; the logarithmic c0 takes c1 ex ln 10 (ln of a prefixed x is shifted)
+// and both are over 10^ey; the exponential rate is times 10^ex and its amplitude over 10^ey.
+// Point to point and unknown kinds keep their coefficients. Computed in long double; with no
+// prefixes the coefficients are returned exactly.
+std::vector<double> DisplayCoefficients(const CalibrationData& data, const KVI::UnitInfo& sourceUnit);
+
+// The equation of the record's fit in the displayed units (DisplayCoefficients), "y = "
+// followed by:
 //   kinds 0..4  every coefficient from the highest power down: the leading one with its sign
 //               only when negative, each following one with " + " or " - "; "x" after the
 //               coefficient of x^1 and "x^k" after that of x^k, k >= 2 (zero coefficients
@@ -30,7 +42,12 @@ void WriteTerm(std::wostream& os, double v, bool withSign);
 //   kind 7      string 276 ("Linear interpolation between calibration points").
 // An empty coefficient list, fewer than two coefficients for kinds 5 and 6, or a kind outside
 // 0..7 leave "y = ". A polynomial list longer than its kind implies is written whole.
-KVI::String FormatEquation(const CalibrationData& data);
+KVI::String FormatEquation(const CalibrationData& data, const KVI::UnitInfo& sourceUnit);
+
+// The units of the equation: "x in " the source unit's text, ", ", "y in " the record's unit
+// text ("x in mV, y in kPa"); a side without a unit name is left out, and with neither the
+// text is empty (the equation is then in whatever units the numbers were typed).
+KVI::String UnitsLine(const CalibrationData& data, const KVI::UnitInfo& sourceUnit);
 
 // The statistics line: empty for kind 7; otherwise "Chi² = " chi-square, three blanks,
 // "SSE = " SSE, and for kind 0 without force origin a tab, "r² = " and r * r, r being

@@ -15,6 +15,7 @@
 #include <QSvgGenerator>
 
 #include "foundation/gui/qt_string.h"
+#include "report/fit_details.h"
 #include "report/report_render.h"
 #include "report/tess_report_dialog.h"
 
@@ -106,6 +107,10 @@ QString ReportText(const TessReportDialog& report)
     std::wstring text = out.str();
     // The text form ends with a null character, which is no part of the clipboard's text.
     if (!text.empty() && text.back() == L'\0') text.pop_back();
+    // Then what the picture's details block says, so the text keeps the fit and its units.
+    text += L'\n';
+    for (const KVI::String& line : FitDetailsLines(report.WorkingData(), report.SourceUnit()))
+        text += line.ToWide() + L'\n';
     return QString::fromStdWString(text);
 }
 

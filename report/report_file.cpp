@@ -81,7 +81,8 @@ HRESULT WritePdf(TessReportDialog& report, const QString& file)
 
 }  // namespace
 
-HRESULT RenderReportFile(const CalibrationData& data, const KVI::String& path, int32_t flags)
+HRESULT RenderReportFile(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, const KVI::String& path,
+                         int32_t flags)
 {
     const QString file = KVI::ToQString(path);
     const QString suffix = QFileInfo(file).suffix().toLower();
@@ -90,7 +91,7 @@ HRESULT RenderReportFile(const CalibrationData& data, const KVI::String& path, i
     if (!application.Ready()) return E_FAIL;
 
     CalibrationData record = data;
-    TessReportDialog report(nullptr, data.channel_, nullptr, KVI::UnitInfo::Empty(), 0, 0, record);
+    TessReportDialog report(nullptr, data.channel_, nullptr, sourceUnit, 0, 0, record);
     // Laid out as on the screen, but never shown there.
     report.setAttribute(Qt::WA_DontShowOnScreen);
     report.show();

@@ -28,7 +28,7 @@ void RenderReport(const TessReportDialog& report, QPainter& painter, const QRect
     const QPoint end = rect.bottomRight() + QPoint(1, 1);  // exclusive
     report.GraphWindow()->DrawGraphInto(painter, QRect(rect.topLeft(), split - QPoint(1, 1)), attribute);
     report.TableGrid()->Paint(painter, false, QRect(QPoint(split.x(), rect.top()), end - QPoint(1, 1)));
-    DrawFitDetails(report.WorkingData(), painter, QRect(QPoint(rect.left(), split.y()), end - QPoint(1, 1)));
+    DrawFitDetails(report.WorkingData(), report.SourceUnit(), painter, QRect(QPoint(rect.left(), split.y()), end - QPoint(1, 1)));
     painter.restore();
 }
 

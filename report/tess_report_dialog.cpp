@@ -31,6 +31,7 @@ constexpr int kTableFrameId = 312;
 constexpr int kFitComboId = 308;
 constexpr int kForceOriginId = 309;
 constexpr int kFitTypeId = 306;
+constexpr int kUnitsId = 314;  // the units of the equation (x in mV, y in kPa)
 constexpr int kEquationId = 305;
 constexpr int kStatisticsId = 313;
 constexpr int kCopyId = 310;
@@ -74,6 +75,7 @@ TessReportDialog::TessReportDialog(QWidget* owner, int32_t channel, IUnknown* da
     fitCombo_ = KVI::FindControl<QComboBox>(this, kFitComboId);
     forceOrigin_ = KVI::FindControl<QCheckBox>(this, kForceOriginId);
     fitType_ = KVI::FindControl<QLabel>(this, kFitTypeId);
+    units_ = KVI::FindControl<QLabel>(this, kUnitsId);
     equation_ = KVI::FindControl<QLabel>(this, kEquationId);
     statistics_ = KVI::FindControl<QLabel>(this, kStatisticsId);
     copy_ = KVI::FindControl<QPushButton>(this, kCopyId);
@@ -129,7 +131,11 @@ void TessReportDialog::RefreshReport()
     forceOrigin_->setEnabled(IsPolynomialKind(kind));
     forceOrigin_->setChecked(working_.forceOrigin_);
     fitType_->setText(KVI::ToQString(FitTypeLine(working_)));
-    equation_->setText(KVI::ToQString(FormatEquation(working_)));
+    // The units of the equation below, when there are any.
+    const KVI::String units = UnitsLine(working_, sourceUnit_);
+    units_->setText(KVI::ToQString(units));
+    units_->setVisible(!units.IsEmpty());
+    equation_->setText(KVI::ToQString(FormatEquation(working_, sourceUnit_)));
     statistics_->setText(KVI::ToQString(FormatStatistics(working_)));
 
     const std::optional<int32_t> marked = FillReportTable(*tableData_.Get(), working_, sourceUnit_);

@@ -104,6 +104,7 @@ private:
     QComboBox* fitCombo_ = nullptr;
     QCheckBox* forceOrigin_ = nullptr;
     QLabel* fitType_ = nullptr;
+    QLabel* units_ = nullptr;
     QLabel* equation_ = nullptr;
     QLabel* statistics_ = nullptr;
     QPushButton* copy_ = nullptr;

@@ -35,6 +35,8 @@ enum TessarFitText : int32_t {
     kTessarFitTypeLine = 1,
     kTessarEquation = 2,
     kTessarStatistics = 3,
+    // The units of the equation, "x in mV, y in kPa" (empty when neither side has a unit).
+    kTessarUnitsLine = 4,
 };
 
 // Options of FitPointsEx.
@@ -102,7 +104,8 @@ struct ITessarAutomation : IUnknown {
 
     // [in] settings: a settings object of this module; which: a TessarFitText.
     // [out] the text, a new reference. S_OK; E_INVALIDARG for another object or an unknown
-    //      which; E_POINTER for a null out.
+    //      which; E_POINTER for a null out. The equation is in the settings' calibrated unit
+    //      with its prefix and raw values in base units: GetFitTextInUnits with no source unit.
     virtual HRESULT GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out) = 0;  // 5
 
     // Renders the fit report of the settings to a file, without showing anything. [in] path:
@@ -144,6 +147,17 @@ struct ITessarAutomation : IUnknown {
     // Results: S_OK; E_FAIL when the record's points no longer fit (a hand-edited document);
     //      E_INVALIDARG for another object or a size too small; E_POINTER for a null out.
     virtual HRESULT GetFitDiagnostics(IPersistObject* settings, TessarFitDiagnostics* out) = 0;  // 10
+
+    // GetFitText with the raw values' unit (a unit text such as "mV"; null or empty: none):
+    // the equation's coefficients are those of the curve with x in that unit and its prefix
+    // and y in the calibration's unit and its prefix, as the report shows it.
+    virtual HRESULT GetFitTextInUnits(IPersistObject* settings, int32_t which, IAutoKVIString* sourceUnit,
+                                      IAutoKVIString** out) = 0;  // 11
+
+    // RenderReport with the raw values' unit (as GetFitTextInUnits takes it): the report's raw
+    // axis title, raw column and equation carry it, as in the dialog.
+    virtual HRESULT RenderReportInUnits(IPersistObject* settings, IAutoKVIString* path, int32_t flags,
+                                        IAutoKVIString* sourceUnit) = 0;  // 12
 
 protected:
     ~ITessarAutomation() = default;

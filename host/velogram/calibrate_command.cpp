@@ -14,7 +14,7 @@
 #include "host/velogram/fit_kind_name.h"
 #include "host/velogram/interruption.h"
 #include "host/velogram/output_file.h"
-#include "host/velogram/points_file.h"
+#include "host/velogram/point_set.h"
 #include "host/velogram/recording_import.h"
 #include "platform/code_page.h"
 
@@ -88,16 +88,6 @@ void CheckOptions(const CalibrateOptions& options)
 
 }  // namespace
 
-std::vector<ReferencePoint> GatherPoints(const std::string& pointsFile, const std::vector<std::string>& options)
-{
-    std::vector<ReferencePoint> points;
-    if (!pointsFile.empty()) points = ReadPointsFile(pointsFile);
-    for (size_t i = 0; i < options.size(); ++i) points.push_back(ParsePointOption(options[i], int(i + 1)));
-    if (points.empty())
-        throw CommandError("no reference points: give a points file (--points FILE) or points (--point RAW=CAL)");
-    return points;
-}
-
 int64_t PeakMemoryBytes()
 {
     struct rusage usage {};
@@ -110,7 +100,8 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
     // Everything that needs no recording is checked first, so a mistake costs no reading.
     CheckOptions(options);
     const int32_t kind = ParseFitKind(options.fit);
-    std::vector<ReferencePoint> points = GatherPoints(options.pointsFile, options.points);
+    PointSet set = GatherPoints(options.pointsFile, options.points);
+    std::vector<ReferencePoint>& points = set.points;
     if (points.size() > kMaxCalibrationPoints)
         throw CommandError("calibrate takes at most " + std::to_string(kMaxCalibrationPoints) +
                            " reference points, the rows of the calibration dialog, so that the calibration stays "
@@ -133,13 +124,13 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
     const int32_t source = FindChannel(recording.Get(), options.channel);
     summary.sourceName = ChannelName(recording.Get(), source);
     const std::string sourceUnit = SourceUnitText(recording.Get(), source);
-    CompletePointUnits(points, sourceUnit, options.unit);
+    CompletePointUnits(points, ResolvePointUnits(set, sourceUnit, options.unit, false, "the channel"));
     summary.points = points.size();
     ComPtr<IPersistObject> settings =
         session.Fit(points, sourceUnit, options.unit, kind, options.forceOrigin, source);
     if (options.decimals) settings = session.WithDecimalPlaces(settings.Get(), *options.decimals);
-    if (!options.report.empty()) session.RenderReport(settings.Get(), options.report);
-    summary.fit = session.Describe(settings.Get());
+    if (!options.report.empty()) session.RenderReport(settings.Get(), options.report, sourceUnit);
+    summary.fit = session.Describe(settings.Get(), sourceUnit);
 
     // The calibrated channel, last: a calculation of the module's class on a new channel.
     summary.channelName = options.name.empty() ? summary.sourceName + " calibrated" : options.name;

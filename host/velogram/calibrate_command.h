@@ -54,10 +54,6 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options);
 // Runs it as the command line does: --stats printed on standard error. Returns the exit status.
 int CalibrateCommand(const CalibrateOptions& options);
 
-// Reference points from a points file and "--point" options, in that order. Throws
-// CommandError when there are none.
-std::vector<ReferencePoint> GatherPoints(const std::string& pointsFile, const std::vector<std::string>& options);
-
 // The process's peak resident memory in bytes.
 int64_t PeakMemoryBytes();
 

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/velogram/calibrate_command.h"
+#include "host/velogram/point_set.h"
 #include "host/velogram/fit_kind_name.h"
 
 namespace Velogram {
@@ -42,15 +43,17 @@ nlohmann::ordered_json Number(double value)
 FitReport RunFit(const FitOptions& options)
 {
     const int32_t kind = ParseFitKind(options.fit);
-    std::vector<ReferencePoint> points = GatherPoints(options.pointsFile, options.points);
-    CompletePointUnits(points, options.sourceUnit, options.unit);
+    PointSet set = GatherPoints(options.pointsFile, options.points);
+    std::vector<ReferencePoint>& points = set.points;
+    const PointUnits units = ResolvePointUnits(set, options.sourceUnit, options.unit, true, "the raw values");
+    CompletePointUnits(points, units);
 
     const ModuleSession session;
     const platform::ComPtr<IPersistObject> settings =
-        session.Fit(points, options.sourceUnit, options.unit, kind, options.forceOrigin, 0);
-    if (!options.report.empty()) session.RenderReport(settings.Get(), options.report);
+        session.Fit(points, units.raw, units.calibrated, kind, options.forceOrigin, 0);
+    if (!options.report.empty()) session.RenderReport(settings.Get(), options.report, units.raw);
     FitReport report;
-    report.fit = session.Describe(settings.Get());
+    report.fit = session.Describe(settings.Get(), units.raw);
 
     // The points as the settings hold them: in base units, sorted by raw value, replicates in
     // the order given.
@@ -88,6 +91,7 @@ void PrintFitText(const FitReport& report, std::ostream& out)
     out << "Settings text:   " << f.settingsText << "\n";
     out << "Fit type:        " << f.fitTypeLine << "\n";
     out << "Equation:        " << f.equation << "\n";
+    if (!f.units.empty()) out << "Units:           " << f.units << "\n";
     out << "Statistics:      " << f.statistics << "\n";
 
     // The points table, in base units, columns aligned.
@@ -135,6 +139,7 @@ void PrintFitJson(const FitReport& report, std::ostream& out)
     json["settingsText"] = f.settingsText;
     json["fitTypeLine"] = f.fitTypeLine;
     json["equation"] = f.equation;
+    json["units"] = f.units;
     json["statistics"] = f.statistics;
     json["points"] = points;
     json["largestResidualIndex"] = report.largest >= 0 ? Json(report.largest) : Json();

@@ -107,7 +107,7 @@ ComPtr<IPersistObject> ModuleSession::WithDecimalPlaces(IPersistObject* settings
     return copy;
 }
 
-FitDescription ModuleSession::Describe(IPersistObject* settings) const
+FitDescription ModuleSession::Describe(IPersistObject* settings, const std::string& sourceUnit) const
 {
     FitDescription d;
     int32_t count = 0, force = 0;
@@ -119,10 +119,11 @@ FitDescription ModuleSession::Describe(IPersistObject* settings) const
     }
     if (hr != S_OK) throw CommandError("the calibration module cannot describe the fit: " + ResultText(hr));
     d.forceOrigin = force != 0;
-    d.settingsText = Text(settings, kTessarSettingsText);
-    d.fitTypeLine = Text(settings, kTessarFitTypeLine);
-    d.equation = Text(settings, kTessarEquation);
-    d.statistics = Text(settings, kTessarStatistics);
+    d.settingsText = Text(settings, kTessarSettingsText, sourceUnit);
+    d.fitTypeLine = Text(settings, kTessarFitTypeLine, sourceUnit);
+    d.equation = Text(settings, kTessarEquation, sourceUnit);
+    d.statistics = Text(settings, kTessarStatistics, sourceUnit);
+    d.units = Text(settings, kTessarUnitsLine, sourceUnit);
     TessarFitDiagnostics diagnostics;
     if (SUCCEEDED(automation_->GetFitDiagnostics(settings, &diagnostics))) {
         d.conditionNumber = diagnostics.conditionNumber;
@@ -138,7 +139,8 @@ std::vector<double> ModuleSession::Evaluate(IPersistObject* settings, std::vecto
     return raw;
 }
 
-void ModuleSession::RenderReport(IPersistObject* settings, const std::string& path) const
+void ModuleSession::RenderReport(IPersistObject* settings, const std::string& path,
+                                 const std::string& sourceUnit) const
 {
     const std::string lower = [&] {
         std::string l = path;
@@ -148,14 +150,16 @@ void ModuleSession::RenderReport(IPersistObject* settings, const std::string& pa
     const bool known = lower.ends_with(".pdf") || lower.ends_with(".png");
     if (!known) throw CommandError("the report must be a .pdf or .png file: " + path);
     const KVI::String wide = KVI::String::FromUtf8(path);
-    const HRESULT hr = automation_->RenderReport(settings, wide.Interface(), 0);
+    const HRESULT hr =
+        automation_->RenderReportInUnits(settings, wide.Interface(), 0, KVI::String::FromUtf8(sourceUnit).Interface());
     if (FAILED(hr)) throw CommandError("cannot write the report " + path + ": " + ResultText(hr));
 }
 
-std::string ModuleSession::Text(IPersistObject* settings, int32_t which) const
+std::string ModuleSession::Text(IPersistObject* settings, int32_t which, const std::string& sourceUnit) const
 {
     IAutoKVIString* text = nullptr;
-    const HRESULT hr = automation_->GetFitText(settings, which, &text);
+    const HRESULT hr =
+        automation_->GetFitTextInUnits(settings, which, KVI::String::FromUtf8(sourceUnit).Interface(), &text);
     if (FAILED(hr)) throw CommandError("the calibration module cannot write the fit's text: " + ResultText(hr));
     return Utf8(text);
 }

@@ -30,8 +30,9 @@ struct FitDescription {
     // equation and statistics line, exactly as the report shows them.
     std::string settingsText;
     std::string fitTypeLine;
-    std::string equation;
+    std::string equation;  // in the displayed units: x in the source unit, y in the calibration's
     std::string statistics;
+    std::string units;     // the equation's units, "x in mV, y in kPa"; empty when none
     // The conditioning of the least-squares fit (0 for point to point), and the singular
     // values cut by the 1e-10 rule (when any, the fit is not unique).
     double conditionNumber = 0;
@@ -58,15 +59,17 @@ public:
                                          int32_t channel) const;
     // A copy of the settings with decimal places 0..6.
     platform::ComPtr<IPersistObject> WithDecimalPlaces(IPersistObject* settings, int32_t places) const;
-    FitDescription Describe(IPersistObject* settings) const;
+    // [in] sourceUnit: the raw values' unit text (may be empty), for the equation's units.
+    FitDescription Describe(IPersistObject* settings, const std::string& sourceUnit) const;
     // The fitted function at raw values in base units, in double precision.
     std::vector<double> Evaluate(IPersistObject* settings, std::vector<double> raw) const;
-    // Renders the fit report of the settings to a file: PDF or PNG by the path's extension.
-    // Throws CommandError naming the file when the module cannot write it.
-    void RenderReport(IPersistObject* settings, const std::string& path) const;
+    // Renders the fit report of the settings to a file: PDF or PNG by the path's extension,
+    // the raw values in sourceUnit (may be empty). Throws CommandError naming the file when the
+    // module cannot write it.
+    void RenderReport(IPersistObject* settings, const std::string& path, const std::string& sourceUnit) const;
 
 private:
-    std::string Text(IPersistObject* settings, int32_t which) const;
+    std::string Text(IPersistObject* settings, int32_t which, const std::string& sourceUnit) const;
 
     platform::ComPtr<IZorFramework> framework_;
     platform::ComPtr<ICalculationClass> calcClass_;

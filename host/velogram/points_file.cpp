@@ -26,7 +26,7 @@ std::string UnitOfColumnName(const std::string& name)
 
 }  // namespace
 
-std::vector<ReferencePoint> ParsePointsText(std::string_view text, const std::string& source)
+std::vector<ReferencePoint> ParsePointsText(std::string_view text, const std::string& source, PointsHeader* header)
 {
     if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
     std::vector<ReferencePoint> points;
@@ -51,11 +51,12 @@ std::vector<ReferencePoint> ParsePointsText(std::string_view text, const std::st
         if (cells.size() != 2)
             throw CommandError(where + "1: a point needs two values, raw and calibrated, separated by a comma; "
                                        "the row has " + std::to_string(cells.size()));
-        const bool header = first && !IsValueText(cells[0]) && !IsValueText(cells[1]);
+        const bool isHeader = first && !IsValueText(cells[0]) && !IsValueText(cells[1]);
         first = false;
-        if (header) {
+        if (isHeader) {
             units[0] = UnitOfColumnName(cells[0]);
             units[1] = UnitOfColumnName(cells[1]);
+            if (header) *header = PointsHeader{units[0], units[1], source + ":" + std::to_string(lineNumber)};
             continue;
         }
         ReferencePoint point;
@@ -74,7 +75,7 @@ std::vector<ReferencePoint> ParsePointsText(std::string_view text, const std::st
     return points;
 }
 
-std::vector<ReferencePoint> ReadPointsFile(const std::string& path)
+std::vector<ReferencePoint> ReadPointsFile(const std::string& path, PointsHeader* header)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw CommandError("cannot read the points file " + path + ": " + std::strerror(errno));
@@ -87,7 +88,7 @@ std::vector<ReferencePoint> ReadPointsFile(const std::string& path)
                                " MiB is not a table of reference points");
     }
     if (in.bad()) throw CommandError("cannot read the points file " + path + ": " + std::strerror(errno));
-    return ParsePointsText(text, path);
+    return ParsePointsText(text, path, header);
 }
 
 }  // namespace Velogram

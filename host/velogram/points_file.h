@@ -17,12 +17,21 @@ namespace Velogram {
 // The most bytes a points file may have; anything longer is not a table of points.
 constexpr size_t kMaxPointsFileBytes = size_t(16) << 20;
 
-// [in] text: the file's contents; source: its name for messages. Throws CommandError naming
-// the source, line and column: a row without exactly two cells, a cell that is not a value,
-// a header row anywhere but first, an unclosed quote, no points.
-std::vector<ReferencePoint> ParsePointsText(std::string_view text, const std::string& source);
+// The units a header row gives its columns.
+struct PointsHeader {
+    std::string rawUnit;         // "" when the header gives none (or there is no header)
+    std::string calibratedUnit;
+    std::string origin;          // "points.csv:1", for messages; "" without a header
+};
+
+// [in] text: the file's contents; source: its name for messages. [out] header (may be null):
+// the header row's units. Throws CommandError naming the source, line and column: a row
+// without exactly two cells, a cell that is not a value, a header row anywhere but first, an
+// unclosed quote, no points.
+std::vector<ReferencePoint> ParsePointsText(std::string_view text, const std::string& source,
+                                            PointsHeader* header = nullptr);
 
 // Reads and parses a file. Throws CommandError when it cannot be read or is too long.
-std::vector<ReferencePoint> ReadPointsFile(const std::string& path);
+std::vector<ReferencePoint> ReadPointsFile(const std::string& path, PointsHeader* header = nullptr);
 
 }  // namespace Velogram

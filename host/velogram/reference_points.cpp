@@ -1,10 +1,13 @@
 #include "host/velogram/reference_points.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "calibration/units/unit_value.h"
 #include "host/velogram/command_error.h"
+#include "host/velogram/unit_text.h"
 
 namespace Velogram {
 namespace {
@@ -18,13 +21,18 @@ std::string Trimmed(std::string_view s)
     return std::string(s);
 }
 
-void Complete(std::string& text, const std::string& unit, const char* what, const ReferencePoint& point)
+void Complete(std::string& text, const std::string& unit, const std::string& owner, const char* what,
+              const ReferencePoint& point)
 {
     const KVI::UnitValue v = Read(text);
     if (v.IsInvalid())
         throw CommandError(point.origin + ": the " + what + " value \"" + text +
                            "\" is not a number (a number, optionally followed by a blank and a unit, "
                            "such as \"12.5 mV\")");
+    const std::string word = UnitWord(text);
+    if (!word.empty() && !IsUnitOf(word, unit))
+        throw CommandError(point.origin + ": " + word + " is not a unit of " + owner +
+                           (unit.empty() ? ", which has no unit" : " (" + unit + ")"));
     if (v.Unit().IsEmpty() && !unit.empty()) text += " " + unit;
 }
 
@@ -46,12 +54,28 @@ ReferencePoint ParsePointOption(std::string_view text, int index)
     return point;
 }
 
-void CompletePointUnits(std::vector<ReferencePoint>& points, const std::string& sourceUnit, const std::string& unit)
+void CompletePointUnits(std::vector<ReferencePoint>& points, const PointUnits& units)
 {
     for (ReferencePoint& p : points) {
-        Complete(p.raw, sourceUnit, "raw", p);
-        Complete(p.calibrated, unit, "calibrated", p);
+        Complete(p.raw, units.raw, units.rawOwner, "raw", p);
+        Complete(p.calibrated, units.calibrated, units.calibratedOwner, "calibrated", p);
     }
+}
+
+std::string UnitWord(std::string_view text)
+{
+    if (Read(text).IsInvalid() || Read(text).Unit().IsEmpty()) return {};
+    // The unit is what follows the number ("12.5mV" has one too).
+    std::string_view rest = text.substr(std::min(text.find_first_not_of(" \t"), text.size()));
+    if (rest.starts_with('+') || rest.starts_with('-')) rest.remove_prefix(1);
+    double number = 0;
+    const auto read = std::from_chars(rest.data(), rest.data() + rest.size(), number);
+    return Trimmed(rest.substr(size_t(read.ptr - rest.data())));
+}
+
+bool IsUnitOf(std::string_view unit, std::string_view column)
+{
+    return UnitOfText(unit).name_ == UnitOfText(column).name_;
 }
 
 bool IsValueText(std::string_view text) { return !Read(text).IsInvalid(); }

@@ -353,7 +353,7 @@ TEST_F(Automation, TextsOfAFit)
     ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarFitTypeLine, text.Put()), S_OK);
     EXPECT_EQ(KVI::String(text.Get()), KVI::String(u"Linear"));
     ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarEquation, text.Put()), S_OK);
-    EXPECT_EQ(KVI::String(text.Get()), Tessar::FormatEquation(DataOf(r)));
+    EXPECT_EQ(KVI::String(text.Get()), Tessar::FormatEquation(DataOf(r), KVI::UnitInfo::Empty()));
     EXPECT_TRUE(KVI::String(text.Get()).View().starts_with(u"y = 2x "));
     ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarStatistics, text.Put()), S_OK);
     EXPECT_EQ(KVI::String(text.Get()), Tessar::FormatStatistics(DataOf(r)));

@@ -35,7 +35,7 @@ CalibrationData Record(int32_t kind, std::vector<double> coefficients, bool forc
 std::vector<std::u16string> Lines(const CalibrationData& d)
 {
     std::vector<std::u16string> out;
-    for (const KVI::String& s : Tessar::FitDetailsLines(d)) out.emplace_back(s.View());
+    for (const KVI::String& s : Tessar::FitDetailsLines(d, KVI::UnitInfo::Empty())) out.emplace_back(s.View());
     return out;
 }
 
@@ -112,7 +112,7 @@ TEST(FitDetails, PointToPointDrawsTwoLinesInAFrameThatStartsOnePitchDown)
     QRect frame;
     {
         QPainter painter(&image);
-        frame = Tessar::DrawFitDetails(Record(7, {0, 1, 2, 6}), painter, rect);
+        frame = Tessar::DrawFitDetails(Record(7, {0, 1, 2, 6}), KVI::UnitInfo::Empty(), painter, rect);
     }
     const double pitch = Pitch();
     const int top = int(std::trunc(10 + pitch));
@@ -144,7 +144,7 @@ TEST(FitDetails, TheFrameGrowsByOnePitchALine)
         QRect frame;
         {
             QPainter painter(&image);
-            frame = Tessar::DrawFitDetails(data, painter, QRect(0, 0, 400, 200));
+            frame = Tessar::DrawFitDetails(data, KVI::UnitInfo::Empty(), painter, QRect(0, 0, 400, 200));
         }
         int y = int(std::trunc(pitch));
         for (int i = 0; i < lines; ++i) y = int(std::trunc(y + pitch));
@@ -159,7 +159,8 @@ TEST(FitDetails, TextsAreNeitherClippedNorWrapped)
     const QRect rect(0, 0, 80, 100);
     {
         QPainter painter(&image);
-        Tessar::DrawFitDetails(Record(4, {1.5, -2.25, 3.125, -4.0625, 5.03125, -6.015625}), painter, rect);
+        Tessar::DrawFitDetails(Record(4, {1.5, -2.25, 3.125, -4.0625, 5.03125, -6.015625}), KVI::UnitInfo::Empty(),
+                               painter, rect);
     }
     const int top = int(std::trunc(Pitch()));
     const int second = int(std::trunc(top + Pitch()));
@@ -173,7 +174,7 @@ TEST(FitDetails, Screenshot)
     QImage image = Canvas(QSize(360, 110));
     {
         QPainter painter(&image);
-        Tessar::DrawFitDetails(Record(0, {1, 2.5}), painter, QRect(4, 0, 352, 110));
+        Tessar::DrawFitDetails(Record(0, {1, 2.5}), KVI::UnitInfo::Empty(), painter, QRect(4, 0, 352, 110));
     }
     EXPECT_TRUE(image.save(TestSupport::TestOutputPath(QStringLiteral("fit_details.png"))));
 }

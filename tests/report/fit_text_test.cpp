@@ -2,6 +2,7 @@
 // fit-type line, compared character for character.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <locale>
 #include <string>
 #include <vector>
@@ -61,7 +62,7 @@ TEST(FitText, EquationOfEveryKind)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Text(Tessar::FormatEquation(Record(c.kind, c.coefficients))), c.text);
+        EXPECT_EQ(Text(Tessar::FormatEquation(Record(c.kind, c.coefficients), KVI::UnitInfo::Empty())), c.text);
     }
 }
 
@@ -84,7 +85,7 @@ TEST(FitText, NumbersIgnoreTheGlobalLocale)
         std::string do_grouping() const override { return "\3"; }
     };
     const std::locale old = std::locale::global(std::locale(std::locale::classic(), new Comma));
-    const std::u16string equation = Text(Tessar::FormatEquation(Record(0, {1.5, 1234})));
+    const std::u16string equation = Text(Tessar::FormatEquation(Record(0, {1.5, 1234}), KVI::UnitInfo::Empty()));
     std::locale::global(old);
     EXPECT_EQ(equation, u"y = 1234x + 1.5");
 }
@@ -139,6 +140,95 @@ TEST(FitText, FitTypeLineIsTheLongName)
         EXPECT_EQ(Text(Tessar::FitTypeLine(Record(kind, {}))), names[kind]) << kind;
     EXPECT_EQ(Text(Tessar::FitTypeLine(Record(8, {}))), u"");
     EXPECT_EQ(Text(Tessar::FitTypeLine(Record(-1, {}))), u"");
+}
+
+KVI::UnitInfo UnitOf(int32_t prefix, const char16_t* name)
+{
+    KVI::UnitInfo u;
+    u.prefix_ = prefix;
+    u.name_ = KVI::String(name);
+    return u;
+}
+
+// The curve of a kind at x with coefficients c, in long double.
+long double CurveAt(int32_t kind, const std::vector<double>& c, long double x)
+{
+    if (kind == 5) return c[0] + c[1] * std::log(x);
+    if (kind == 6) return c[1] * std::exp(c[0] * x);
+    long double y = 0;
+    for (size_t k = c.size(); k-- > 0;) y = y * x + c[k];
+    return y;
+}
+
+// The equation's coefficients describe the same curve in the units on the axes: y(x) in base
+// units equals Y(X) 10^ey at x = X 10^ex, for every kind, prefixes on either side or both,
+// and force origin.
+TEST(FitText, EquationsAreInTheUnitsOnTheAxes)
+{
+    struct Units {
+        const char* name;
+        KVI::UnitInfo raw, calibrated;
+        int ex, ey;
+    };
+    const Units units[] = {
+        {"mV to kPa", UnitOf(7, u"V"), UnitOf(9, u"Pa"), -3, 3},
+        {"uV to MPa", UnitOf(6, u"V"), UnitOf(10, u"Pa"), -6, 6},
+        {"kV to mmHg", UnitOf(9, u"V"), UnitOf(8, u"mmHg"), 3, 0},
+        {"V to mN", UnitOf(8, u"V"), UnitOf(7, u"N"), 0, -3},
+        {"no raw unit, to kPa", KVI::UnitInfo::Empty(), UnitOf(9, u"Pa"), 0, 3},
+    };
+    struct Kind {
+        int32_t kind;
+        std::vector<double> c;
+        bool forceOrigin;
+    };
+    const Kind kinds[] = {
+        {0, {1.5, 2.25}, false},
+        {1, {-3, 0.5, 0.125}, false},
+        {2, {0, 2, -0.5, 0.1}, true},
+        {3, {1, 2, 3, 4, 5}, false},
+        {4, {0.5, -1, 2, -3, 4, -5}, false},
+        {4, {0, 1, 1, 1, 1, 1}, true},
+        {5, {3, 2}, false},
+        {6, {7e-4, 2.5}, false},
+    };
+    for (const Units& u : units) {
+        for (const Kind& k : kinds) {
+            SCOPED_TRACE(std::string(u.name) + ", kind " + std::to_string(k.kind));
+            CalibrationData d = Record(k.kind, k.c);
+            d.forceOrigin_ = k.forceOrigin;
+            d.unit_ = u.calibrated;
+            const std::vector<double> shown = Tessar::DisplayCoefficients(d, u.raw);
+            ASSERT_EQ(shown.size(), k.c.size());
+            if (k.forceOrigin) {
+                EXPECT_EQ(shown[0], 0.0);
+            }
+            for (long double X : {0.5L, 1.0L, 2.0L, 3.75L}) {
+                const long double x = X * std::pow(10.0L, u.ex);
+                const long double expected = CurveAt(k.kind, k.c, x) / std::pow(10.0L, u.ey);
+                EXPECT_NEAR(double(CurveAt(k.kind, shown, X)), double(expected), 1e-12 * std::fabs(double(expected)))
+                    << "X = " << double(X);
+            }
+        }
+    }
+}
+
+TEST(FitText, TheEquationOfPrefixedPointsAndItsUnits)
+{
+    // (0 mV, 1 kPa) and (1 mV, 3 kPa), stored as (0 V, 1000 Pa) and (0.001 V, 3000 Pa).
+    CalibrationData d = Record(0, {1000, 2e6});
+    d.unit_ = UnitOf(9, u"Pa");
+    EXPECT_EQ(Text(Tessar::FormatEquation(d, UnitOf(7, u"V"))), u"y = 2x + 1");
+    EXPECT_EQ(Text(Tessar::UnitsLine(d, UnitOf(7, u"V"))), u"x in mV, y in kPa");
+    // In base units the same curve reads in pascals per volt.
+    EXPECT_EQ(Text(Tessar::UnitsLine(d, KVI::UnitInfo::Empty())), u"y in kPa");
+    CalibrationData bare = Record(0, {1000, 2e6});
+    EXPECT_EQ(Text(Tessar::FormatEquation(bare, KVI::UnitInfo::Empty())), u"y = 2e+06x + 1000");
+    EXPECT_EQ(Text(Tessar::UnitsLine(bare, KVI::UnitInfo::Empty())), u"");
+    EXPECT_EQ(Text(Tessar::UnitsLine(bare, UnitOf(8, u"V"))), u"x in V");
+    // The logarithm of millivolts: y = 2 ln(x / V) + 3 is 2 ln(X / mV) + 3 - 2 ln 1000.
+    CalibrationData log = Record(5, {3, 2});
+    EXPECT_EQ(Text(Tessar::FormatEquation(log, UnitOf(7, u"V"))), u"y = 2 ln(x) - 10.8155");
 }
 
 }  // namespace

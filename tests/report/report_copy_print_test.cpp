@@ -181,10 +181,18 @@ TEST_F(ReportCopyPrint, CopyAsTextWritesTheTableInFixedNotation)
     });
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(mime, nullptr);
-    EXPECT_EQ(mime->text(), QStringLiteral("\tV\tmmHg\t\n"
-                                           "1.00\t0.00\t0.00\t\n"
-                                           "2.00\t0.50\t50.00\t\n"
-                                           "3.00\t1.00\t100.00\t\n"));
+    // The table, then what the details block says.
+    const QString text = mime->text();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("\tV\tmmHg\t\n"
+                                               "1.00\t0.00\t0.00\t\n"
+                                               "2.00\t0.50\t50.00\t\n"
+                                               "3.00\t1.00\t100.00\t\n"
+                                               "\n"
+                                               "Calibration Fit Details\n"
+                                               "Linear : y = 100x ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\nx in V, y in mmHg\nChi\u00B2 = "))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\nr\u00B2 = 1\n"))) << text.toStdString();
     EXPECT_FALSE(mime->hasImage());
 }
 
@@ -198,10 +206,11 @@ TEST_F(ReportCopyPrint, CopiedTextMarksTheOriginRowWithAnAsterisk)
         QTest::keyClick(choice, Qt::Key_Return);
     });
     const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 7);  // heading, four points, the origin, and the end
+    ASSERT_GE(lines.size(), 8);  // heading, four points, the origin, a blank line, the details
     EXPECT_EQ(lines[4], QStringLiteral("4.0\t4.0\t8.0\t"));
     EXPECT_EQ(lines[5], QStringLiteral("*\t0.0\t0.0\t"));
     EXPECT_EQ(lines[6], QString());
+    EXPECT_EQ(lines[7], QStringLiteral("Calibration Fit Details"));
 }
 
 // The clipboard's picture: an SVG of the client area's size in millimetres on its screen, and a

@@ -43,13 +43,13 @@ TEST(ReportFileHeadless, WritesPngAndPdfWithoutAnApplication)
     std::filesystem::remove(pdf);
     // Twice, so that a second off-screen application follows the first.
     for (int round = 0; round < 2; ++round) {
-        ASSERT_EQ(Tessar::RenderReportFile(d, KVI::String(png.u16string()), 0), S_OK);
-        ASSERT_EQ(Tessar::RenderReportFile(d, KVI::String(pdf.u16string()), 0), S_OK);
+        ASSERT_EQ(Tessar::RenderReportFile(d, KVI::UnitInfo::Empty(), KVI::String(png.u16string()), 0), S_OK);
+        ASSERT_EQ(Tessar::RenderReportFile(d, KVI::UnitInfo::Empty(), KVI::String(pdf.u16string()), 0), S_OK);
         EXPECT_EQ(QCoreApplication::instance(), nullptr);
     }
     EXPECT_EQ(Header(png, 8), std::string("\x89PNG\r\n\x1a\n", 8));
     EXPECT_EQ(Header(pdf, 5), "%PDF-");
-    EXPECT_EQ(Tessar::RenderReportFile(d, KVI::String((dir / "report.jpg").u16string()), 0), E_INVALIDARG);
+    EXPECT_EQ(Tessar::RenderReportFile(d, KVI::UnitInfo::Empty(), KVI::String((dir / "report.jpg").u16string()), 0), E_INVALIDARG);
     std::filesystem::remove_all(dir);
 }
 

@@ -71,7 +71,7 @@ TEST_F(ReportDialog, TitleAndFitListFollowTheChannelAndTheKinds)
     for (int i = 0; i < names.size(); ++i) EXPECT_EQ(combo->itemText(i), names[i]);
     EXPECT_EQ(combo->currentIndex(), 0);
     EXPECT_EQ(Control<QLabel>(306)->text(), QStringLiteral("Linear"));
-    EXPECT_EQ(Control<QLabel>(305)->text().toStdU16String(), std::u16string(Tessar::FormatEquation(caller).View()));
+    EXPECT_EQ(Control<QLabel>(305)->text().toStdU16String(), std::u16string(Tessar::FormatEquation(caller, KVI::UnitInfo::Empty()).View()));
     EXPECT_TRUE(Control<QLabel>(313)->text().endsWith(QStringLiteral("\tr\u00B2 = 1")));
     EXPECT_FALSE(Control<QPushButton>(9)->isVisible());
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -124,6 +125,70 @@ TEST_F(Fit, TheTextReportGivesTheConditionNumber)
     const size_t at = r.out.find("Condition number: ");
     ASSERT_NE(at, std::string::npos) << r.out;
     EXPECT_NEAR(std::stod(r.out.substr(at + 18)), 1.0, 1e-12) << r.out;
+}
+
+TEST_F(Fit, PointUnitsMustBeUnitsOfTheirColumns)
+{
+    Write("volts.csv", "Transducer (V)\n0\n1\n");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--point", "0 mA=0", "--point", "1=1"}, "--point 1: mA is not a unit of the channel (V)"},
+        {{"--point", "0=0", "--point", "1=1 mmHg"}, "--point 2: mmHg is not a unit of the calibration (kPa)"},
+    };
+    for (const auto& [points, message] : cases) {
+        std::vector<std::string> args = {"calibrate", "volts.csv", "--channel", "0", "--unit", "kPa", "--fit",
+                                         "linear", "-o", "out.csv"};
+        args.insert(args.end(), points.begin(), points.end());
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 1) << message;
+        EXPECT_EQ(r.err, "velogram: error: " + message + "\n");
+        EXPECT_FALSE(Exists("out.csv"));
+    }
+    // A points file's header unit is checked too.
+    Write("amps.csv", "Current (mA),Pressure (kPa)\n0,0\n1,1\n");
+    const Result r = Run({"calibrate", "volts.csv", "--channel", "0", "--unit", "kPa", "--fit", "linear", "--points",
+                          "amps.csv", "-o", "out.csv"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("amps.csv:1: the raw column's unit mA is not a unit of the channel (V)"), std::string::npos)
+        << r.err;
+    EXPECT_FALSE(Exists("out.csv"));
+}
+
+TEST_F(Fit, TheEquationIsInTheUnitsOfThePoints)
+{
+    Result r = Run({"fit", "--point", "0 mV=1 kPa", "--point", "1 mV=3 kPa", "--fit", "linear", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto json = nlohmann::json::parse(r.out);
+    EXPECT_EQ(json["equation"], "y = 2x + 1");
+    EXPECT_EQ(json["units"], "x in mV, y in kPa");
+    // The stored coefficients stay in base units: pascals per volt.
+    EXPECT_NEAR(json["coefficients"][1].get<double>(), 2e6, 1e-6);
+
+    // The pressure transducer of the report: 1.7496 V for 50 kPa, 3.07765 V for 150 kPa.
+    r = Run({"fit", "--point", "1.7496=50", "--point", "3.07765=150", "--fit", "linear", "--source-unit", "V",
+             "--unit", "kPa", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    json = nlohmann::json::parse(r.out);
+    EXPECT_EQ(json["equation"], "y = 75.2984x - 81.742");
+    EXPECT_EQ(json["units"], "x in V, y in kPa");
+
+    // Without units the equation is the plain one and no units are stated.
+    r = Run({"fit", "--point", "0=1", "--point", "1=3", "--fit", "linear"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Equation:        y = 2x + 1\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Units:"), std::string::npos) << r.out;
+}
+
+TEST_F(Fit, TheRenderedReportCarriesTheSourceUnit)
+{
+    const Result r = Run({"fit", "--source-unit", "mV", "--unit", "kPa", "--point", "1=0", "--point", "2=10",
+                          "--point", "4=25", "--fit", "quadratic", "--report", "report.pdf"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The page's text, as a reader's tools extract it.
+    const std::string text = dir_.File("report.txt");
+    ASSERT_EQ(std::system(("pdftotext -layout '" + dir_.File("report.pdf") + "' '" + text + "'").c_str()), 0);
+    const std::string page = ZorTest::ReadFile(text);
+    EXPECT_NE(page.find("Raw Values (mV)"), std::string::npos) << page;
+    EXPECT_NE(page.find("x in mV, y in kPa"), std::string::npos) << page;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "host/velogram/command_error.h"
 #include "host/velogram/fit_kind_name.h"
+#include "host/velogram/point_set.h"
 #include "host/velogram/points_file.h"
 #include "host/velogram/reference_points.h"
 #include "host/velogram/unit_text.h"
@@ -77,12 +78,20 @@ TEST(PointOption, SplitsRawAndCalibratedAtTheOneEqualsSign)
         EXPECT_NE(ErrorOf([&] { Velogram::ParsePointOption(bad, 1); }).find("--point 1: "), std::string::npos) << bad;
 }
 
+Velogram::PointUnits Units(const char* raw, const char* calibrated)
+{
+    Velogram::PointUnits units;
+    units.raw = raw;
+    units.calibrated = calibrated;
+    return units;
+}
+
 TEST(PointUnits, BareNumbersTakeTheirColumnsUnitAndBadValuesAreNamed)
 {
-    std::vector<ReferencePoint> points = {{"1", "0", "a"}, {"2 mV", "3 kPa", "b"}, {"1e3 V", "5", "c"}};
-    Velogram::CompletePointUnits(points, "mV", "mmHg");
+    std::vector<ReferencePoint> points = {{"1", "0", "a"}, {"2 mV", "3 kPa", "b"}, {"1e3 V", "5 Pa", "c"}};
+    Velogram::CompletePointUnits(points, Units("mV", "kPa"));
     EXPECT_EQ(points[0].raw, "1 mV");
-    EXPECT_EQ(points[0].calibrated, "0 mmHg");
+    EXPECT_EQ(points[0].calibrated, "0 kPa");
     EXPECT_EQ(points[1].raw, "2 mV");
     EXPECT_EQ(points[1].calibrated, "3 kPa");
     EXPECT_DOUBLE_EQ(Velogram::BaseValue(points[0].raw), 0.001);
@@ -92,17 +101,77 @@ TEST(PointUnits, BareNumbersTakeTheirColumnsUnitAndBadValuesAreNamed)
 
     // Without units nothing is added.
     std::vector<ReferencePoint> bare = {{"1", "2", "a"}};
-    Velogram::CompletePointUnits(bare, "", "");
+    Velogram::CompletePointUnits(bare, Units("", ""));
     EXPECT_EQ(bare[0].raw, "1");
 
     std::vector<ReferencePoint> bad = {{"1", "0", "p.csv:3"}, {"volts", "1", "p.csv:4"}};
-    EXPECT_EQ(ErrorOf([&] { Velogram::CompletePointUnits(bad, "V", ""); }).rfind(
+    EXPECT_EQ(ErrorOf([&] { Velogram::CompletePointUnits(bad, Units("V", "")); }).rfind(
                   "p.csv:4: the raw value \"volts\" is not a number", 0),
               0u);
 }
 
+TEST(PointUnits, AUnitOfAnotherQuantityIsRefusedNamingThePointAndBothUnits)
+{
+    struct Case {
+        const char* name;
+        ReferencePoint point;
+        Velogram::PointUnits units;
+        std::string message;  // empty: accepted
+    };
+    const std::vector<Case> cases = {
+        {"milliamperes on a channel in volts", {"0 mA", "0", "--point 1"}, Units("V", "kPa"),
+         "--point 1: mA is not a unit of the channel (V)"},
+        {"mmHg for a calibration in kPa", {"1", "1 mmHg", "--point 2"}, Units("V", "kPa"),
+         "--point 2: mmHg is not a unit of the calibration (kPa)"},
+        {"a unit on a channel without one", {"1 mV", "1", "--point 1"}, Units("", ""),
+         "--point 1: mV is not a unit of the channel, which has no unit"},
+        {"no blank before the unit", {"12.5mA", "1", "--point 1"}, Units("V", ""),
+         "--point 1: mA is not a unit of the channel (V)"},
+        {"any prefix of the right unit", {"3 kV", "2 MPa", "--point 1"}, Units("mV", "kPa"), ""},
+        {"a name with a blank", {"1", "8 degrees C", "--point 1"}, Units("V", "degrees C"), ""},
+        {"micro written u", {"7 uV", "1", "--point 1"}, Units("V", ""), ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<ReferencePoint> points = {c.point};
+        const std::string error = ErrorOf([&] { Velogram::CompletePointUnits(points, c.units); });
+        if (c.message.empty())
+            EXPECT_EQ(error, "no error") << c.name;
+        else
+            EXPECT_EQ(error, c.message) << c.name;
+    }
+    EXPECT_EQ(Velogram::UnitWord("12.5 mV"), "mV");
+    EXPECT_EQ(Velogram::UnitWord(" -3e2kPa "), "kPa");
+    EXPECT_EQ(Velogram::UnitWord("8 degrees C"), "degrees C");
+    EXPECT_EQ(Velogram::UnitWord("8"), "");
+}
+
+TEST(PointUnits, TheColumnsTakeTheCommandsUnitsElseTheHeadersElseThePoints)
+{
+    Velogram::PointSet set;
+    set.points = {{"1", "2", "--point 1"}, {"2 mV", "3 kPa", "--point 2"}};
+    // fit without units: from the points
+    Velogram::PointUnits units = Velogram::ResolvePointUnits(set, "", "", true, "the raw values");
+    EXPECT_EQ(units.raw, "mV");
+    EXPECT_EQ(units.calibrated, "kPa");
+    // a header's units come before the points'
+    set.header = {"V", "Pa", "p.csv:1"};
+    units = Velogram::ResolvePointUnits(set, "", "", true, "the raw values");
+    EXPECT_EQ(units.raw, "V");
+    EXPECT_EQ(units.calibrated, "Pa");
+    // the command's units come first, and a header naming another quantity is refused
+    units = Velogram::ResolvePointUnits(set, "mV", "kPa", false, "the channel");
+    EXPECT_EQ(units.raw, "mV");
+    set.header = {"mA", "", "p.csv:1"};
+    EXPECT_EQ(ErrorOf([&] { Velogram::ResolvePointUnits(set, "V", "kPa", false, "the channel"); }),
+              "p.csv:1: the raw column's unit mA is not a unit of the channel (V)");
+    // calibrate: a channel without a unit has none, whatever the points say
+    set.header = {};
+    EXPECT_EQ(Velogram::ResolvePointUnits(set, "", "kPa", false, "the channel").raw, "");
+}
+
 TEST(PointsFile, ReadsRowsWithAnOptionalHeaderGivingUnits)
 {
+    Velogram::PointsHeader header;
     const auto points = Velogram::ParsePointsText(
         "\xEF\xBB\xBF# calibration of 2024-05-01\r\n"
         "Transducer (mV),Pressure (kPa)\r\n"
@@ -110,7 +179,10 @@ TEST(PointsFile, ReadsRowsWithAnOptionalHeaderGivingUnits)
         "12.5,3\r\n"
         "  1 V , 200 Pa\n"
         "\"7\",8",
-        "p.csv");
+        "p.csv", &header);
+    EXPECT_EQ(header.rawUnit, "mV");
+    EXPECT_EQ(header.calibratedUnit, "kPa");
+    EXPECT_EQ(header.origin, "p.csv:2");
     ASSERT_EQ(points.size(), 3u);
     EXPECT_EQ(points[0].raw, "12.5 mV");
     EXPECT_EQ(points[0].calibrated, "3 kPa");
