@@ -225,12 +225,14 @@ protected:
         return index;
     }
 
-    std::string Write(int32_t decimalsChannel = -1, int32_t places = -1)
+    // [in] copy: the text to copy the recording's own columns from; null: all from samples.
+    std::string Write(int32_t decimalsChannel = -1, int32_t places = -1, Velogram::CsvRecordingText* copy = nullptr)
     {
         const std::string path = dir_.File("out.csv");
         Velogram::OutputFile out(path);
         Velogram::CsvWriter writer(doc_.Get(), out);
         writer.SetDecimals(decimalsChannel, places);
+        if (copy) writer.CopyColumnsFrom(*copy);
         writer.Write();
         out.Commit();
         return ZorTest::ReadFile(path);
@@ -365,7 +367,7 @@ Velogram::CsvReadOptions Skip(int64_t lines)
 
 // Text read into a recording, a calibrated channel added, and the recording written with the
 // text's own columns copied.
-class CsvCopy : public testing::Test {
+class CsvCopy : public CsvRoundTrip {
 protected:
     // Appends what the reader delivers to the document.
     struct Into final : Velogram::CsvSink {
@@ -389,8 +391,6 @@ protected:
         }
     };
 
-    CsvCopy() : doc_(Zor::Document::Create()) {}
-
     // Reads the text (as a file) into the document with the given options.
     std::unique_ptr<Velogram::CsvRecordingText> Import(const std::string& text, Velogram::CsvReadOptions options)
     {
@@ -407,27 +407,12 @@ protected:
 
     void AddCalibrated(const std::vector<std::vector<float>>& blocks)
     {
-        int32_t index = -1;
-        doc_->AddChannel(KVI::String(u"Cal").Interface(), &index);
-        platform::ComPtr<KVI::UnitEntry> unit(new KVI::UnitEntry(Velogram::UnitOfText("kPa")));
-        doc_->SetChannelUnit(index, unit.Get());
+        const int32_t index = AddChannel(u"Cal", "kPa");
         for (size_t b = 0; b < blocks.size(); ++b)
             doc_->AppendSamples(index, int32_t(b), blocks[b].data(), uint32_t(blocks[b].size()));
     }
 
-    std::string WriteCopy(Velogram::CsvRecordingText& text)
-    {
-        const std::string path = dir_.File("out.csv");
-        Velogram::OutputFile out(path);
-        Velogram::CsvWriter writer(doc_.Get(), out);
-        writer.CopyColumnsFrom(text);
-        writer.Write();
-        out.Commit();
-        return ZorTest::ReadFile(path);
-    }
-
-    platform::ComPtr<Zor::Document> doc_;
-    ZorTest::TempDir dir_;
+    std::string WriteCopy(Velogram::CsvRecordingText& text) { return Write(-1, -1, &text); }
 };
 
 TEST_F(CsvCopy, WritesEveryLineAsItWasWithTheCalibratedColumnInTheTextsOwnForm)
