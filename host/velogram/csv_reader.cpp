@@ -48,7 +48,13 @@ CsvColumn ColumnOfHeader(std::string_view text, size_t index)
 }
 
 // The text in double quotes, for messages.
-std::string Quoted(std::string_view text) { return "\"" + PrintableText(text) + "\""; }
+std::string Quoted(std::string_view text)
+{
+    std::string out(1, '"');
+    out += PrintableText(text);
+    out += '"';
+    return out;
+}
 
 std::string Plural(size_t n, const char* one, const char* many)
 {

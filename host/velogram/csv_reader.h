@@ -157,7 +157,7 @@ private:
     // Lines.
     enum class LineEnds { kOpen, kLf, kCr };
     LineEnds lineEnds_ = LineEnds::kOpen;
-    std::string lineEnd_ = "\n";
+    std::string_view lineEnd_ = "\n";  // one of the three literals
     bool crEnded_ = false;  // the last line ended in a CR: an LF next is part of its line end
     bool firstEnd_ = true;  // no line end seen yet
     std::string partial_;   // the start of a line that the last chunk cut
