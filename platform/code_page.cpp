@@ -94,6 +94,12 @@ char32_t NextUtf8(std::string_view s, size_t& i)
     return c;
 }
 
+// Windows-1252 bytes 0x80 to 0x9F; the rest of the code page is Latin-1.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
 char32_t CheckedScalar(char32_t c) { return (c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) ? kReplacement : c; }
 
 }  // namespace
@@ -111,6 +117,32 @@ std::u16string Utf8ToUtf16(std::string_view text)
     std::u16string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) AppendUtf16(out, NextUtf8(text, i));
+    return out;
+}
+
+bool IsUtf8(std::string_view text)
+{
+    for (size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t at = i;
+        // A malformed sequence gives U+FFFD for one byte; a written U+FFFD takes three.
+        if (NextUtf8(text, i) == kReplacement && i - at != 3) return false;
+    }
+    return true;
+}
+
+std::string Windows1252ToUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 2);
+    for (char ch : text) {
+        const auto b = static_cast<unsigned char>(ch);
+        AppendUtf8(out, b >= 0x80 && b < 0xA0 ? char32_t(kWindows1252High[b - 0x80]) : char32_t(b));
+    }
     return out;
 }
 

@@ -1,11 +1,14 @@
 #include "host/velogram/calibrate_command.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "calibration/host/recording.h"
 #include "foundation/kvi_string.h"
@@ -84,6 +87,52 @@ void CheckOptions(const CalibrateOptions& options)
     if (!IsCsvPath(options.output) && !IsDocumentPath(options.output))
         throw CommandError("the output " + options.output +
                            " needs the extension .csv (a CSV file) or .vdoc (a document)");
+    if (options.csv.skipLines < 0)
+        throw CommandError("--skip-lines must be 0 or more, not " + std::to_string(options.csv.skipLines));
+    if (options.csv.dialect.delimiter == ',' && options.csv.dialect.decimalComma.value_or(false))
+        throw CommandError("--decimal-comma needs values separated by semicolons or tabs (--delimiter semicolon "
+                           "or tab), not by commas");
+}
+
+// True when a and b name the same file: the same device and inode, or, where either cannot be
+// looked up, the same path once links are resolved.
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa {}, sb {};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code ea, eb;
+    const std::filesystem::path pa = std::filesystem::weakly_canonical(a, ea);
+    const std::filesystem::path pb = std::filesystem::weakly_canonical(b, eb);
+    return !ea && !eb && pa == pb;
+}
+
+// The command never writes over a file it reads.
+void RefuseInputsAsOutputs(const CalibrateOptions& options)
+{
+    struct Named {
+        const std::string& path;
+        const char* what;
+    };
+    const Named inputs[] = {{options.recording, "the recording"}, {options.pointsFile, "the points file"}};
+    const Named outputs[] = {{options.output, "the output"}, {options.report, "the report"}};
+    for (const Named& out : outputs) {
+        for (const Named& in : inputs) {
+            if (out.path.empty() || in.path.empty() || !SameFile(out.path, in.path)) continue;
+            throw CommandError(std::string(out.what) + " " + out.path + " is " + in.what + " " + in.path +
+                               ": calibrate never writes over a file it reads; choose another file name");
+        }
+    }
+}
+
+int64_t SampleCount(IRecording* recording, int32_t channel, int32_t blocks)
+{
+    int64_t total = 0;
+    for (int32_t b = 0; b < blocks; ++b) {
+        int64_t count = 0;
+        if (SUCCEEDED(recording->GetSampleCount(channel, b, &count))) total += count;
+    }
+    return total;
 }
 
 }  // namespace
@@ -107,14 +156,23 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
                            " reference points, the rows of the calibration dialog, so that the calibration stays "
                            "editable there; " + std::to_string(points.size()) +
                            " were given (velogram fit analyses any number)");
+    RefuseInputsAsOutputs(options);
     CatchInterruptions();
+    // The output's folder is tried before the recording is read: a missing or read-only folder
+    // costs no reading.
+    std::optional<OutputFile> out;
+    if (IsDocumentPath(options.output))
+        OutputFile::CheckFolder(options.output);
+    else
+        out.emplace(options.output);
 
     const ModuleSession session;
     // The clock runs from reading the recording to the last byte written; starting the
     // framework and loading the modules is the same for every recording.
     const auto start = Clock::now();
     CalibrateSummary summary;
-    const ComPtr<IZorDocument> document = OpenRecording(session.Framework(), options.recording);
+    ImportedRecording imported = ImportRecording(session.Framework(), options.recording, options.csv);
+    const ComPtr<IZorDocument>& document = imported.document;
     summary.readSeconds = Seconds(start);
     ComPtr<IRecording> recording;
     ComPtr<IChannelCalculations> calculations;
@@ -142,24 +200,28 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
     Check(calculations->ApplySettings(channel, settings.Get()), "the calibration cannot be applied");
 
     recording->GetBlockCount(&summary.blocks);
-    for (int32_t b = 0; b < summary.blocks; ++b) {
-        int64_t count = 0;
-        if (SUCCEEDED(recording->GetSampleCount(source, b, &count))) summary.sourceSamples += count;
-    }
+    summary.sourceSamples = SampleCount(recording.Get(), source, summary.blocks);
+    summary.samples = SampleCount(recording.Get(), channel, summary.blocks);
 
-    if (IsDocumentPath(options.output)) {
+    if (!out) {
+        const auto t0 = Clock::now();
         IAutoKVIString* error = nullptr;
         const HRESULT hr = document->Save(platform::Utf8ToUtf16(options.output).c_str(), &error);
         const std::string why = Utf8(error);
         if (FAILED(hr))
             throw CommandError(why.empty() ? "cannot write " + options.output + ": " + ResultText(hr) : why);
+        summary.formatSeconds = Seconds(t0);
     } else {
-        OutputFile out(options.output);
-        CsvWriter writer(recording.Get(), out);
+        CsvWriter writer(recording.Get(), *out);
         if (options.decimals) writer.SetDecimals(channel, *options.decimals);
+        if (imported.text && imported.text->Rereadable())
+            writer.CopyColumnsFrom(*imported.text);
+        else if (imported.text)
+            std::cerr << "velogram: note: " << options.recording
+                      << " cannot be read twice (it is not a regular file): its columns are written from their "
+                         "samples\n";
         writer.Write();
-        out.Commit();
-        summary.samples = summary.sourceSamples;
+        out->Commit();
         summary.calibrateSeconds = writer.ReadSeconds()[size_t(channel)];
         summary.formatSeconds = writer.FormatSeconds();
         for (size_t c = 0; c + 1 < writer.ReadSeconds().size(); ++c) summary.formatSeconds += writer.ReadSeconds()[c];
@@ -175,13 +237,23 @@ int CalibrateCommand(const CalibrateOptions& options)
     if (!options.stats) return 0;
     const double mib = 1024.0 * 1024.0;
     const double shareBase = std::max(s.seconds, 1e-9);
-    std::fprintf(stderr, "velogram: %lld samples calibrated in %.3f s (%.2f million samples/s)\n",
-                 static_cast<long long>(s.samples), s.seconds, s.samples / shareBase / 1e6);
-    std::fprintf(stderr,
-                 "velogram: time: reading the recording %.3f s (%.0f%%), calibrating %.3f s (%.0f%%), "
-                 "formatting and writing %.3f s (%.0f%%)\n",
-                 s.readSeconds, 100 * s.readSeconds / shareBase, s.calibrateSeconds,
-                 100 * s.calibrateSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase);
+    if (IsDocumentPath(options.output)) {
+        // A document stores the calibration, not its samples: they are calculated when read.
+        std::fprintf(stderr,
+                     "velogram: %lld samples in the calibrated channel, written as a document in %.3f s "
+                     "(the calibration is stored; its samples are calculated when the document is read)\n",
+                     static_cast<long long>(s.samples), s.seconds);
+        std::fprintf(stderr, "velogram: time: reading the recording %.3f s (%.0f%%), writing the document %.3f s (%.0f%%)\n",
+                     s.readSeconds, 100 * s.readSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase);
+    } else {
+        std::fprintf(stderr, "velogram: %lld samples calibrated in %.3f s (%.2f million samples/s)\n",
+                     static_cast<long long>(s.samples), s.seconds, s.samples / shareBase / 1e6);
+        std::fprintf(stderr,
+                     "velogram: time: reading the recording %.3f s (%.0f%%), calibrating %.3f s (%.0f%%), "
+                     "formatting and writing %.3f s (%.0f%%)\n",
+                     s.readSeconds, 100 * s.readSeconds / shareBase, s.calibrateSeconds,
+                     100 * s.calibrateSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase);
+    }
     std::fprintf(stderr, "velogram: peak memory %.1f MiB (the source samples as floats: %.1f MiB)\n",
                  PeakMemoryBytes() / mib, s.sourceSamples * sizeof(float) / mib);
     return 0;

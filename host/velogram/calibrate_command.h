@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/velogram/csv_reader.h"
 #include "host/velogram/module_session.h"
 
 namespace Velogram {
@@ -28,6 +29,7 @@ struct CalibrateOptions {
     std::string name;                 // the calibrated channel's name; empty: "<source> calibrated"
     bool stats = false;               // print throughput, time shares and peak memory
     std::string report;               // the fit report as a .pdf or .png file; empty: none
+    CsvReadOptions csv;               // how a CSV recording is read
 };
 
 struct CalibrateSummary {
@@ -36,7 +38,7 @@ struct CalibrateSummary {
     std::string sourceName;
     std::string channelName;
     int32_t blocks = 0;
-    int64_t samples = 0;  // calibrated samples written (0 for a document)
+    int64_t samples = 0;  // samples of the calibrated channel written (for a document: their count)
     double seconds = 0;   // the whole command
     double readSeconds = 0;
     double calibrateSeconds = 0;
@@ -48,7 +50,11 @@ struct CalibrateSummary {
 // stored calibration stays editable there.
 constexpr size_t kMaxCalibrationPoints = 12;
 
-// Runs the command. Throws CommandError; on failure no output file is left behind.
+// Runs the command. Throws CommandError; on failure no output file is left behind. An output
+// (or report) that is one of the command's input files is refused before anything is read, as
+// is an output whose folder cannot take a new file. A CSV recording written as CSV keeps the
+// text of its own columns as it was (csv_writer.h); the calibrated column holds the shortest
+// text that reads back as the same float, or the given decimals.
 CalibrateSummary RunCalibrate(const CalibrateOptions& options);
 
 // Runs it as the command line does: --stats printed on standard error. Returns the exit status.

@@ -7,11 +7,10 @@
 #include <string>
 
 #include "host/velogram/unit_text.h"
+#include "platform/code_page.h"
 
 namespace Velogram {
 namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -25,13 +24,6 @@ std::string_view Trimmed(std::string_view s)
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-bool IsNumber(std::string_view text)
-{
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && end == text.data() + text.size() && ec != std::errc::invalid_argument;
 }
 
 // "name (unit)": the unit in the last balanced parentheses that end the text.
@@ -58,9 +50,9 @@ CsvColumn ColumnOfHeader(std::string_view text, size_t index)
 // The text in double quotes, for messages.
 std::string Quoted(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size() + 2);
-    out.append(1, '"').append(text).append(1, '"');
+    std::string out(1, '"');
+    out += PrintableText(text);
+    out += '"';
     return out;
 }
 
@@ -69,72 +61,176 @@ std::string Plural(size_t n, const char* one, const char* many)
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+std::string TooLong() { return "the line is longer than " + std::to_string(CsvReader::kMaxLineBytes) + " bytes"; }
+
 }  // namespace
 
-CsvReader::CsvReader(std::string source, CsvSink& sink) : source_(std::move(source)), sink_(sink) {}
-
-void CsvReader::Feed(std::string_view chunk)
+CsvReader::CsvReader(std::string source, CsvSink& sink, CsvReadOptions options)
+    : source_(std::move(source)), sink_(&sink), options_(options)
 {
-    size_t pos = 0;
-    if (!partial_.empty()) {
-        const size_t end = chunk.find('\n');
-        const size_t take = end == std::string_view::npos ? chunk.size() : end;
-        if (partial_.size() + take > kMaxLineBytes) {
-            ++line_;
-            Fail(kMaxLineBytes, "the line is longer than " + std::to_string(kMaxLineBytes) + " bytes");
-        }
-        partial_.append(chunk.substr(0, take));
-        if (end == std::string_view::npos) return;
-        std::string line;
-        line.swap(partial_);
-        Line(line);
-        pos = end + 1;
-    }
-    for (;;) {
-        const size_t end = chunk.find('\n', pos);
-        if (end == std::string_view::npos) break;
-        Line(chunk.substr(pos, end - pos));
-        pos = end + 1;
-    }
-    const std::string_view rest = chunk.substr(pos);
-    if (rest.size() > kMaxLineBytes) {
-        ++line_;
-        Fail(kMaxLineBytes, "the line is longer than " + std::to_string(kMaxLineBytes) + " bytes");
-    }
-    partial_.assign(rest);
+    if (options_.dialect.delimiter == ',' && options_.dialect.decimalComma.value_or(false))
+        throw CsvError(source_ + ": a decimal comma needs values separated by semicolons or tabs, not commas");
 }
+
+CsvReader::CsvReader(std::string source, CsvLineSink& sink, CsvReadOptions options)
+    : source_(std::move(source)), lineSink_(&sink), options_(options)
+{
+}
+
+void CsvReader::Feed(std::string_view chunk) { Split(decoder_.Decode(chunk)); }
 
 void CsvReader::Finish()
 {
+    Split(decoder_.Finish());
+    if (crEnded_ && lineEnds_ == LineEnds::kOpen) EndOfLine('\r', false, true);
+    crEnded_ = false;
     if (!partial_.empty()) {
         std::string line;
         line.swap(partial_);
         Line(line);
     }
+    if (detecting_) Detect();
     Flush();
     if (!headerSeen_) throw CsvError(source_ + ": no header row: the text is empty");
     if (rows_ == 0) throw CsvError(source_ + ": no samples: the header is not followed by any row of numbers");
+}
+
+void CsvReader::Split(std::string_view text)
+{
+    size_t pos = 0;
+    // A line that ended in a CR at the end of the last piece: an LF here completes a CR LF.
+    if (crEnded_ && !text.empty()) {
+        crEnded_ = false;
+        const bool lf = text[0] == '\n';
+        if (lf) pos = 1;
+        EndOfLine('\r', lf, true);
+    }
+    while (pos < text.size()) {
+        // Until the first line end has decided otherwise, a CR alone ends a line too.
+        const size_t end = lineEnds_ == LineEnds::kLf ? text.find('\n', pos) : text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) break;
+        const std::string_view piece = text.substr(pos, end - pos);
+        if (partial_.empty()) {
+            Line(piece);
+        } else {
+            if (partial_.size() + piece.size() > kMaxLineBytes) {
+                ++line_;
+                Fail(kMaxLineBytes, TooLong());
+            }
+            std::string line;
+            line.swap(partial_);
+            line.append(piece);
+            Line(line);
+        }
+        pos = end + 1;
+        if (text[end] == '\r') {
+            const bool known = pos < text.size();
+            const bool lf = known && text[pos] == '\n';
+            if (lf) ++pos;
+            if (!known) crEnded_ = true;
+            EndOfLine('\r', lf, known);
+        } else {
+            EndOfLine('\n', false, true);
+        }
+    }
+    const std::string_view rest = text.substr(pos);
+    if (partial_.size() + rest.size() > kMaxLineBytes) {
+        ++line_;
+        Fail(kMaxLineBytes, TooLong());
+    }
+    partial_.append(rest);
+}
+
+void CsvReader::EndOfLine(char terminator, bool followedByLf, bool known)
+{
+    if (lineEnds_ != LineEnds::kOpen || !known) return;
+    if (terminator == '\n') {
+        lineEnds_ = LineEnds::kLf;
+        lineEnd_ = "\n";
+    } else if (followedByLf) {
+        lineEnds_ = LineEnds::kLf;
+        lineEnd_ = "\r\n";
+    } else {
+        lineEnds_ = LineEnds::kCr;
+        lineEnd_ = "\r";
+    }
 }
 
 void CsvReader::Line(std::string_view line)
 {
     ++line_;
     // The same limit whether a line arrived whole or in pieces.
-    if (line.size() > kMaxLineBytes)
-        Fail(kMaxLineBytes, "the line is longer than " + std::to_string(kMaxLineBytes) + " bytes");
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line_ == 1 && line.starts_with(kByteOrderMark)) line.remove_prefix(kByteOrderMark.size());
-    if (IsBlankLine(line)) {
-        if (inBlock_) {
-            Flush();
-            inBlock_ = false;
-        }
+    if (line.size() > kMaxLineBytes) Fail(kMaxLineBytes, TooLong());
+    if (lineEnds_ == LineEnds::kLf && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line_ <= options_.skipLines) {
+        const std::string text = Decoded(line);
+        if (lineSink_) lineSink_->OnPreamble(text);
         return;
     }
-    if (headerSeen_)
-        DataLine(line);
+    if (lineEnds_ == LineEnds::kLf) {
+        const size_t cr = line.find('\r');
+        if (cr != std::string_view::npos)
+            Fail(cr + 1, "a stray carriage return (\\r) in the line: the lines of this text end with " +
+                             std::string(lineEnd_ == "\n" ? "LF" : "CR LF"));
+    }
+    if (!headerSeen_) {
+        if (IsBlankLine(line)) return;
+        const size_t nul = line.find('\0');
+        if (nul != std::string_view::npos)
+            Fail(nul + 1, "the header holds NUL bytes (\\0): UTF-16 text needs a byte-order mark at its start");
+        headerSeen_ = true;
+        headerLine_ = line_;
+        header_ = Decoded(line);
+        if (lineSink_)
+            lineSink_->OnHeaderLine(header_);
+        else
+            detecting_ = true;
+        return;
+    }
+    if (detecting_)
+        Hold(line);
     else
-        HeaderLine(line);
+        Row(line);
+}
+
+std::string CsvReader::Decoded(std::string_view line)
+{
+    if (decoder_.Encoding() == TextEncoding::kUtf16LittleEndian ||
+        decoder_.Encoding() == TextEncoding::kUtf16BigEndian || platform::IsUtf8(line))
+        return std::string(line);
+    if (!noted1252_) {
+        noted1252_ = true;
+        notes_.push_back(source_ + ":" + std::to_string(line_) + ": not UTF-8 text; read as Windows-1252");
+    }
+    return platform::Windows1252ToUtf8(line);
+}
+
+void CsvReader::Hold(std::string_view line)
+{
+    held_.push_back(HeldLine{line_, std::string(line)});
+    if (IsBlankLine(line)) return;
+    ++heldRows_;
+    heldBytes_ += line.size();
+    if (heldRows_ >= kDetectionRows || heldBytes_ >= kDetectionBytes) Detect();
+}
+
+void CsvReader::Detect()
+{
+    detecting_ = false;
+    std::vector<std::string_view> rows;
+    for (const HeldLine& h : held_)
+        if (!IsBlankLine(h.text)) rows.push_back(h.text);
+    dialect_ = DetectCsvDialect(header_, rows, options_.dialect);
+    const int64_t at = line_;
+    line_ = headerLine_;
+    HeaderLine(header_);
+    for (const HeldLine& h : held_) {
+        line_ = h.number;
+        Row(h.text);
+    }
+    line_ = at;
+    held_.clear();
+    held_.shrink_to_fit();
 }
 
 void CsvReader::HeaderLine(std::string_view line)
@@ -142,10 +238,11 @@ void CsvReader::HeaderLine(std::string_view line)
     std::vector<std::string> cells;
     std::vector<size_t> starts;
     size_t bad = 0;
-    if (!SplitCsvCells(line, cells, &starts, &bad)) Fail(bad + 1, "a quoted channel name is not closed properly");
+    if (!SplitCsvCells(line, cells, &starts, &bad, dialect_.delimiter))
+        Fail(bad + 1, "a quoted channel name is not closed properly");
     if (cells.size() > kMaxColumns)
         Fail(starts[kMaxColumns] + 1, "more than " + std::to_string(kMaxColumns) + " columns");
-    if (std::all_of(cells.begin(), cells.end(), [](const std::string& c) { return IsNumber(c); }))
+    if (std::all_of(cells.begin(), cells.end(), [&](const std::string& c) { return IsCsvNumber(c, dialect_.decimal); }))
         Fail(1, "the first row holds numbers, not channel names; the file needs a header row such as "
                 "\"Pressure (V)\", one name per column");
     columns_.clear();
@@ -154,126 +251,153 @@ void CsvReader::HeaderLine(std::string_view line)
     for (const CsvColumn& c : columns_) factors_.push_back(PrefixedUnitFactor(c.unit));
     batchRows_ = std::max<size_t>(1, kBatchValues / columns_.size());
     batch_.assign(columns_.size(), std::vector<float>(batchRows_));
-    headerSeen_ = true;
-    sink_.OnHeader(columns_);
+    sink_->OnHeader(columns_);
+}
+
+void CsvReader::Row(std::string_view line)
+{
+    if (IsBlankLine(line)) {
+        if (inBlock_) {
+            Flush();
+            inBlock_ = false;
+        }
+        return;
+    }
+    if (!inBlock_) {
+        if (lineSink_)
+            lineSink_->OnBlock(blocks_++);
+        else
+            sink_->OnBlock(blocks_++);
+        inBlock_ = true;
+    }
+    if (lineSink_) {
+        lineSink_->OnRow(line);
+        ++rows_;
+        return;
+    }
+    DataLine(line);
 }
 
 void CsvReader::DataLine(std::string_view line)
 {
-    if (!inBlock_) {
-        sink_.OnBlock(blocks_++);
-        inBlock_ = true;
-    }
     const size_t n = columns_.size();
+    const char d = dialect_.delimiter;
+    const auto count = [&](size_t values) {
+        return "the row has " + Plural(values, "value", "values") + ", but the header names " +
+               Plural(n, "channel", "channels");
+    };
     size_t pos = 0;
     for (size_t c = 0; c < n; ++c) {
-        const size_t comma = line.find(',', pos);
         const bool last = c + 1 == n;
-        if (!last && comma == std::string_view::npos)
-            Fail(line.size() + 1, "the row has " + Plural(c + 1, "value", "values") + ", but the header names " +
-                                      Plural(n, "channel", "channels"));
-        if (last && comma != std::string_view::npos) {
-            const size_t values = n + size_t(std::count(line.begin() + comma, line.end(), ','));
-            Fail(comma + 1, "the row has " + Plural(values, "value", "values") + ", but the header names " +
-                                Plural(n, "channel", "channels"));
+        size_t begin = pos;
+        while (begin < line.size() && IsCsvBlank(line[begin], d)) ++begin;
+        size_t valueBegin = begin, valueEnd = 0, next = 0;
+        if (begin < line.size() && line[begin] == '"') {
+            const size_t close = line.find('"', begin + 1);
+            if (close == std::string_view::npos)
+                Fail(begin + 1, "a quoted value is not closed in column " + std::to_string(c + 1));
+            next = close + 1;
+            while (next < line.size() && IsCsvBlank(line[next], d)) ++next;
+            if (next < line.size() && line[next] != d)
+                Fail(next + 1, "text after the closing quote of a value in column " + std::to_string(c + 1));
+            valueBegin = begin + 1;
+            valueEnd = close;
+        } else {
+            next = std::min(line.find(d, begin), line.size());
+            valueEnd = next;
         }
-        const size_t end = last ? line.size() : comma;
-        batch_[c][pending_] = Number(line, pos, end, c);
-        pos = end + 1;
+        if (!last && next >= line.size()) Fail(line.size() + 1, count(c + 1));
+        if (last && next < line.size())
+            Fail(next + 1, count(n + size_t(std::count(line.begin() + std::ptrdiff_t(next), line.end(), d))));
+        batch_[c][pending_] = Number(line, valueBegin, valueEnd, c);
+        pos = next + 1;
     }
     ++rows_;
     if (++pending_ == batchRows_) Flush();
 }
 
-float CsvReader::Number(std::string_view line, size_t begin, size_t end, size_t column) const
+float CsvReader::Number(std::string_view line, size_t begin, size_t end, size_t column)
 {
-    while (begin < end && IsBlank(line[begin])) ++begin;
-    while (end > begin && IsBlank(line[end - 1])) --end;
-    // Built only for a message: this runs for every sample.
-    const auto where = [&] { return " in column " + std::to_string(column + 1) + " (" + columns_[column].name + ")"; };
-    if (begin == end) Fail(begin + 1, "empty value" + where());
+    const char d = dialect_.delimiter;
+    while (begin < end && IsCsvBlank(line[begin], d)) ++begin;
+    while (end > begin && IsCsvBlank(line[end - 1], d)) --end;
+    if (begin == end)
+        Fail(begin + 1, "empty value in column " + std::to_string(column + 1) + " (" + columns_[column].name + ")");
     const char* first = line.data() + begin;
     const char* last = line.data() + end;
+    const std::string_view text(first, end - begin);
+    if (dialect_.decimal == DecimalMark::kUndecided) {
+        const size_t mark = text.find_first_of(".,");
+        if (mark != std::string_view::npos) dialect_.decimal = text[mark] == ',' ? DecimalMark::kComma : DecimalMark::kPoint;
+    }
+    // A decimal comma becomes a point for from_chars; a point is then no decimal mark.
+    char buffer[64];
+    std::string longer;
+    if (dialect_.decimal == DecimalMark::kComma) {
+        if (text.find('.') != std::string_view::npos) NotANumber(line, begin, end, column);
+        const size_t comma = text.find(',');
+        if (comma != std::string_view::npos) {
+            char* copy = buffer;
+            if (text.size() > sizeof buffer) {
+                longer.assign(text);
+                copy = longer.data();
+            } else {
+                std::copy(text.begin(), text.end(), buffer);
+            }
+            copy[comma] = '.';
+            first = copy;
+            last = copy + text.size();
+        }
+    }
     // from_chars takes no plus sign; a number may carry one.
     if (*first == '+' && last - first > 1 && first[1] != '-' && first[1] != '+') ++first;
-    const auto bad = [&] {
-        Fail(begin + 1, Quoted(line.substr(begin, end - begin)) + " is not a number" + where());
-    };
 
     const double factor = factors_[column];
     if (factor == 1.0) {
         float value = 0;
         const auto [stop, ec] = std::from_chars(first, last, value);
-        if (stop != last || ec == std::errc::invalid_argument) bad();
+        if (stop != last || ec == std::errc::invalid_argument) NotANumber(line, begin, end, column);
         if (ec == std::errc()) return value;
         // Out of a float's range: decided below from the double.
     }
     double value = 0;
     const auto [stop, ec] = std::from_chars(first, last, value);
-    if (stop != last || ec == std::errc::invalid_argument) bad();
+    if (stop != last || ec == std::errc::invalid_argument) NotANumber(line, begin, end, column);
     const bool infinite = ec == std::errc() && std::isinf(value);
     // from_chars leaves the value alone when it is out of a double's range; strtod tells
     // an overflow (infinity) from an underflow (0).
     if (ec == std::errc::result_out_of_range) value = std::strtod(std::string(first, last).c_str(), nullptr);
     const float sample = static_cast<float>(value / factor);
     if (std::isinf(sample) && !infinite)
-        Fail(begin + 1, Quoted(line.substr(begin, end - begin)) + " is too large for a sample" + where());
+        Fail(begin + 1, Quoted(text) + " is too large for a sample in column " + std::to_string(column + 1) + " (" +
+                            columns_[column].name + ")");
     return sample;
+}
+
+void CsvReader::NotANumber(std::string_view line, size_t begin, size_t end, size_t column) const
+{
+    const std::string_view text = line.substr(begin, end - begin);
+    std::string why = Quoted(text) + " is not a number in column " + std::to_string(column + 1) + " (" +
+                      columns_[column].name + ")";
+    // The other decimal mark is the likeliest slip.
+    if (dialect_.decimal == DecimalMark::kComma && text.find('.') != std::string_view::npos)
+        why += ": the decimal mark of this text is a comma";
+    else if (dialect_.delimiter != ',' && dialect_.decimal == DecimalMark::kPoint &&
+             text.find(',') != std::string_view::npos)
+        why += ": the decimal mark of this text is a point";
+    Fail(begin + 1, why);
 }
 
 void CsvReader::Flush()
 {
     if (pending_ == 0) return;
-    for (size_t c = 0; c < batch_.size(); ++c) sink_.OnSamples(c, std::span<const float>(batch_[c].data(), pending_));
+    for (size_t c = 0; c < batch_.size(); ++c) sink_->OnSamples(c, std::span<const float>(batch_[c].data(), pending_));
     pending_ = 0;
 }
 
 void CsvReader::Fail(size_t byteColumn, const std::string& what) const
 {
     throw CsvError(source_ + ":" + std::to_string(line_) + ":" + std::to_string(byteColumn) + ": " + what);
-}
-
-bool SplitCsvCells(std::string_view line, std::vector<std::string>& cells, std::vector<size_t>* starts,
-                   size_t* badOffset)
-{
-    cells.clear();
-    if (starts) starts->clear();
-    size_t pos = 0;
-    for (;;) {
-        size_t begin = pos;
-        while (begin < line.size() && IsBlank(line[begin])) ++begin;
-        std::string cell;
-        size_t next = 0;
-        if (begin < line.size() && line[begin] == '"') {
-            size_t i = begin + 1;
-            bool closed = false;
-            while (i < line.size()) {
-                if (line[i] != '"') {
-                    cell += line[i++];
-                } else if (i + 1 < line.size() && line[i + 1] == '"') {
-                    cell += '"';
-                    i += 2;
-                } else {
-                    closed = true;
-                    ++i;
-                    break;
-                }
-            }
-            while (i < line.size() && IsBlank(line[i])) ++i;
-            if (!closed || (i < line.size() && line[i] != ',')) {
-                if (badOffset) *badOffset = closed ? i : begin;
-                return false;
-            }
-            next = i;
-        } else {
-            next = std::min(line.find(',', begin), line.size());
-            cell = std::string(Trimmed(line.substr(begin, next - begin)));
-        }
-        cells.push_back(std::move(cell));
-        if (starts) starts->push_back(begin);
-        if (next >= line.size()) return true;
-        pos = next + 1;
-    }
 }
 
 }  // namespace Velogram

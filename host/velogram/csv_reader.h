@@ -1,23 +1,35 @@
 // CsvReader: reads a recording from CSV text as it arrives, chunk by chunk, so that a file of
 // any size passes through a fixed amount of memory on its way to the recording.
 //
-// The text:
+// The text, as acquisition programs write it:
+//   - the bytes: UTF-8, with or without a byte-order mark, or UTF-16 (either byte order) with
+//     a byte-order mark (csv_text_decoder.h); lines end with LF, CR LF or CR alone (the first
+//     line end decides: a CR that is not a line end is refused, named \r);
+//   - optionally a preamble: the first `skipLines` lines, whatever they hold (passed on as
+//     they are, not read);
 //   - a header row naming one channel per column, each "name (unit)": the unit in parentheses
 //     at the end is optional and read by UnitOfText ("(mV)" is milli and V); a name may be
 //     quoted ("a, b (V)" in double quotes, "" for a quote inside); names are trimmed of
-//     blanks, and an empty one becomes "Channel N" (N counted from 1);
-//   - then rows of numbers, one per column, separated by commas; a blank line ends a block.
-// Blank lines before the header and repeated blank lines are ignored; a UTF-8 byte-order mark
-// and CR LF line ends are accepted. Numbers are read in the classic form (std::from_chars:
-// optional sign, decimal or exponent notation, "nan", "inf"), with blanks around them allowed,
-// and converted from the column's prefixed unit into base units (12.5 in a column "(mV)" is
-// stored as 0.0125, the recording's samples being in base units). A value too small for a
-// float becomes 0 (or the nearest subnormal); one too large is refused.
+//     blanks, and an empty one becomes "Channel N" (N counted from 1). A header (or preamble
+//     line) that is not UTF-8 is read as Windows-1252 and converted, with a note (Notes);
+//   - then rows of numbers, one per column; a blank line ends a block. A value may be quoted.
+// The separator (comma, semicolon, tab) and the decimal mark (point, or comma) are those the
+// options give, else detected from the header and the first rows (csv_dialect.h).
+// Blank lines before the header and repeated blank lines are ignored. Numbers are read in the
+// classic form (std::from_chars: optional sign, decimal or exponent notation, "nan", "inf",
+// with the text's decimal mark), with blanks around them allowed, and converted from the
+// column's prefixed unit into base units (12.5 in a column "(mV)" is stored as 0.0125, the
+// recording's samples being in base units). A value too small for a float becomes 0 (or the
+// nearest subnormal); one too large is refused.
 //
 // Every error throws CsvError, whose text names the source, line and column (1-based, in
-// bytes): a bad, empty or out-of-range number, a row with more or fewer values than the
-// header has columns, a line longer than kMaxLineBytes, more than kMaxColumns columns, a
-// header of numbers (the header is missing), no header, no rows of numbers.
+// bytes of the UTF-8 text): a bad, empty or out-of-range number, a row with more or fewer
+// values than the header has columns, a line longer than kMaxLineBytes, more than kMaxColumns
+// columns, a header of numbers (the header is missing), no header, no rows of numbers, a
+// stray CR. Quoted text in messages shows control characters escaped (\r, \t, \0, \xHH).
+//
+// A reader given a CsvLineSink reads the same lines without reading numbers: for copying the
+// text of a recording that a reader with a CsvSink has read already.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +41,8 @@
 #include <vector>
 
 #include "calibration/units/unit_info.h"
+#include "host/velogram/csv_dialect.h"
+#include "host/velogram/csv_text_decoder.h"
 
 namespace Velogram {
 
@@ -40,6 +54,11 @@ public:
 struct CsvColumn {
     std::string name;  // UTF-8, without the unit
     KVI::UnitInfo unit;
+};
+
+struct CsvReadOptions {
+    int64_t skipLines = 0;  // lines before the header row, passed over
+    CsvDialectChoice dialect;
 };
 
 // Where the samples go. Calls arrive in this order: OnHeader once, then for each block
@@ -58,19 +77,39 @@ protected:
     ~CsvSink() = default;
 };
 
+// Where the lines go when only the text is wanted: in the order of the text, each line as
+// UTF-8 without its line end. Blank lines are not passed on.
+class CsvLineSink {
+public:
+    virtual void OnPreamble(std::string_view line) = 0;
+    virtual void OnHeaderLine(std::string_view line) = 0;
+    // [in] block: 0, 1, ... in order, before the block's first row.
+    virtual void OnBlock(int32_t block) = 0;
+    virtual void OnRow(std::string_view line) = 0;
+
+protected:
+    ~CsvLineSink() = default;
+};
+
 class CsvReader {
 public:
     static constexpr size_t kMaxLineBytes = size_t(1) << 20;
     static constexpr size_t kMaxColumns = 4096;
     // Samples held back for the sink before a batch goes out, over all columns.
     static constexpr size_t kBatchValues = size_t(1) << 16;
+    // The rows after the header that the separator and decimal mark are detected from, and
+    // the bytes of text held for it at most (a row more when one row is larger).
+    static constexpr size_t kDetectionRows = 16;
+    static constexpr size_t kDetectionBytes = size_t(1) << 18;
 
     // [in] source: how errors name the text (a file name). sink: outlives the reader.
-    CsvReader(std::string source, CsvSink& sink);
+    CsvReader(std::string source, CsvSink& sink, CsvReadOptions options = {});
+    CsvReader(std::string source, CsvLineSink& sink, CsvReadOptions options = {});
     CsvReader(const CsvReader&) = delete;
     CsvReader& operator=(const CsvReader&) = delete;
 
-    // The next piece of the text; pieces may split lines anywhere. Throws CsvError.
+    // The next piece of the text; pieces may split lines (and characters) anywhere. Throws
+    // CsvError.
     void Feed(std::string_view chunk);
     // The end of the text: the last line may lack its line end. Throws CsvError when the text
     // had no header or no rows of numbers.
@@ -79,20 +118,63 @@ public:
     int64_t Rows() const { return rows_; }
     int32_t Blocks() const { return blocks_; }
     const std::vector<CsvColumn>& Columns() const { return columns_; }
+    // The separator and decimal mark, once the rows have begun (the mark stays undecided
+    // while every value read so far is a whole number).
+    const CsvDialect& Dialect() const { return dialect_; }
+    TextEncoding Encoding() const { return decoder_.Encoding(); }
+    // The text's line end: "\n", "\r\n" or "\r" (the first one the text has; "\n" if none).
+    std::string_view LineEnd() const { return lineEnd_; }
+    // What the reader made of the text that the user may want to know (a code page it
+    // assumed); one line each, naming the source.
+    const std::vector<std::string>& Notes() const { return notes_; }
 
 private:
+    struct HeldLine {
+        int64_t number;
+        std::string text;
+    };
+
+    void Split(std::string_view text);
     void Line(std::string_view line);
+    void EndOfLine(char terminator, bool followedByLf, bool known);
+    std::string Decoded(std::string_view line);
     void HeaderLine(std::string_view line);
+    void Hold(std::string_view line);
+    void Detect();
+    void Row(std::string_view line);
     void DataLine(std::string_view line);
-    float Number(std::string_view line, size_t begin, size_t end, size_t column) const;
+    float Number(std::string_view line, size_t begin, size_t end, size_t column);
+    [[noreturn]] void NotANumber(std::string_view line, size_t begin, size_t end, size_t column) const;
     void Flush();
     [[noreturn]] void Fail(size_t byteColumn, const std::string& what) const;
 
     std::string source_;
-    CsvSink& sink_;
-    std::string partial_;  // the start of a line that the last chunk cut
-    int64_t line_ = 0;     // the number of the line being read, 1-based
+    CsvSink* sink_ = nullptr;
+    CsvLineSink* lineSink_ = nullptr;
+    CsvReadOptions options_;
+    CsvTextDecoder decoder_;
+
+    // Lines.
+    enum class LineEnds { kOpen, kLf, kCr };
+    LineEnds lineEnds_ = LineEnds::kOpen;
+    std::string_view lineEnd_ = "\n";  // one of the three literals
+    bool crEnded_ = false;  // the last line ended in a CR: an LF next is part of its line end
+    bool firstEnd_ = true;  // no line end seen yet
+    std::string partial_;   // the start of a line that the last chunk cut
+    int64_t line_ = 0;      // the number of the line being read, 1-based
+    bool noted1252_ = false;
+
+    // Header and detection.
     bool headerSeen_ = false;
+    bool detecting_ = false;
+    std::string header_;
+    int64_t headerLine_ = 0;
+    std::vector<HeldLine> held_;
+    size_t heldRows_ = 0;
+    size_t heldBytes_ = 0;
+    CsvDialect dialect_;
+
+    // Rows.
     bool inBlock_ = false;
     std::vector<CsvColumn> columns_;
     std::vector<double> factors_;  // per column: base value = read value / factor
@@ -101,14 +183,7 @@ private:
     size_t pending_ = 0;  // rows in batch_
     int64_t rows_ = 0;
     int32_t blocks_ = 0;
+    std::vector<std::string> notes_;
 };
-
-// Splits a line of text cells (a header row, a row of a points file) at commas outside double
-// quotes: each cell trimmed of blanks and unquoted ("" inside quotes is one quote).
-// [out] cells; starts: the byte offset in line at which each cell begins, for messages (may
-// be null). false, with *badOffset the offset of the fault, when a quoted cell has text after
-// its closing quote or no closing quote.
-bool SplitCsvCells(std::string_view line, std::vector<std::string>& cells, std::vector<size_t>* starts,
-                   size_t* badOffset);
 
 }  // namespace Velogram

@@ -51,7 +51,9 @@ int DemoCommand(const DemoOptions& options, std::ostream& out)
                                      .decimals = 3,
                                      .output = options.output,
                                      .name = "Pressure",
-                                     .stats = false};
+                                     .stats = false,
+                                     .report = {},
+                                     .csv = {}};
     const CalibrateSummary s = RunCalibrate(calibrate);
 
     out << "Calibrated " << calibrate.recording << "\n";

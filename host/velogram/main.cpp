@@ -11,6 +11,7 @@
 
 #include "host/velogram/calibrate_command.h"
 #include "host/velogram/command_error.h"
+#include "host/velogram/csv_dialect.h"
 #include "host/velogram/demo_command.h"
 #include "host/velogram/fit_command.h"
 #include "host/velogram/fit_kind_name.h"
@@ -60,14 +61,44 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateOptions& o, int& decimals)
     command->add_option("--unit", o.unit, "the unit of the calibrated values, e.g. kPa or mmHg")->required();
     command->add_option("--decimals", decimals, "decimal places of the calibrated values, 0 to 6")
         ->check(CLI::Range(0, 6));
-    command->add_option("-o,--output", o.output, "the output: a .csv or .vdoc file, written only on success")
+    command->add_option("-o,--output", o.output,
+                        "the output: a .csv or .vdoc file, written only on success, never one of the input files")
         ->required();
     command->add_option("--name", o.name,
                         "the calibrated channel's name (default: the source's name + \" calibrated\")");
     command->add_option("--report", o.report, "also write the fit report to a .pdf or .png file");
     command->add_flag("--stats", o.stats,
                       "print the throughput, the time shares and the peak memory on standard error");
-    command->footer(std::string(kValuesHelp) + " At most 12 reference points (the rows of the calibration dialog).");
+    command->add_option("--skip-lines", o.csv.skipLines,
+                        "CSV: lines before the header row to pass over (a preamble); they are copied to the output")
+        ->check(CLI::NonNegativeNumber);
+    command
+        ->add_option_function<std::string>(
+            "--delimiter",
+            [&o](const std::string& text) {
+                char delimiter = ',';
+                ParseCsvDelimiter(text, &delimiter);
+                o.csv.dialect.delimiter = delimiter;
+            },
+            "CSV: what separates the values: comma, semicolon or tab (default: detected from the header and the "
+            "first rows)")
+        ->check([](const std::string& text) {
+            char delimiter = ',';
+            return ParseCsvDelimiter(text, &delimiter) ? std::string() : "comma, semicolon or tab, not " + text;
+        });
+    command->add_flag_function(
+        "--decimal-comma", [&o](std::int64_t) { o.csv.dialect.decimalComma = true; },
+        "CSV: the values have a decimal comma (\"1,5\"; default: detected from the first rows)");
+    command->footer(std::string(kValuesHelp) + " At most 12 reference points (the rows of the calibration dialog).\n\n" +
+                    "A CSV recording written as CSV keeps its own text: every line (preamble, header and rows) is "
+                    "copied as it was, byte for byte, and the calibrated column is added to each row, separated and "
+                    "with the decimal mark as in the input (same line ends; UTF-16 or Windows-1252 text is written "
+                    "as UTF-8). A calibrated value is the shortest number that reads back as the same float, or has "
+                    "--decimals places. Separator (comma, semicolon, tab) and decimal mark (point, or comma beside "
+                    "semicolons or tabs) are detected from the header and the first rows; the text may be UTF-8 "
+                    "or UTF-16 with a byte-order mark, a header that is not UTF-8 is read as Windows-1252, and lines "
+                    "may end with LF, CR LF or CR. From a document, every column is written from its samples in "
+                    "the same shortest form.");
     return command;
 }
 

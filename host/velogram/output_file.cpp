@@ -1,7 +1,5 @@
 #include "host/velogram/output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,45 +12,18 @@ namespace {
 
 constexpr size_t kBufferBytes = size_t(1) << 20;
 
-std::string Folder(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string BaseName(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-mode_t NewFileMode()
-{
-    // umask can only be read by setting it; set it straight back.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 }  // namespace
 
-OutputFile::OutputFile(std::string target) : target_(std::move(target)), buffer_(kBufferBytes)
+OutputFile::OutputFile(std::string target) : target_(std::move(target)), file_(target_)
 {
-    // A hidden name beside the target: never mistaken for a finished output.
-    temporary_ = Folder(target_) + "/." + BaseName(target_) + ".XXXXXX";
-    fd_ = ::mkstemp(temporary_.data());
-    if (fd_ < 0) {
-        const int error = errno;
-        temporary_.clear();
-        throw CommandError("cannot write " + target_ + ": " + std::strerror(error));
-    }
+    if (!file_.IsOpen()) throw CommandError(file_.ErrorText());
+    buffer_.resize(kBufferBytes);
 }
 
-OutputFile::~OutputFile()
+void OutputFile::CheckFolder(const std::string& target)
 {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+    const Zor::AtomicFile probe(target);
+    if (!probe.IsOpen()) throw CommandError(probe.ErrorText());
 }
 
 void OutputFile::Write(std::string_view bytes)
@@ -78,9 +49,9 @@ void OutputFile::Drain()
     const char* p = buffer_.data();
     size_t left = used_;
     while (left > 0) {
-        const ssize_t n = ::write(fd_, p, left);
+        const ssize_t n = ::write(file_.Descriptor(), p, left);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) Fail("cannot write ", errno);
+        if (n < 0) throw CommandError("cannot write \"" + target_ + "\": " + std::strerror(errno));
         p += n;
         left -= size_t(n);
     }
@@ -90,19 +61,7 @@ void OutputFile::Drain()
 void OutputFile::Commit()
 {
     Drain();
-    if (::fchmod(fd_, NewFileMode()) != 0) Fail("cannot write ", errno);
-    // On the disk before the rename, so that a crash leaves the old file or the whole new one.
-    if (::fsync(fd_) != 0) Fail("cannot write ", errno);
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) Fail("cannot write ", errno);
-    if (::rename(temporary_.c_str(), target_.c_str()) != 0) Fail("cannot create ", errno);
-    committed_ = true;
-}
-
-void OutputFile::Fail(const std::string& what, int error)
-{
-    throw CommandError(what + target_ + ": " + std::strerror(error));
+    if (!file_.Commit()) throw CommandError(file_.ErrorText());
 }
 
 }  // namespace Velogram

@@ -1,8 +1,11 @@
-// OutputFile: a file written whole or not at all. The text goes into a new temporary file
-// beside the target (so the final rename stays on one file system); Commit flushes it to the
-// disk and renames it over the target. A file that is never committed (an error, an
-// interruption) is removed when the object goes, so a failed command leaves no output
-// behind, half-written or whole, and never touches an older file of that name.
+// OutputFile: a file written whole or not at all, through Zor::AtomicFile: the text goes into
+// an unnamed temporary file in the target's folder, which Commit syncs and puts in place of
+// the target (keeping a replaced file's permissions). A file that is never committed (an
+// error, an interruption, a killed process) leaves nothing behind, half-written or whole, and
+// never touches an older file of that name.
+//
+// The temporary file is made when the object is, so that a folder that is missing or cannot
+// take a new file is found before any work is done.
 #pragma once
 
 #include <cstddef>
@@ -10,14 +13,15 @@
 #include <string_view>
 #include <vector>
 
+#include "host/zor/atomic_file.h"
+
 namespace Velogram {
 
 class OutputFile {
 public:
-    // Creates the temporary file. Throws CommandError naming the target when the folder
-    // cannot take a new file.
+    // Creates the temporary file. Throws CommandError naming the target and the reason when
+    // the folder cannot take a new file.
     explicit OutputFile(std::string target);
-    ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
@@ -27,22 +31,23 @@ public:
     // first k of them. Lets formatting write straight into the output buffer.
     char* Reserve(size_t n);
     void Advance(size_t k) { used_ += k; }
-    // Writes out the rest, syncs, gives the file the permissions a new file gets (umask) and
-    // renames it to the target. Throws CommandError; the temporary file is then removed.
+    // Writes out the rest, syncs and puts the file in place. Throws CommandError; the
+    // temporary file is then gone.
     void Commit();
 
     const std::string& Target() const { return target_; }
 
+    // Throws CommandError, as the constructor would, when the folder of target cannot take a
+    // new file; leaves nothing behind. For outputs that another writer makes later.
+    static void CheckFolder(const std::string& target);
+
 private:
     void Drain();
-    [[noreturn]] void Fail(const std::string& what, int error);
 
     std::string target_;
-    std::string temporary_;
-    int fd_ = -1;
+    Zor::AtomicFile file_;
     std::vector<char> buffer_;
     size_t used_ = 0;
-    bool committed_ = false;
 };
 
 }  // namespace Velogram

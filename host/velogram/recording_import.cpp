@@ -1,19 +1,18 @@
 #include "host/velogram/recording_import.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 #include <vector>
 
 #include "calibration/units/unit_entry.h"
 #include "foundation/kvi_string.h"
 #include "host/velogram/command_error.h"
-#include "host/velogram/csv_reader.h"
 #include "host/velogram/interruption.h"
 #include "host/velogram/module_session.h"
 #include "host/velogram/progress_bar.h"
@@ -69,76 +68,116 @@ private:
     int32_t block_ = -1;
 };
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-void ImportCsv(IRecording* recording, const std::string& path)
+// The file's text from its start, into reader. Throws CommandError.
+void Feed(int fd, const std::string& path, CsvReader& reader, int64_t size, const char* label)
 {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Get() < 0) throw CommandError("cannot read " + path + ": " + std::strerror(errno));
-    struct stat st {};
-    if (::fstat(file.Get(), &st) == 0 && S_ISDIR(st.st_mode))
-        throw CommandError(path + " is a folder, not a recording");
-
-    RecordingSink sink(recording, path);
-    CsvReader reader(path, sink);
-    ProgressBar progress("reading", S_ISREG(st.st_mode) ? int64_t(st.st_size) : 0);
+    if (::lseek(fd, 0, SEEK_SET) < 0 && errno != ESPIPE)
+        throw CommandError("cannot read " + path + ": " + std::strerror(errno));
+    ProgressBar progress(label ? label : "", label ? size : 0);
     std::vector<char> buffer(kReadBytes);
     int64_t done = 0;
-    for (;;) {
-        const ssize_t n = ::read(file.Get(), buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) {
+    try {
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+            if (n < 0 && errno == EINTR) {
+                ThrowIfInterrupted();
+                continue;
+            }
+            if (n < 0) throw CommandError("cannot read " + path + ": " + std::strerror(errno));
+            if (n == 0) break;
+            reader.Feed(std::string_view(buffer.data(), size_t(n)));
+            done += n;
+            progress.Update(done);
             ThrowIfInterrupted();
-            continue;
         }
-        if (n < 0) throw CommandError("cannot read " + path + ": " + std::strerror(errno));
-        if (n == 0) break;
-        reader.Feed(std::string_view(buffer.data(), size_t(n)));
-        done += n;
-        progress.Update(done);
-        ThrowIfInterrupted();
+        reader.Finish();
+    } catch (const CsvError& e) {
+        throw CommandError(e.what());
     }
-    reader.Finish();
+}
+
+std::unique_ptr<CsvRecordingText> ImportCsv(IRecording* recording, const std::string& path,
+                                            const CsvReadOptions& options)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw CommandError("cannot read " + path + ": " + std::strerror(errno));
+    auto text = std::make_unique<CsvRecordingText>(path, fd, options);
+    RecordingSink sink(recording, path);
+    CsvReader reader(path, sink, options);
+    text->ReadInto(reader, "reading");
+    for (const std::string& note : reader.Notes()) std::cerr << "velogram: note: " << note << "\n";
+    return text;
 }
 
 }  // namespace
 
+CsvRecordingText::CsvRecordingText(std::string path, int fd, CsvReadOptions options)
+    : path_(std::move(path)), fd_(fd), options_(options)
+{
+    if (::fstat(fd_, &stat_) != 0) {
+        const int error = errno;
+        ::close(fd_);
+        throw CommandError("cannot read " + path_ + ": " + std::strerror(error));
+    }
+    if (S_ISDIR(stat_.st_mode)) {
+        ::close(fd_);
+        throw CommandError(path_ + " is a folder, not a recording");
+    }
+}
+
+CsvRecordingText::~CsvRecordingText() { ::close(fd_); }
+
+void CsvRecordingText::ReadInto(CsvReader& reader, const char* label)
+{
+    Feed(fd_, path_, reader, S_ISREG(stat_.st_mode) ? int64_t(stat_.st_size) : 0, label);
+    dialect_ = reader.Dialect();
+    lineEnd_ = std::string(reader.LineEnd());
+    encoding_ = reader.Encoding();
+    columns_ = reader.Columns().size();
+    rows_ = reader.Rows();
+}
+
+void CsvRecordingText::ReadLines(CsvLineSink& sink)
+{
+    struct stat now {};
+    const auto changed = [&] {
+        return CommandError(path_ + " has changed since it was read; run the command again");
+    };
+    if (::fstat(fd_, &now) != 0) throw CommandError("cannot read " + path_ + ": " + std::strerror(errno));
+    if (now.st_size != stat_.st_size || now.st_mtim.tv_sec != stat_.st_mtim.tv_sec ||
+        now.st_mtim.tv_nsec != stat_.st_mtim.tv_nsec)
+        throw changed();
+    CsvReader reader(path_, sink, options_);
+    Feed(fd_, path_, reader, 0, nullptr);
+    if (reader.Rows() != rows_) throw changed();
+}
+
 bool IsDocumentPath(const std::string& path) { return HasExtension(path, ".vdoc"); }
 bool IsCsvPath(const std::string& path) { return HasExtension(path, ".csv"); }
 
-ComPtr<IZorDocument> OpenRecording(IZorFramework* framework, const std::string& path)
+ImportedRecording ImportRecording(IZorFramework* framework, const std::string& path, const CsvReadOptions& options)
 {
-    ComPtr<IZorDocument> document;
-    HRESULT hr = framework->CreateDocument(document.Put());
+    ImportedRecording imported;
+    HRESULT hr = framework->CreateDocument(imported.document.Put());
     if (FAILED(hr)) throw CommandError("the framework cannot create a document: " + ResultText(hr));
     if (IsDocumentPath(path)) {
         IAutoKVIString* error = nullptr;
-        hr = document->Load(platform::Utf8ToUtf16(path).c_str(), &error);
+        hr = imported.document->Load(platform::Utf8ToUtf16(path).c_str(), &error);
         std::string why = KVI::String(error).ToUtf8();
         if (error) error->Release();
         if (FAILED(hr)) throw CommandError(why.empty() ? path + ": " + ResultText(hr) : why);
-        return document;
+        return imported;
     }
     ComPtr<IRecording> recording;
-    if (FAILED(document.As(IID_IRecording, recording))) throw CommandError("the framework's document has no recording");
-    try {
-        ImportCsv(recording.Get(), path);
-    } catch (const CsvError& e) {
-        throw CommandError(e.what());
-    }
-    return document;
+    if (FAILED(imported.document.As(IID_IRecording, recording)))
+        throw CommandError("the framework's document has no recording");
+    imported.text = ImportCsv(recording.Get(), path, options);
+    return imported;
+}
+
+ComPtr<IZorDocument> OpenRecording(IZorFramework* framework, const std::string& path)
+{
+    return ImportRecording(framework, path).document;
 }
 
 }  // namespace Velogram

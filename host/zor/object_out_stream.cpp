@@ -1,6 +1,7 @@
 #include "host/zor/object_out_stream.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -81,6 +82,12 @@ HRESULT ObjectOutStream::Fail(std::string text)
     return E_FAIL;
 }
 
+HRESULT ObjectOutStream::FailWriting()
+{
+    const int error = errno;
+    return Fail(std::string("the file could not be written: ") + (error ? std::strerror(error) : "unknown error"));
+}
+
 HRESULT ObjectOutStream::Put(const void* bytes, size_t count)
 {
     if (!error_.empty()) return E_FAIL;
@@ -90,7 +97,7 @@ HRESULT ObjectOutStream::Put(const void* bytes, size_t count)
     if (file_ && buffer_.size() + count > kFileBufferSize) {
         if (FAILED(Flush())) return E_FAIL;
         if (count >= kFileBufferSize) {
-            if (std::fwrite(p, 1, count, file_) != count) return Fail("the file could not be written");
+            if (std::fwrite(p, 1, count, file_) != count) return FailWriting();
             return S_OK;
         }
     }
@@ -181,7 +188,7 @@ HRESULT ObjectOutStream::Flush()
     const size_t n = buffer_.size();
     const bool written = std::fwrite(buffer_.data(), 1, n, file_) == n;
     buffer_.clear();
-    return written ? S_OK : Fail("the file could not be written");
+    return written ? S_OK : FailWriting();
 }
 
 }  // namespace Zor

@@ -79,6 +79,8 @@ private:
     ~ObjectOutStream() = default;
 
     HRESULT Fail(std::string text);
+    // A failed write to the file, with the system's reason ("No space left on device").
+    HRESULT FailWriting();
     HRESULT Put(const void* bytes, size_t count);
     HRESULT PutValue(uint8_t kind, const void* payload, size_t count);
     HRESULT PutCounted(uint8_t kind, uint64_t count, const void* payload, size_t bytes);

@@ -358,7 +358,19 @@ TEST_F(Automation, TextsOfAFit)
     ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarStatistics, text.Put()), S_OK);
     EXPECT_EQ(KVI::String(text.Get()), Tessar::FormatStatistics(DataOf(r)));
     EXPECT_TRUE(KVI::String(text.Get()).View().ends_with(u"\tr\u00B2 = 1"));
-    EXPECT_EQ(automation_->GetFitText(r.settings.Get(), 4, text.Put()), E_INVALIDARG);
+    // The units of the equation: the calibration's, and the raw values' when given.
+    ASSERT_EQ(automation_->GetFitText(r.settings.Get(), kTessarUnitsLine, text.Put()), S_OK);
+    EXPECT_EQ(KVI::String(text.Get()), KVI::String(u"y in mmHg"));
+    ASSERT_EQ(automation_->GetFitTextInUnits(r.settings.Get(), kTessarUnitsLine, KVI::String(u"mV").Interface(),
+                                             text.Put()),
+              S_OK);
+    EXPECT_EQ(KVI::String(text.Get()), KVI::String(u"x in mV, y in mmHg"));
+    // In millivolts the slope of 2 mmHg per volt is 0.002 mmHg per millivolt.
+    ASSERT_EQ(automation_->GetFitTextInUnits(r.settings.Get(), kTessarEquation, KVI::String(u"mV").Interface(),
+                                             text.Put()),
+              S_OK);
+    EXPECT_TRUE(KVI::String(text.Get()).View().starts_with(u"y = 0.002x ")) << KVI::String(text.Get()).ToUtf8();
+    EXPECT_EQ(automation_->GetFitText(r.settings.Get(), 5, text.Put()), E_INVALIDARG);
     EXPECT_EQ(automation_->GetFitText(nullptr, kTessarSettingsText, text.Put()), E_INVALIDARG);
     EXPECT_EQ(automation_->RenderReport(r.settings.Get(), KVI::String(u"/tmp/report.svg").Interface(), 0),
               E_NOTIMPL);

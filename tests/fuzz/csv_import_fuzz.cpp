@@ -1,11 +1,15 @@
 // Fuzzes the command line's readers of outside text: CSV recordings and points files.
 //
-// Input: one mode byte, then the text. Mode byte even: the text is a CSV recording, fed to the
-// reader in pieces of (mode / 2 + 1) bytes, so that lines are cut in every place; odd: the
+// Input: a mode byte, a piece byte, then the text. Mode byte even: the text is a CSV recording
+// (any encoding, separator, decimal mark and line end), read with the options the mode's
+// bits choose (bits 1-2: lines to skip, 0 to 3; bits 3-4: no separator chosen, comma,
+// semicolon, tab; bits 5-6: the decimal mark detected, a comma, a point), fed to the reader in
+// pieces of (piece + 1) bytes, so that lines and characters are cut in every place; odd: the
 // text is a points file. Checks: a reader either finishes or throws its own error type, never
 // anything else; what it delivers keeps the sink's contract (blocks in order, equal batches
 // for every column, as many rows as it counts); the same text read whole gives the same
-// result; every point it returns reads as two values.
+// samples, dialect and line end; a text that reads is read by a line reader into as many rows
+// and blocks, no row holding a line end; every point it returns reads as two values.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -58,38 +62,96 @@ struct CheckingSink final : Velogram::CsvSink {
     }
 };
 
-// The sink's record of a read, or "error" and the message's file name prefix checked.
-std::vector<uint32_t> ReadCsv(std::string_view text, size_t piece, bool* ok)
+struct LineSink final : Velogram::CsvLineSink {
+    int32_t blocks = 0;
+    int64_t rows = 0;
+    bool header = false;
+    void OnPreamble(std::string_view line) override { Check(!header && line.find('\n') == line.npos); }
+    void OnHeaderLine(std::string_view line) override
+    {
+        Check(!header && line.find('\n') == line.npos);
+        header = true;
+    }
+    void OnBlock(int32_t block) override
+    {
+        Check(header && block == blocks);
+        ++blocks;
+    }
+    void OnRow(std::string_view line) override
+    {
+        Check(blocks > 0 && !line.empty() && line.find('\n') == line.npos);
+        ++rows;
+    }
+};
+
+// What a read gave: every sample, the dialect, the line end; ok false after an error (the
+// message's file name prefix checked).
+struct CsvRead {
+    bool ok = false;
+    std::vector<uint32_t> bits;
+    char delimiter = 0;
+    int mark = 0;
+    std::string lineEnd;
+    int64_t rows = 0;
+    int32_t blocks = 0;
+};
+
+CsvRead ReadCsv(std::string_view text, size_t piece, const Velogram::CsvReadOptions& options)
 {
+    CsvRead read;
     CheckingSink sink;
-    Velogram::CsvReader reader("f.csv", sink);
     try {
+        Velogram::CsvReader reader("f.csv", sink, options);
         for (size_t i = 0; i < text.size(); i += piece) reader.Feed(text.substr(i, piece));
         reader.Finish();
+        Check(sink.batchColumn == 0);
+        Check(reader.Rows() > 0 && sink.samples == reader.Rows() * int64_t(sink.columns));
+        Check(reader.Blocks() == sink.blocks);
+        read.ok = true;
+        read.bits = std::move(sink.bits);
+        read.delimiter = reader.Dialect().delimiter;
+        read.mark = int(reader.Dialect().decimal);
+        read.lineEnd = reader.LineEnd();
+        read.rows = reader.Rows();
+        read.blocks = reader.Blocks();
     } catch (const Velogram::CsvError& e) {
         Check(std::string_view(e.what()).starts_with("f.csv:"));
-        *ok = false;
-        return {};
     }
-    *ok = true;
-    Check(sink.batchColumn == 0);
-    Check(reader.Rows() > 0 && sink.samples == reader.Rows() * int64_t(sink.columns));
-    Check(reader.Blocks() == sink.blocks);
-    return sink.bits;
+    return read;
+}
+
+Velogram::CsvReadOptions OptionsOf(uint8_t mode)
+{
+    Velogram::CsvReadOptions options;
+    options.skipLines = (mode >> 1) & 3;
+    static constexpr char kDelimiters[] = {0, ',', ';', '\t'};
+    if (const char d = kDelimiters[(mode >> 3) & 3]) options.dialect.delimiter = d;
+    const int mark = (mode >> 5) & 3;
+    if (mark == 1) options.dialect.decimalComma = true;
+    if (mark == 2) options.dialect.decimalComma = false;
+    return options;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size == 0) return 0;
+    if (size < 2) return 0;
     const uint8_t mode = data[0];
-    const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
+    const size_t piece = size_t(data[1]) + 1;
+    const std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
     if (mode % 2 == 0) {
-        bool piecesOk = false, wholeOk = false;
-        const auto pieces = ReadCsv(text, size_t(mode / 2) + 1, &piecesOk);
-        const auto whole = ReadCsv(text, text.size() + 1, &wholeOk);
-        Check(piecesOk == wholeOk && pieces == whole);
+        const Velogram::CsvReadOptions options = OptionsOf(mode);
+        const CsvRead pieces = ReadCsv(text, piece, options);
+        const CsvRead whole = ReadCsv(text, text.size() + 1, options);
+        Check(pieces.ok == whole.ok && pieces.bits == whole.bits && pieces.delimiter == whole.delimiter &&
+              pieces.mark == whole.mark && pieces.lineEnd == whole.lineEnd);
+        if (!whole.ok) return 0;
+        LineSink lines;
+        Velogram::CsvReader reader("f.csv", lines, options);
+        for (size_t i = 0; i < text.size(); i += piece) reader.Feed(text.substr(i, piece));
+        reader.Finish();
+        Check(lines.rows == whole.rows && lines.blocks == whole.blocks);
         return 0;
     }
     try {

@@ -157,6 +157,26 @@ TEST(CodePage, RoundTripsAndReplacesInvalidInput)
     EXPECT_EQ(platform::WideToUtf16(std::wstring(1, wchar_t(0x110000))), u"\uFFFD");
 }
 
+TEST(CodePage, TellsUtf8AndReadsWindows1252)
+{
+    EXPECT_TRUE(platform::IsUtf8(""));
+    EXPECT_TRUE(platform::IsUtf8("Spannung \xC2\xB5V \xEF\xBF\xBD \xF0\x9F\x98\x80"));
+    for (const char* bad : {"\xB5V", "a\x80", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"})
+        EXPECT_FALSE(platform::IsUtf8(bad)) << bad;
+
+    // Latin-1 where the code pages agree, the code page's own characters in 0x80..0x9F, the
+    // undefined bytes as C1 controls.
+    EXPECT_EQ(platform::Windows1252ToUtf8("Spannung \xB5V, Temp \xB0""C \xE4\xFF"),
+              "Spannung \xC2\xB5V, Temp \xC2\xB0""C \xC3\xA4\xC3\xBF");
+    EXPECT_EQ(platform::Windows1252ToUtf8("\x80\x8A\x9F"), "\xE2\x82\xAC\xC5\xA0\xC5\xB8");
+    EXPECT_EQ(platform::Windows1252ToUtf8("\x81\x9D"), "\xC2\x81\xC2\x9D");
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += char(b);
+    const std::string utf8 = platform::Windows1252ToUtf8(all);
+    EXPECT_TRUE(platform::IsUtf8(utf8));
+    EXPECT_EQ(platform::Utf8ToUtf16(utf8).size(), all.size()) << "one character per byte";
+}
+
 TEST(StringTable, LookupByModuleAndId)
 {
     static const platform::StringResource table[] = {{7, u"seven"}, {9, u""}};

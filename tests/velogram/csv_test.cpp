@@ -3,11 +3,16 @@
 // that appear whole or not at all.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,7 @@
 #include "host/velogram/csv_reader.h"
 #include "host/velogram/csv_writer.h"
 #include "host/velogram/output_file.h"
+#include "host/velogram/recording_import.h"
 #include "host/velogram/unit_text.h"
 #include "host/zor/document.h"
 #include "tests/host/temp_dir.h"
@@ -190,6 +196,8 @@ TEST(CsvHeaderCell, QuotesWhatTheReaderWouldSplitAndReadsBack)
 {
     EXPECT_EQ(Velogram::CsvHeaderCell("Pressure", "kPa"), "Pressure (kPa)");
     EXPECT_EQ(Velogram::CsvHeaderCell("Pressure", ""), "Pressure");
+    EXPECT_EQ(Velogram::CsvHeaderCell("p; abs", "V", ';'), "\"p; abs (V)\"") << "the delimiter in use is quoted";
+    EXPECT_EQ(Velogram::CsvHeaderCell("p, abs", "V", '\t'), "p, abs (V)");
     for (const std::string name : {"a, b", "say \"hi\"", "f(x)", " padded "}) {
         const std::string text =
             Velogram::CsvHeaderCell(name, "") + "," + Velogram::CsvHeaderCell(name, "mV") + "\n1,2\n";
@@ -217,12 +225,14 @@ protected:
         return index;
     }
 
-    std::string Write(int32_t decimalsChannel = -1, int32_t places = -1)
+    // [in] copy: the text to copy the recording's own columns from; null: all from samples.
+    std::string Write(int32_t decimalsChannel = -1, int32_t places = -1, Velogram::CsvRecordingText* copy = nullptr)
     {
         const std::string path = dir_.File("out.csv");
         Velogram::OutputFile out(path);
         Velogram::CsvWriter writer(doc_.Get(), out);
         writer.SetDecimals(decimalsChannel, places);
+        if (copy) writer.CopyColumnsFrom(*copy);
         writer.Write();
         out.Commit();
         return ZorTest::ReadFile(path);
@@ -276,6 +286,15 @@ TEST_F(CsvRoundTrip, LeavesMissingSamplesEmptyAndWritesGivenDecimals)
     EXPECT_EQ(Write(a, 0), "a (V),b (kPa)\n1,1.5\n2,-0.00225\n3,\n");
 }
 
+// The names in a folder, hidden ones included.
+std::vector<std::string> Names(const std::filesystem::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST(OutputFile, AppearsOnlyWhenCommittedAndNeverHalfWritten)
 {
     ZorTest::TempDir dir;
@@ -285,19 +304,139 @@ TEST(OutputFile, AppearsOnlyWhenCommittedAndNeverHalfWritten)
         Velogram::OutputFile out(path);
         out.Write(std::string(3u << 20, 'x'));  // more than its buffer: some is on the disk already
         EXPECT_EQ(ZorTest::ReadFile(path), "old");
+        EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"out.csv"}) << "the file being written has no name";
     }
     EXPECT_EQ(ZorTest::ReadFile(path), "old") << "an uncommitted file changes nothing";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1) << "no temporary file is left";
+    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"out.csv"});
     {
-        Velogram::OutputFile out(path);
+        Velogram::OutputFile out(dir.File("new.csv"));
         out.Write("new");
         out.Commit();
     }
-    EXPECT_EQ(ZorTest::ReadFile(path), "new");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
-    const auto mode = std::filesystem::status(path).permissions();
-    EXPECT_NE(mode & std::filesystem::perms::owner_read, std::filesystem::perms::none);
-    EXPECT_THROW(Velogram::OutputFile(dir.File("no/such/folder/out.csv")), Velogram::CommandError);
+    EXPECT_EQ(ZorTest::ReadFile(dir.File("new.csv")), "new");
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    EXPECT_EQ(int(std::filesystem::status(dir.File("new.csv")).permissions()), int(0666 & ~mask))
+        << "a new file gets the permissions of a new file";
+}
+
+TEST(OutputFile, ReplacesAFileKeepingItsPermissionsAndItsLinks)
+{
+    ZorTest::TempDir dir;
+    const std::string real = dir.File("real.csv");
+    ZorTest::WriteFile(real, "old");
+    std::filesystem::permissions(real, std::filesystem::perms(0640));
+    std::filesystem::create_symlink("real.csv", dir.File("link.csv"));
+    std::filesystem::create_hard_link(real, dir.File("hard.csv"));
+    {
+        Velogram::OutputFile out(dir.File("link.csv"));
+        out.Write("new");
+        out.Commit();
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.csv"))) << "the link stays a link";
+    EXPECT_EQ(ZorTest::ReadFile(real), "new");
+    EXPECT_EQ(int(std::filesystem::status(real).permissions()), 0640);
+    EXPECT_EQ(ZorTest::ReadFile(dir.File("hard.csv")), "old") << "a replaced file is a new file";
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"hard.csv", "link.csv", "real.csv"}));
+}
+
+TEST(OutputFile, AFolderThatCannotTakeTheFileFailsAtOnceNamingTheReason)
+{
+    ZorTest::TempDir dir;
+    const std::string missing = dir.File("no/such/out.csv");
+    const std::string want = "cannot write \"" + missing + "\": No such file or directory";
+    for (const auto& make : {std::function<void()>([&] { Velogram::OutputFile out(missing); }),
+                             std::function<void()>([&] { Velogram::OutputFile::CheckFolder(missing); })}) {
+        try {
+            make();
+            ADD_FAILURE() << "no error";
+        } catch (const Velogram::CommandError& e) {
+            EXPECT_EQ(e.what(), want);
+        }
+    }
+    Velogram::OutputFile::CheckFolder(dir.File("fine.csv"));
+    EXPECT_TRUE(Names(dir.Path()).empty()) << "a checked folder keeps nothing";
+}
+
+Velogram::CsvReadOptions Skip(int64_t lines)
+{
+    Velogram::CsvReadOptions options;
+    options.skipLines = lines;
+    return options;
+}
+
+// Text read into a recording, a calibrated channel added, and the recording written with the
+// text's own columns copied.
+class CsvCopy : public CsvRoundTrip {
+protected:
+    // Appends what the reader delivers to the document.
+    struct Into final : Velogram::CsvSink {
+        Zor::Document* doc;
+        std::vector<int32_t> channels;
+        int32_t block = -1;
+        void OnHeader(const std::vector<CsvColumn>& columns) override
+        {
+            for (const CsvColumn& c : columns) {
+                int32_t index = -1;
+                doc->AddChannel(KVI::String::FromUtf8(c.name).Interface(), &index);
+                platform::ComPtr<KVI::UnitEntry> unit(new KVI::UnitEntry(c.unit));
+                doc->SetChannelUnit(index, unit.Get());
+                channels.push_back(index);
+            }
+        }
+        void OnBlock(int32_t) override { doc->AddBlock(&block); }
+        void OnSamples(size_t column, std::span<const float> s) override
+        {
+            doc->AppendSamples(channels[column], block, s.data(), uint32_t(s.size()));
+        }
+    };
+
+    // Reads the text (as a file) into the document with the given options.
+    std::unique_ptr<Velogram::CsvRecordingText> Import(const std::string& text, Velogram::CsvReadOptions options)
+    {
+        const std::string path = dir_.File("in.csv");
+        ZorTest::WriteFile(path, text);
+        auto imported =
+            std::make_unique<Velogram::CsvRecordingText>(path, ::open(path.c_str(), O_RDONLY | O_CLOEXEC), options);
+        Into sink;
+        sink.doc = doc_.Get();
+        CsvReader reader(path, sink, options);
+        imported->ReadInto(reader, nullptr);
+        return imported;
+    }
+
+    void AddCalibrated(const std::vector<std::vector<float>>& blocks)
+    {
+        const int32_t index = AddChannel(u"Cal", "kPa");
+        for (size_t b = 0; b < blocks.size(); ++b)
+            doc_->AppendSamples(index, int32_t(b), blocks[b].data(), uint32_t(blocks[b].size()));
+    }
+
+    std::string WriteCopy(Velogram::CsvRecordingText& text) { return Write(-1, -1, &text); }
+};
+
+TEST_F(CsvCopy, WritesEveryLineAsItWasWithTheCalibratedColumnInTheTextsOwnForm)
+{
+    const std::string in = "\xEF\xBB\xBFGer\xE4t 7\r\n \"T (s)\" ; U (mV) \r\n 0,5 ;\"1,25\" \r\n"
+                           "1,000000001;2\r\n\r\n\r\n3;4\r\n";
+    const auto text = Import(in, Skip(1));
+    AddCalibrated({{1500, 100}, {-0.25f}});
+    EXPECT_EQ(WriteCopy(*text), "\xEF\xBB\xBFGer\xC3\xA4t 7\r\n \"T (s)\" ; U (mV) ;Cal (kPa)\r\n"
+                                " 0,5 ;\"1,25\" ;1,5\r\n1,000000001;2;0,1\r\n\r\n3;4;-0,00025\r\n");
+}
+
+TEST_F(CsvCopy, RefusesATextThatChangedSinceItWasRead)
+{
+    const auto text = Import("a,b\n1,2\n", {});
+    AddCalibrated({{5}});
+    ZorTest::WriteFile(dir_.File("in.csv"), "a,b\n1,2\n3,4\n");
+    try {
+        WriteCopy(*text);
+        ADD_FAILURE() << "no error";
+    } catch (const Velogram::CommandError& e) {
+        EXPECT_NE(std::string(e.what()).find("in.csv has changed since it was read"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.csv")));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ using TestSupport::ExactPolynomialFit;
 using TestSupport::ToDouble;
 using VelogramTest::Cells;
 using VelogramTest::Result;
-using Fit = VelogramTest::VelogramRun;
+using Fit = VelogramTest::Velogram;
 
 std::string Text17(double v)
 {

@@ -5,28 +5,21 @@
 // whole.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "tests/host/temp_dir.h"
 #include "tests/velogram/velogram_run.h"
 
 namespace {
 
-using VelogramTest::Result;
-using Velogram = VelogramTest::VelogramRun;
-
 using VelogramTest::Cells;
+using VelogramTest::Result;
+using VelogramTest::Velogram;
 
 const char* const kRecording = "Transducer (V)\n0\n0.25\n0.5\n1\n2\n";
 
@@ -307,7 +300,8 @@ TEST_F(Velogram, BadInputGivesAClearMessageAndNoOutput)
         {"no points", with({"good.csv", "--fit", "linear"}), "no reference points"},
         {"no such channel", with({"good.csv", "--channel", "Force"}, line), "there is no channel \"Force\""},
         {"output format", with({"good.csv", "-o", "out.txt"}, line), "the output out.txt needs the extension .csv"},
-        {"output folder", with({"good.csv", "-o", "no/such/out.csv"}, line), "cannot write no/such/out.csv"},
+        {"output folder", with({"good.csv", "-o", "no/such/out.csv"}, line),
+         "cannot write \"no/such/out.csv\": No such file or directory"},
         {"old output kept", with({"bad.csv", "-o", "old.csv"}, line), "bad.csv:3:1"},
     };
     const std::vector<std::string> before = Files();
