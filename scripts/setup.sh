@@ -12,6 +12,9 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   poppler-utils fonts-dejavu-core
   binutils
+  # the package: cpack's dependency list (dpkg-shlibdeps) and its ELF search (file), the
+  # manual page, the package check, the desktop entry's and the file type's checks
+  dpkg-dev file help2man lintian desktop-file-utils shared-mime-info
 )
 
 missing=()

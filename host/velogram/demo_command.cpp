@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "host/velogram/calibrate_command.h"
+#include "host/velogram/velogram_build.h"
 #include "platform/module.h"
 
 namespace Velogram {
@@ -27,13 +29,11 @@ std::string Fixed(double value, int places)
 
 std::string DemoDataDirectory()
 {
-    const std::string beside = platform::ExecutableDirectory() + "/demo";
+    const std::string executableDir = platform::ExecutableDirectory();
+    const std::string beside = executableDir + "/demo";
     if (IsDirectory(beside)) return beside;
-#ifdef VELOGRAM_DEMO_SOURCE_DIR
-    return VELOGRAM_DEMO_SOURCE_DIR;
-#else
-    return beside;
-#endif
+    const std::filesystem::path installed = std::filesystem::path(executableDir) / kDataFromExecutable / "demo";
+    return installed.lexically_normal().string();
 }
 
 int DemoCommand(const DemoOptions& options, std::ostream& out)

@@ -14,7 +14,8 @@ struct DemoOptions {
     std::string output = "pressure_calibrated.csv";
 };
 
-// The folder of the bundled demo data: "demo" beside the executable, else the source tree's.
+// The folder of the bundled demo data: "demo" beside the executable (a build folder), else the
+// installed one, "demo" in the data folder that the build placed relative to the executable.
 std::string DemoDataDirectory();
 
 // Runs the demo; the summary goes to out. Returns the exit status; throws CommandError.

@@ -1,7 +1,8 @@
 // velogram: the host application. Without a command, or with the path of a document or CSV
 // recording, it opens its window (when built with Qt). Commands: calibrate, fit, demo; --help on
-// each; they run without a display. Exit status 0 on success, 1 when a command fails (the
-// message on standard error), 2 for a command line that does not parse.
+// each; they run without a display. --version (-V) prints "velogram VERSION". Exit status 0 on
+// success, 1 when a command fails (the message on standard error), 2 for a command line that
+// does not parse (the message on standard error, on a line of its own).
 #include <exception>
 #include <iostream>
 #include <new>
@@ -15,6 +16,7 @@
 #include "host/velogram/demo_command.h"
 #include "host/velogram/fit_command.h"
 #include "host/velogram/fit_kind_name.h"
+#include "host/velogram/velogram_build.h"
 #ifdef VELOGRAM_WITH_WINDOW
 #include "host/velogram/window_application.h"
 #endif
@@ -147,11 +149,12 @@ int main(int argc, char** argv)
 #ifdef VELOGRAM_WITH_WINDOW
     if (std::string path; WantsWindow(argc, argv, &path)) return RunApplicationWindow(argc, argv, path);
 #endif
-    CLI::App app{"velogram: calibrates recordings through the Tessar calibration module."};
-#ifdef VELOGRAM_WITH_WINDOW
-    app.footer("Without a command, or with the path of a document (.vdoc) or CSV recording, velogram opens its "
-               "window.");
-#endif
+    CLI::App app{"velogram: calibrates recordings through the Tessar calibration module.", "velogram"};
+    app.set_version_flag("-V,--version", std::string("velogram ") + kVersion, "print the version and exit");
+    // A usage error reads as every other error of velogram: "velogram: error: ...", then how to get help.
+    app.failure_message([](const CLI::App* a, const CLI::Error& e) {
+        return "velogram: error: " + CLI::FailureMessage::simple(a, e);
+    });
     app.require_subcommand(1);
     CalibrateOptions calibrate;
     FitOptions fit;
@@ -160,6 +163,11 @@ int main(int argc, char** argv)
     CLI::App* calibrateCommand = AddCalibrate(app, calibrate, decimals);
     CLI::App* fitCommand = AddFit(app, fit);
     CLI::App* demoCommand = AddDemo(app, demo);
+#ifdef VELOGRAM_WITH_WINDOW
+    // Set after the commands are added, which would otherwise take it as their own footer.
+    app.footer("Without a command, or with the path of a document (.vdoc) or CSV recording, velogram opens its "
+               "window.");
+#endif
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,11 +1,12 @@
 // The velogram command line end to end: the built executable run as a user runs it, loading
 // libzor.so and libtessar.so from its folder. The road of a calibration through calibrate
 // (0.5 V becomes 50 mmHg) for every fit kind, units in points, fit's report in both forms, the
-// demo, and bad input: a clear message, a non-zero exit and no output file, half-written or
-// whole.
+// demo, the version and the help texts, and bad input: a clear message, a non-zero exit and no
+// output file, half-written or whole.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -252,6 +253,33 @@ TEST_F(Velogram, EveryCommandHasHelp)
     // Alone or with one path velogram opens its window; more arguments need a command.
     EXPECT_EQ(Run({"x.csv", "y.csv"}).status, 2) << "a command is required";
     EXPECT_EQ(Run({"calibrate", "x.csv"}).status, 2) << "required options missing";
+}
+
+TEST_F(Velogram, VersionIsTheProjectsAndHelpSentencesStandApart)
+{
+    for (const char* flag : {"--version", "-V"}) {
+        const Result r = Run({flag});
+        EXPECT_EQ(r.status, 0) << flag;
+        EXPECT_EQ(r.out, "velogram " VELOGRAM_PROJECT_VERSION "\n") << flag;
+        EXPECT_EQ(r.err, "") << flag;
+    }
+    // One sentence ending where the next begins ("window.A subcommand") is text run together.
+    const auto runTogether = [](const std::string& text) {
+        for (size_t i = 1; i + 1 < text.size(); ++i)
+            if (text[i] == '.' && std::islower(static_cast<unsigned char>(text[i - 1])) &&
+                std::isupper(static_cast<unsigned char>(text[i + 1])))
+                return text.substr(i < 20 ? 0 : i - 20, 40);
+        return std::string();
+    };
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--help"}, {"demo", "--help"}, {"a.csv", "b.csv"}, {"--no-such-option"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(runTogether(r.out + r.err), "") << args[0];
+    }
+    const Result usage = Run({"a.csv", "b.csv"});
+    EXPECT_EQ(usage.err.rfind("velogram: error: A subcommand is required\n", 0), 0u) << usage.err;
+    // The window's note belongs to velogram alone, not to its commands.
+    EXPECT_EQ(Run({"demo", "--help"}).out.find("window"), std::string::npos);
 }
 
 struct BadCase {
