@@ -24,7 +24,7 @@
 #include <QLine>
 #include <QPainter>
 
-#include "calibration/host/tessar_automation.h"
+#include "interfaces/tessar_automation.h"
 #include "foundation/gui/font_substitutions.h"
 #include "host/velogram/data_window.h"
 #include "host/velogram/host_document.h"

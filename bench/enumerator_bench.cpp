@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "calibration/calc_enum_class.h"
-#include "calibration/class_object_list.h"
+#include "module/calc_enum_class.h"
+#include "module/class_object_list.h"
 #include "calibration/evaluators.h"
 #include "platform/com_ptr.h"
 #include "tests/support/module_doubles.h"

@@ -17,10 +17,10 @@
 #include <atomic>
 #include <cstdint>
 
-#include "calibration/host/calc_enum.h"
-#include "calibration/host/class_objects.h"
-#include "calibration/host/enum_float_ex.h"
-#include "calibration/host/unit_name.h"
+#include "interfaces/calc_enum.h"
+#include "interfaces/class_objects.h"
+#include "interfaces/enum_float_ex.h"
+#include "interfaces/unit_name.h"
 #include "foundation/kvi_string.h"
 #include "platform/com_ptr.h"
 
@@ -37,7 +37,7 @@ public:
     uint32_t AddRef() override { return InnerAddRef(); }
     uint32_t Release() override { return InnerRelease(); }
 
-    // ICalcEnum (contracts in calibration/host/calc_enum.h). Slots that need a class object or
+    // ICalcEnum (contracts in interfaces/calc_enum.h). Slots that need a class object or
     // a source return E_FAIL without one.
     HRESULT GetTypeId(uint32_t* out) override;                                    // 3
     HRESULT GetClassObject(ICalcEnumClass2** out) override;                       // 4

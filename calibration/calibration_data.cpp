@@ -1,6 +1,6 @@
 #include "calibration/calibration_data.h"
 
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 
 namespace Tessar {
 namespace {

@@ -11,7 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 #include "foundation/kvi_string.h"
 
 namespace Tessar {

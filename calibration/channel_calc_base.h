@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "calibration/host/channel_calc.h"
+#include "interfaces/channel_calc.h"
 #include "platform/interlocked.h"
 
 namespace CalcEnums {

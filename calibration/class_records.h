@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "calibration/host/class_objects.h"
+#include "interfaces/class_objects.h"
 #include "foundation/kvi_string.h"
 #include "platform/guid.h"
 #include "platform/hresult.h"

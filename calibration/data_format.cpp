@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 
 namespace Tessar {
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "calibration/calibration_data.h"
-#include "calibration/host/calc_site.h"
+#include "interfaces/calc_site.h"
 
 namespace Tessar {
 

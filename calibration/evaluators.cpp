@@ -9,7 +9,7 @@
 #include <new>
 
 #include "calibration/fit_kind.h"
-#include "guilib/graph/graticule.h"
+#include "values/graticule.h"
 
 // The sample loops are compiled for four instruction-set levels (x86-64 and its v2, v3 and v4
 // levels: SSE4.2, AVX2 with FMA, AVX-512) and picked at load time. This file is built with

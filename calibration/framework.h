@@ -1,4 +1,4 @@
-// Access to the host framework (calibration/host/framework_registry.h): the one place where the
+// Access to the host framework (interfaces/framework_registry.h): the one place where the
 // module reaches the framework's registry, object factory and services, starts the framework
 // library when the host has not, and caches the type identifiers of its classes.
 #pragma once
@@ -6,8 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "calibration/host/framework_registry.h"
-#include "calibration/host/unit_list.h"
+#include "interfaces/framework_registry.h"
+#include "interfaces/unit_list.h"
 #include "platform/unknown.h"
 
 namespace Tessar {

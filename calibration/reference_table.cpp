@@ -8,7 +8,7 @@
 
 #include "calibration/calibration_fit.h"
 #include "calibration/fit_kind.h"
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 #include "resources/string_ids.h"
 
 namespace Tessar {

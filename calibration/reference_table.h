@@ -8,9 +8,9 @@
 #include <span>
 
 #include "calibration/calibration_data.h"
-#include "calibration/units/unit_info.h"
-#include "calibration/units/unit_text.h"
-#include "calibration/units/unit_value.h"
+#include "values/units/unit_info.h"
+#include "values/units/unit_text.h"
+#include "values/units/unit_value.h"
 #include "foundation/kvi_string.h"
 
 namespace Tessar {

@@ -11,7 +11,7 @@
 #include <system_error>
 #include <type_traits>
 
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 
 namespace Tessar {
 namespace {

@@ -6,7 +6,7 @@
 #include "calibration/framework.h"
 #include "calibration/interface_guard.h"
 #include "calibration/settings_text.h"
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 
 namespace Tessar {
 

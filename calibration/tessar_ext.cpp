@@ -5,7 +5,7 @@
 #include "calibration/class_records.h"
 #include "calibration/data_format.h"
 #include "calibration/framework.h"
-#include "calibration/host/calc_enum.h"
+#include "interfaces/calc_enum.h"
 #include "calibration/interface_guard.h"
 #include "calibration/settings_text.h"
 

@@ -20,8 +20,8 @@
 #include <cstdint>
 
 #include "calibration/channel_calc_base.h"
-#include "calibration/host/calc_site.h"
-#include "calibration/host/class_objects.h"
+#include "interfaces/calc_site.h"
+#include "interfaces/class_objects.h"
 #include "calibration/tessar_settings.h"
 #include "foundation/kvi_string.h"
 #include "platform/com_ptr.h"

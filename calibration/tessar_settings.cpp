@@ -4,7 +4,7 @@
 
 #include "calibration/framework.h"
 #include "calibration/settings_text.h"
-#include "calibration/units/unit_entry.h"
+#include "values/units/unit_entry.h"
 #include "platform/com_ptr.h"
 #include "platform/interlocked.h"
 

@@ -23,7 +23,7 @@
 #include <cstdint>
 
 #include "calibration/calibration_data.h"
-#include "calibration/host/persist_object.h"
+#include "interfaces/persist_object.h"
 #include "platform/guid.h"
 
 namespace Tessar {

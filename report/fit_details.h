@@ -7,7 +7,7 @@
 #include <QRect>
 
 #include "calibration/calibration_data.h"
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 #include "foundation/kvi_string.h"
 
 class QPainter;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "calibration/calibration_data.h"
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 #include "foundation/kvi_string.h"
 
 namespace Tessar {

@@ -8,8 +8,8 @@
 
 #include "calibration/evaluators.h"
 #include "calibration/fit_kind.h"
-#include "calibration/units/prefix_table.h"
-#include "calibration/units/unit_value.h"
+#include "values/units/prefix_table.h"
+#include "values/units/unit_value.h"
 
 namespace Tessar {
 

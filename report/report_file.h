@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "calibration/calibration_data.h"
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 #include "foundation/kvi_string.h"
 #include "platform/unknown.h"
 

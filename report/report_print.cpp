@@ -1,6 +1,6 @@
 #include "report/report_print.h"
 
-#include "calibration/host/printing.h"
+#include "interfaces/printing.h"
 #include "foundation/message_box.h"
 #include "platform/com_ptr.h"
 #include "report/tess_report_dialog.h"

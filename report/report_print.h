@@ -1,5 +1,5 @@
 // Printing the fit report through the host: the report's data-access object leads, by the
-// printing walk of calibration/host/printing.h, to the host's print service, which is handed a
+// printing walk of interfaces/printing.h, to the host's print service, which is handed a
 // TessReportPrintout of the report (one landscape page, titled with the report's title).
 #pragma once
 

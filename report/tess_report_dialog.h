@@ -19,7 +19,7 @@
 #include <QDialog>
 
 #include "calibration/calibration_data.h"
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 #include "foundation/kvi_string.h"
 #include "guilib/table/tabulated_data.h"
 #include "platform/com_ptr.h"

@@ -27,8 +27,8 @@
 #include <QWidget>
 
 #include "calibration/calibration_data.h"
-#include "calibration/host/scale.h"
-#include "calibration/units/unit_info.h"
+#include "interfaces/scale.h"
+#include "values/units/unit_info.h"
 #include "foundation/kvi_string.h"
 #include "guilib/table/tabulated_data.h"
 #include "platform/com_ptr.h"

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "calibration/host/scale.h"
+#include "interfaces/scale.h"
 #include "guilib/table/tabulated_data_interfaces.h"
 
 namespace Tessar {

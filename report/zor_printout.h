@@ -1,4 +1,4 @@
-// The printouts of the module (IZORPrintoutEx, calibration/host/printing.h): what the host's
+// The printouts of the module (IZORPrintoutEx, interfaces/printing.h): what the host's
 // print service draws when the module prints.
 //
 // ZORPrintout is the reference-counted base: it keeps the page rectangle and the painter of the
@@ -16,7 +16,7 @@
 #include <QPointer>
 #include <QRect>
 
-#include "calibration/host/printing.h"
+#include "interfaces/printing.h"
 #include "foundation/kvi_string.h"
 #include "platform/com_ptr.h"
 

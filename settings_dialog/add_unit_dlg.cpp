@@ -6,8 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "calibration/units/prefix_table.h"
-#include "calibration/units/unit_value.h"
+#include "values/units/prefix_table.h"
+#include "values/units/unit_value.h"
 #include "foundation/gui/control_id.h"
 #include "foundation/gui/error_provider.h"
 #include "foundation/gui/qt_string.h"

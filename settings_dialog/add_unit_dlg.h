@@ -11,7 +11,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 
 class QComboBox;
 class QLabel;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "calibration/host/enum_float_ex.h"
+#include "interfaces/enum_float_ex.h"
 #include "platform/com_ptr.h"
 
 namespace Tessar {

@@ -1,6 +1,6 @@
 // The vertical mapping of the selection pane: value v is drawn at client row
 // (v + offset) * scale. The pair (scale, offset) is the one the scale component reports with its
-// range-changed notification (calibration/host/scale.h), so a pane placed beside the scale and
+// range-changed notification (interfaces/scale.h), so a pane placed beside the scale and
 // inset like its axis ends draws a value at the row where the scale shows it.
 #pragma once
 

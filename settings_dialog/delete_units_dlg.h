@@ -12,7 +12,7 @@
 #include <QDialog>
 #include <QListWidget>
 
-#include "calibration/host/unit_list.h"
+#include "interfaces/unit_list.h"
 #include "platform/com_ptr.h"
 
 namespace KVIControls {

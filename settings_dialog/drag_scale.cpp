@@ -4,8 +4,8 @@
 #include <new>
 
 #include "calibration/framework.h"
-#include "calibration/host/host_rect.h"
-#include "calibration/host/ole_window.h"
+#include "interfaces/host_rect.h"
+#include "interfaces/ole_window.h"
 #include "foundation/xkvi.h"
 
 namespace Tessar {

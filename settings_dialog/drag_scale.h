@@ -1,5 +1,5 @@
 // Tessar::CDragScale: the vertical scale beside the selection pane. It is the host framework's
-// scale component (calibration/host/scale.h), created through the framework's scale service
+// scale component (interfaces/scale.h), created through the framework's scale service
 // with the creation values the dialog gives, placed in the dialog, and kept track of: the
 // component's window is a child of the dialog and may go with it before this object does.
 //
@@ -17,7 +17,7 @@
 #include <QRect>
 #include <QWidget>
 
-#include "calibration/host/scale.h"
+#include "interfaces/scale.h"
 #include "foundation/kvi_string.h"
 #include "platform/com_ptr.h"
 

@@ -7,8 +7,8 @@
 
 #include "calibration/calibration_data.h"
 #include "calibration/framework.h"
-#include "calibration/host/document_access.h"
-#include "calibration/host/message_service.h"
+#include "interfaces/document_access.h"
+#include "interfaces/message_service.h"
 #include "calibration/tessar_ext.h"
 #include "calibration/tessar_settings.h"
 #include "foundation/message_box.h"

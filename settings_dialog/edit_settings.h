@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "calibration/host/persist_object.h"
+#include "interfaces/persist_object.h"
 #include "platform/unknown.h"
 
 namespace Tessar {

@@ -16,7 +16,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "calibration/host/enum_float_ex.h"
+#include "interfaces/enum_float_ex.h"
 #include "settings_dialog/data_scaling.h"
 
 namespace Tessar::PaneGeometry {

@@ -21,8 +21,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "calibration/host/document_access.h"
-#include "calibration/host/enum_float_ex.h"
+#include "interfaces/document_access.h"
+#include "interfaces/enum_float_ex.h"
 
 namespace Tessar {
 

@@ -18,7 +18,7 @@
 
 #include "calibration/calibration_fit.h"
 #include "calibration/reference_table.h"
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 #include "foundation/gui/control_id.h"
 #include "foundation/gui/qt_string.h"
 #include "foundation/gui/resource_bitmap.h"

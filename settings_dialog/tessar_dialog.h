@@ -23,10 +23,10 @@
 #include <QDialog>
 
 #include "calibration/calibration_data.h"
-#include "calibration/host/document_access.h"
-#include "calibration/host/unit_list.h"
-#include "calibration/units/unit_info.h"
-#include "calibration/units/unit_value.h"
+#include "interfaces/document_access.h"
+#include "interfaces/unit_list.h"
+#include "values/units/unit_info.h"
+#include "values/units/unit_value.h"
 #include "platform/com_ptr.h"
 
 class QComboBox;

@@ -10,10 +10,10 @@
 #include <QPushButton>
 
 #include "calibration/calibration_fit.h"
-#include "calibration/host/help.h"
-#include "calibration/host/unit_list.h"
+#include "interfaces/help.h"
+#include "interfaces/unit_list.h"
 #include "calibration/reference_table.h"
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 #include "foundation/gui/qt_string.h"
 #include "foundation/gui/validating_edit.h"
 #include "foundation/message_box.h"

@@ -23,7 +23,7 @@
 #include <QEvent>
 #include <QWidget>
 
-#include "calibration/host/scale.h"
+#include "interfaces/scale.h"
 #include "foundation/gui/rubber_band.h"
 #include "platform/com_ptr.h"
 #include "settings_dialog/data_scaling.h"

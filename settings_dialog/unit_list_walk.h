@@ -1,11 +1,11 @@
-// Reading the host's unit list (calibration/host/unit_list.h) the way the units control and the
+// Reading the host's unit list (interfaces/unit_list.h) the way the units control and the
 // Delete Unit dialog both do: walking its enumerator in chunks, and reading a unit's text.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
-#include "calibration/host/unit_list.h"
+#include "interfaces/unit_list.h"
 #include "foundation/kvi_string.h"
 
 namespace KVIControls {

@@ -6,8 +6,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-#include "calibration/units/prefix_table.h"
-#include "calibration/units/unit_entry.h"
+#include "values/units/prefix_table.h"
+#include "values/units/unit_entry.h"
 #include "foundation/gui/qt_string.h"
 #include "resources/string_ids.h"
 #include "settings_dialog/add_unit_dlg.h"

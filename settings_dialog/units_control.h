@@ -1,13 +1,13 @@
 // KVIControls::UnitsControl: the drop-down list in which the user picks the calibrated unit. It
-// lists the host's units (its unit list, calibration/host/unit_list.h), then a separator and
+// lists the host's units (its unit list, interfaces/unit_list.h), then a separator and
 // the two commands "Define Unit..." and "Delete Unit...", and tells its owner through a
 // callback whenever the user picks an entry. Always bound to dialog control 101.
 #pragma once
 
 #include <boost/function.hpp>
 
-#include "calibration/host/unit_list.h"
-#include "calibration/units/unit_info.h"
+#include "interfaces/unit_list.h"
+#include "values/units/unit_info.h"
 #include "foundation/gui/menu_combo.h"
 #include "platform/com_ptr.h"
 

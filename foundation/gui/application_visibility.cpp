@@ -2,36 +2,24 @@
 
 #include <utility>
 
-#include "platform/com_ptr.h"
-
 namespace KVI {
 namespace {
 
-HostSettingsSource& Source()
+VisibilitySource& Source()
 {
-    static HostSettingsSource source;
+    static VisibilitySource source;
     return source;
 }
 
 }  // namespace
 
-HostSettingsSource SetHostSettingsSource(HostSettingsSource source)
-{
-    return std::exchange(Source(), std::move(source));
-}
+VisibilitySource SetVisibilitySource(VisibilitySource source) { return std::exchange(Source(), std::move(source)); }
 
 bool IsApplicationVisible()
 {
-    const HostSettingsSource& source = Source();
+    const VisibilitySource& source = Source();
     if (!source) return true;
-    platform::ComPtr<IHostSettings> settings;
-    if (FAILED(source(settings.Put())) || !settings) return true;
-    const String key(kApplicationVisibleKey);
-    VARIANT_BOOL visible = VARIANT_FALSE;
-    const HRESULT hr = settings->GetBool(key.Interface(), &visible);
-    // Only a definite answer counts; a host that does not know the key lets pop-ups show.
-    if (hr != S_OK) return true;
-    return visible != VARIANT_FALSE;
+    return source().value_or(true);
 }
 
 }  // namespace KVI

@@ -1,23 +1,23 @@
 // Whether the host's application window is visible: pop-up messages are shown only then. The
-// answer comes from the host's settings object (calibration/host/host_settings.h), which the
-// module hands over at start-up as a source; the foundation itself never reaches the framework.
+// answer comes from a source that the module installs when it is loaded (it asks the host's
+// settings object, module/host_visibility.h); the foundation itself knows no host interface.
 #pragma once
 
 #include <functional>
-
-#include "calibration/host/host_settings.h"
+#include <optional>
 
 namespace KVI {
 
-// [out] the host's settings object with a reference for the caller, or a failure result.
-using HostSettingsSource = std::function<HRESULT(IHostSettings** out)>;
+// The host's answer, or nothing when the host cannot say (no settings object, a failure, a key
+// it does not know).
+using VisibilitySource = std::function<std::optional<bool>()>;
 
 // Installs the source for the process (an empty one removes it) and returns the previous one.
 // Call from the user-interface thread.
-HostSettingsSource SetHostSettingsSource(HostSettingsSource source);
+VisibilitySource SetVisibilitySource(VisibilitySource source);
 
-// Asks the host for the boolean "kvi\application\visible". True when the host does not answer:
-// no source, no settings object, a failure, or a key the host does not know (S_FALSE).
+// The source's answer; true when there is no source or no answer, so a host that cannot say
+// lets pop-ups show.
 bool IsApplicationVisible();
 
 }  // namespace KVI

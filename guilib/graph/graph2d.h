@@ -29,8 +29,8 @@
 #include <QRegion>
 #include <QWidget>
 
-#include "calibration/host/record_data.h"
-#include "calibration/host/scale.h"
+#include "interfaces/record_data.h"
+#include "interfaces/scale.h"
 #include "foundation/kvi_string.h"
 #include "guilib/graph/bitmap_cursor.h"
 #include "guilib/graph/grid_plot.h"

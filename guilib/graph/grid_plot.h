@@ -13,7 +13,7 @@
 #include <QPoint>
 #include <QRect>
 
-#include "calibration/host/scale.h"
+#include "interfaces/scale.h"
 #include "guilib/table/ref_count_ptr.h"
 #include "platform/com_ptr.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "calibration/host/record_data.h"
+#include "interfaces/record_data.h"
 #include "foundation/kvi_string.h"
 
 namespace GUILib {

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "calibration/host/enum_float_ex.h"
+#include "interfaces/enum_float_ex.h"
 #include "guilib/table/tabulated_data.h"
 #include "platform/com_ptr.h"
 

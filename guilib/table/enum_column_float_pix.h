@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "calibration/host/record_data_pixmap.h"
+#include "interfaces/record_data_pixmap.h"
 #include "foundation/simple_unknown_imp.h"
 #include "guilib/table/tabulated_data.h"
 #include "platform/com_ptr.h"

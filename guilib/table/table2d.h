@@ -20,8 +20,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "calibration/host/record_data.h"
-#include "guilib/graph/graticule.h"
+#include "interfaces/record_data.h"
+#include "values/graticule.h"
 #include "guilib/table/ref_count_ptr.h"
 #include "guilib/table/table_data.h"
 #include "guilib/table/table_grid.h"

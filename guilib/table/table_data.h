@@ -15,10 +15,10 @@
 #include <QRect>
 #include <QString>
 
-#include "calibration/host/record_data.h"
+#include "interfaces/record_data.h"
 #include "foundation/gui/text_format.h"
 #include "foundation/kvi_string.h"
-#include "guilib/graph/graticule.h"
+#include "values/graticule.h"
 #include "guilib/table/ref_count_ptr.h"
 
 class QPainter;

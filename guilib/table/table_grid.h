@@ -14,7 +14,7 @@
 #include <QRect>
 
 #include "guilib/graph/draw_style.h"
-#include "guilib/graph/graticule.h"
+#include "values/graticule.h"
 #include "guilib/table/ref_count_ptr.h"
 
 class QPainter;

@@ -42,9 +42,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "calibration/host/online_data.h"
-#include "calibration/host/persist_object.h"
-#include "calibration/host/record_data.h"
+#include "interfaces/online_data.h"
+#include "interfaces/persist_object.h"
+#include "interfaces/record_data.h"
 #include "foundation/kvi_string.h"
 #include "guilib/table/interface_array.h"
 #include "guilib/table/ref_count_ptr.h"

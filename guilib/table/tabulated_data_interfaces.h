@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "calibration/host/enum_float_ex.h"
+#include "interfaces/enum_float_ex.h"
 #include "foundation/kvi_string.h"
 #include "platform/unknown.h"
 

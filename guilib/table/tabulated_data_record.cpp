@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "guilib/table/pix_map.h"
+#include "values/pix_map.h"
 #include "guilib/table/tabulated_data.h"
 
 namespace GUILib {

@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "calibration/host/class_objects.h"
-#include "calibration/host/zor_framework.h"
+#include "interfaces/class_objects.h"
+#include "interfaces/zor_framework.h"
 #include "foundation/kvi_string.h"
 #include "host/velogram/host_document.h"
 #include "platform/com_ptr.h"

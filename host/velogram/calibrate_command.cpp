@@ -10,7 +10,7 @@
 #include <iostream>
 #include <optional>
 
-#include "calibration/host/recording.h"
+#include "interfaces/recording.h"
 #include "foundation/kvi_string.h"
 #include "host/velogram/command_error.h"
 #include "host/velogram/csv_writer.h"

@@ -1,5 +1,5 @@
 // Velogram::ChannelRecord: one channel of a document as the data window shows it
-// (IChannelRecord, calibration/host/document_access.h): its units-conversion switch, its unit,
+// (IChannelRecord, interfaces/document_access.h): its units-conversion switch, its unit,
 // its display range and its trace colour, read from the document's recording each time they
 // are asked for, so a record handed out earlier never goes stale.
 //
@@ -14,8 +14,8 @@
 
 #include <cstdint>
 
-#include "calibration/host/document_access.h"
-#include "calibration/host/recording.h"
+#include "interfaces/document_access.h"
+#include "interfaces/recording.h"
 #include "foundation/simple_unknown_imp.h"
 #include "platform/com_ptr.h"
 

@@ -5,7 +5,7 @@
 
 #include <QPainter>
 
-#include "calibration/host/scale.h"
+#include "interfaces/scale.h"
 #include "host/zor/gui/scale_ticks.h"
 
 namespace Velogram {

@@ -40,7 +40,7 @@
 #include <string_view>
 #include <vector>
 
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 #include "host/velogram/csv_dialect.h"
 #include "host/velogram/csv_text_decoder.h"
 

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/enum_float_ex.h"
-#include "calibration/host/recording.h"
+#include "interfaces/enum_float_ex.h"
+#include "interfaces/recording.h"
 #include "host/velogram/output_file.h"
 #include "host/velogram/progress_bar.h"
 #include "host/velogram/recording_import.h"

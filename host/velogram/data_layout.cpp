@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "guilib/table/pix_map.h"
+#include "values/pix_map.h"
 
 namespace Velogram {
 

@@ -15,9 +15,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "calibration/host/document_access.h"
-#include "calibration/host/record_data.h"
-#include "calibration/host/record_data_pixmap.h"
+#include "interfaces/document_access.h"
+#include "interfaces/record_data.h"
+#include "interfaces/record_data_pixmap.h"
 #include "platform/com_ptr.h"
 
 namespace Velogram {

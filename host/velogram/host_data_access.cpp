@@ -4,10 +4,10 @@
 #include <limits>
 #include <new>
 
-#include "calibration/host/printing.h"
-#include "calibration/host/record_data_pixmap.h"
-#include "calibration/host/unit_name.h"
-#include "guilib/table/pix_map.h"
+#include "interfaces/printing.h"
+#include "interfaces/record_data_pixmap.h"
+#include "interfaces/unit_name.h"
+#include "values/pix_map.h"
 
 namespace Velogram {
 

@@ -1,5 +1,5 @@
 // Velogram::HostDataAccess: the data-access object of a document (IRecordData,
-// calibration/host/record_data.h): what a settings dialog, its selection pane and the fit report
+// interfaces/record_data.h): what a settings dialog, its selection pane and the fit report
 // read the recording through, and what the data window lays its blocks out with.
 //
 // Answered slots:
@@ -21,7 +21,7 @@
 // channel's base unit, as the recording keeps its samples.
 //
 // QueryInterface answers IUnknown and IID_IRecordData with this object, and IID_IZORPrinting
-// with the framework's printing face (calibration/host/printing.h), which the document hands
+// with the framework's printing face (interfaces/printing.h), which the document hands
 // out; E_NOINTERFACE for anything else.
 //
 // Reference counting: Create hands out the first reference; the object holds references to the
@@ -31,9 +31,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "calibration/host/record_data.h"
-#include "calibration/host/recording.h"
-#include "calibration/host/zor_document.h"
+#include "interfaces/record_data.h"
+#include "interfaces/recording.h"
+#include "interfaces/zor_document.h"
 #include "platform/com_ptr.h"
 
 namespace Velogram {

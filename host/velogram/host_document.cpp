@@ -1,8 +1,8 @@
 #include "host/velogram/host_document.h"
 
-#include "calibration/host/printing.h"
-#include "calibration/host/unit_name.h"
-#include "calibration/units/prefix_table.h"
+#include "interfaces/printing.h"
+#include "interfaces/unit_name.h"
+#include "values/units/prefix_table.h"
 #include "host/velogram/channel_record.h"
 
 namespace Velogram {

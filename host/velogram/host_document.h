@@ -1,7 +1,7 @@
 // Velogram::HostDocument: a document as the application window holds it: the framework's
 // document (its recording and the calculations of its channels) with the host's objects around
 // it: the host selection of the data window, the data-access object and channel records. It is
-// the document interface (IHostDocument, calibration/host/document_access.h) that the host hands
+// the document interface (IHostDocument, interfaces/document_access.h) that the host hands
 // a calculation class's EditSettings.
 //
 // QueryInterface answers IUnknown and IID_IHostDocument with this object, and IID_IZORPrinting
@@ -14,9 +14,9 @@
 #include <cstdint>
 #include <map>
 
-#include "calibration/host/document_access.h"
-#include "calibration/host/recording.h"
-#include "calibration/host/zor_document.h"
+#include "interfaces/document_access.h"
+#include "interfaces/recording.h"
+#include "interfaces/zor_document.h"
 #include "foundation/kvi_string.h"
 #include "host/velogram/host_data_access.h"
 #include "host/velogram/host_selection.h"

@@ -1,5 +1,5 @@
 // Velogram::HostMessageObserver: how the application window hears of the messages that
-// components send the host object (calibration/host/message_service.h), such as the calibration
+// components send the host object (interfaces/message_service.h), such as the calibration
 // dialog's "channel N changed" after OK. It registers itself with the host object's message
 // log (IHostMessageLog::SetObserver) and passes every message's code and payload to a
 // function of the window.
@@ -14,7 +14,7 @@
 #include <functional>
 #include <vector>
 
-#include "calibration/host/message_service.h"
+#include "interfaces/message_service.h"
 #include "platform/com_ptr.h"
 
 namespace Velogram {

@@ -1,5 +1,5 @@
 // Velogram::HostSelection: the host selection of a document's data window (IHostSelection,
-// calibration/host/document_access.h): the span the user dragged across the data, from a start
+// interfaces/document_access.h): the span the user dragged across the data, from a start
 // position up to (not including) an end position, each a block and a sample offset in it.
 //
 // The data window sets it from the mouse; a settings dialog reads it and may replace it (a
@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "calibration/host/document_access.h"
+#include "interfaces/document_access.h"
 #include "foundation/simple_unknown_imp.h"
 #include "platform/com_ptr.h"
 

@@ -12,10 +12,10 @@
 #include <QSplitter>
 #include <QStatusBar>
 
-#include "calibration/host/framework_registry.h"
-#include "calibration/host/help.h"
-#include "calibration/host/host_settings.h"
-#include "calibration/host/unit_list.h"
+#include "interfaces/framework_registry.h"
+#include "interfaces/help.h"
+#include "interfaces/host_settings.h"
+#include "interfaces/unit_list.h"
 #include "foundation/gui/qt_string.h"
 #include "foundation/message_box.h"
 #include "host/velogram/channel_list.h"

@@ -20,7 +20,7 @@
 #include <QMainWindow>
 #include <QString>
 
-#include "calibration/host/zor_framework.h"
+#include "interfaces/zor_framework.h"
 #include "host/velogram/calculation_commands.h"
 #include "host/velogram/host_document.h"
 #include "host/velogram/host_message_observer.h"

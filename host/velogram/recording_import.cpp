@@ -10,7 +10,7 @@
 #include <iostream>
 #include <vector>
 
-#include "calibration/units/unit_entry.h"
+#include "values/units/unit_entry.h"
 #include "foundation/kvi_string.h"
 #include "host/velogram/command_error.h"
 #include "host/velogram/interruption.h"

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "calibration/host/zor_document.h"
-#include "calibration/host/zor_framework.h"
+#include "interfaces/zor_document.h"
+#include "interfaces/zor_framework.h"
 #include "host/velogram/csv_reader.h"
 #include "platform/com_ptr.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "calibration/units/unit_value.h"
+#include "values/units/unit_value.h"
 #include "host/velogram/command_error.h"
 #include "host/velogram/unit_text.h"
 

@@ -16,7 +16,7 @@
 #include <span>
 #include <vector>
 
-#include "calibration/host/enum_float_ex.h"
+#include "interfaces/enum_float_ex.h"
 
 namespace Velogram {
 

@@ -12,7 +12,7 @@
 #include <memory>
 #include <utility>
 
-#include "calibration/host/recording.h"
+#include "interfaces/recording.h"
 #include "host/velogram/sample_summary.h"
 #include "platform/com_ptr.h"
 

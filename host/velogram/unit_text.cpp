@@ -1,7 +1,7 @@
 #include "host/velogram/unit_text.h"
 
-#include "calibration/units/prefix_table.h"
-#include "calibration/units/unit_text.h"
+#include "values/units/prefix_table.h"
+#include "values/units/unit_text.h"
 
 namespace Velogram {
 

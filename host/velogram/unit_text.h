@@ -1,12 +1,12 @@
 // Units as the command line and CSV headers write them: a unit text such as "mV", "kPa",
 // "mmHg" or "degrees C" read into the unit triple (flag, prefix index, name) of
-// calibration/units/unit_info.h, and back.
+// values/units/unit_info.h, and back.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 
 namespace Velogram {
 

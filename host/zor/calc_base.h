@@ -17,7 +17,7 @@
 #include <mutex>
 #include <vector>
 
-#include "calibration/host/calculation.h"
+#include "interfaces/calculation.h"
 #include "foundation/kvi_string.h"
 #include "platform/com_ptr.h"
 

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "calibration/host/calculation.h"
-#include "calibration/host/class_objects.h"
-#include "calibration/host/enum_float_ex.h"
-#include "calibration/units/unit_info.h"
+#include "interfaces/calculation.h"
+#include "interfaces/class_objects.h"
+#include "interfaces/enum_float_ex.h"
+#include "values/units/unit_info.h"
 #include "host/zor/channel_site.h"
 #include "platform/com_ptr.h"
 

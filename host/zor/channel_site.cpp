@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 #include "host/zor/host_application.h"
 #include "host/zor/units_service.h"
 

@@ -1,5 +1,5 @@
 // Zor::ChannelSite: the site that the host gives each calculation it creates (ICalcSite,
-// calibration/host/calc_site.h). It builds the units objects the calculation asks for, hands
+// interfaces/calc_site.h). It builds the units objects the calculation asks for, hands
 // out the host object, and records what the calculation reports: the data format it last
 // asked units for, and its settings-changed notifications. Thread-safe.
 #pragma once
@@ -9,7 +9,7 @@
 #include <mutex>
 #include <optional>
 
-#include "calibration/host/calc_site.h"
+#include "interfaces/calc_site.h"
 #include "platform/com_ptr.h"
 
 namespace Zor {

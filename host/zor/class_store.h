@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "calibration/host/class_objects.h"
+#include "interfaces/class_objects.h"
 #include "platform/com_ptr.h"
 
 namespace Zor {

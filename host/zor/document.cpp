@@ -3,7 +3,7 @@
 #include <cmath>
 #include <new>
 
-#include "calibration/host/printing.h"
+#include "interfaces/printing.h"
 #include "foundation/bitset_rep.h"
 #include "host/zor/document_record_data.h"
 #include "host/zor/gui/optional_services.h"

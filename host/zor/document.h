@@ -1,6 +1,6 @@
 // Zor::Document: a document of the host: a recording and the calculations of its channels, kept
 // in a file (document_file.h). It answers IZorDocument, IRecording and IChannelCalculations
-// (calibration/host/zor_document.h, recording.h), and IRecordData through a tear-off
+// (interfaces/zor_document.h, recording.h), and IRecordData through a tear-off
 // (document_record_data.h).
 //
 // Thread-safe: every operation takes the document's lock. Calls into a calculation's module
@@ -16,7 +16,7 @@
 #include <set>
 #include <vector>
 
-#include "calibration/host/zor_document.h"
+#include "interfaces/zor_document.h"
 #include "host/zor/channel_calculation.h"
 #include "host/zor/recording_data.h"
 #include "platform/com_ptr.h"

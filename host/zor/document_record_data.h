@@ -23,7 +23,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "calibration/host/record_data.h"
+#include "interfaces/record_data.h"
 #include "platform/com_ptr.h"
 
 namespace Zor {

@@ -1,7 +1,7 @@
 #include "host/zor/framework_client.h"
 
-#include "calibration/host/class_objects.h"
-#include "calibration/host/framework_registry.h"
+#include "interfaces/class_objects.h"
+#include "interfaces/framework_registry.h"
 #include "platform/bstr.h"
 #include "platform/class_table.h"
 #include "platform/code_page.h"

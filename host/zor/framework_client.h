@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "calibration/host/zor_framework.h"
+#include "interfaces/zor_framework.h"
 
 namespace Zor {
 

@@ -1,6 +1,6 @@
 #include "host/zor/framework_services.h"
 
-#include "calibration/host/help.h"
+#include "interfaces/help.h"
 #include "host/zor/gui/optional_services.h"
 #include "host/zor/unit_list.h"
 #include "platform/class_table.h"

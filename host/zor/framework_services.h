@@ -1,5 +1,5 @@
 // Zor::FrameworkServices: the class object of the framework class CLSID_FrameworkServices
-// (calibration/host/unit_list.h), which components find with CoGetClassObject. Under
+// (interfaces/unit_list.h), which components find with CoGetClassObject. Under
 // IID_IUnitListSource it hands out the host's unit list, and under IID_IHelpService the help
 // service when the windowing services are installed (gui/optional_services.h). One per process,
 // never freed.
@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "calibration/host/unit_list.h"
+#include "interfaces/unit_list.h"
 
 namespace Zor {
 

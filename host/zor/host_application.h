@@ -1,5 +1,5 @@
 // Zor::HostApplication: the host object that calculations get from their sites
-// (IHostApplication, calibration/host/calc_site.h). It also receives the messages that
+// (IHostApplication, interfaces/calc_site.h). It also receives the messages that
 // components send the host (IZORMessageSink) and keeps them in a log (IHostMessageLog), which the
 // host window watches and tests read. Thread-safe; one per process, never freed.
 #pragma once
@@ -9,8 +9,8 @@
 #include <mutex>
 #include <vector>
 
-#include "calibration/host/calc_site.h"
-#include "calibration/host/message_service.h"
+#include "interfaces/calc_site.h"
+#include "interfaces/message_service.h"
 #include "platform/com_ptr.h"
 
 namespace Zor {

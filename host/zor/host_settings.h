@@ -1,4 +1,4 @@
-// Zor::HostSettings: the host's settings object (IHostSettings, calibration/host/host_settings.h),
+// Zor::HostSettings: the host's settings object (IHostSettings, interfaces/host_settings.h),
 // a service object of the object factory. It knows kApplicationVisibleKey from the start (false
 // until the host's window says otherwise) and any key set since. Thread-safe.
 #pragma once
@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "calibration/host/host_settings.h"
+#include "interfaces/host_settings.h"
 
 namespace Zor {
 

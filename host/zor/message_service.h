@@ -1,5 +1,5 @@
 // Zor::MessageService and Zor::ZorMessage: the framework's message service (IMessageService,
-// calibration/host/message_service.h), a service object of the object factory under type
+// interfaces/message_service.h), a service object of the object factory under type
 // kMessageServiceTypeId, and the messages it builds.
 #pragma once
 
@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "calibration/host/message_service.h"
+#include "interfaces/message_service.h"
 
 namespace Zor {
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/object_streams.h"
+#include "interfaces/object_streams.h"
 #include "host/zor/crc32.h"
 #include "platform/com_ptr.h"
 

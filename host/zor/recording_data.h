@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 #include "host/zor/sample_block.h"
 #include "foundation/kvi_string.h"
 #include "platform/hresult.h"

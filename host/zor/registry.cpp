@@ -2,11 +2,11 @@
 
 #include <new>
 
-#include "calibration/host/calc_site.h"
-#include "calibration/host/host_settings.h"
-#include "calibration/host/message_service.h"
-#include "calibration/host/scale.h"
-#include "calibration/host/unit_list.h"
+#include "interfaces/calc_site.h"
+#include "interfaces/host_settings.h"
+#include "interfaces/message_service.h"
+#include "interfaces/scale.h"
+#include "interfaces/unit_list.h"
 #include "host/zor/calc_base.h"
 #include "host/zor/document.h"
 #include "host/zor/gui/optional_services.h"

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <string>
 
-#include "calibration/host/framework_registry.h"
-#include "calibration/host/zor_framework.h"
+#include "interfaces/framework_registry.h"
+#include "interfaces/zor_framework.h"
 #include "host/zor/class_store.h"
 #include "host/zor/type_registry.h"
 
@@ -61,7 +61,7 @@ public:
     // ClassStore::Register's result.
     HRESULT RegisterClassObject(IZORClassObject* classObject) override;
 
-    // IZorFramework (contracts in calibration/host/zor_framework.h).
+    // IZorFramework (contracts in interfaces/zor_framework.h).
     HRESULT LoadModules(const char16_t* directory, int32_t* loaded, IAutoKVIString** report) override;
     HRESULT LoadModule(const char16_t* path, IAutoKVIString** problem) override;
     HRESULT GetClassCount(REFGUID kind, int32_t* count) override;

@@ -1,5 +1,5 @@
 // Zor::SampleStream: a stream of a channel's samples in one block (IEnumFloatEx,
-// calibration/host/enum_float_ex.h), from a start offset up to an end offset. Positions are
+// interfaces/enum_float_ex.h), from a start offset up to an end offset. Positions are
 // sample offsets in the block. The stream reads a view of the block (sample_block.h), which
 // shares the samples with the recording without copying them and does not change while the
 // recording grows. A stream belongs to one thread at a time; clones are independent.
@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "calibration/host/enum_float_ex.h"
+#include "interfaces/enum_float_ex.h"
 #include <memory>
 
 #include "host/zor/sample_block.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <new>
 
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 #include "host/zor/units_service.h"
 
 namespace Zor {

@@ -1,4 +1,4 @@
-// Zor::UnitList: the host's unit list (IUnitList, unit_list.h in calibration/host): the units a
+// Zor::UnitList: the host's unit list (IUnitList, interfaces/unit_list.h): the units a
 // user may pick, a default set plus the units users and calculations add, kept in the user's
 // units file (units_file.h) and written back after every change.
 //
@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/unit_list.h"
-#include "calibration/units/unit_info.h"
+#include "interfaces/unit_list.h"
+#include "values/units/unit_info.h"
 #include "host/zor/units_file.h"
 #include "platform/com_ptr.h"
 

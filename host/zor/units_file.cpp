@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 #include "host/zor/atomic_file.h"
 #include "platform/code_page.h"
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 
 namespace Zor {
 

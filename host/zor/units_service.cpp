@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "calibration/units/prefix_table.h"
-#include "calibration/units/unit_entry.h"
+#include "values/units/prefix_table.h"
+#include "values/units/unit_entry.h"
 
 namespace Zor {
 

@@ -1,8 +1,8 @@
 // The framework library's one export, DllGetClassObject, and what happens when it is loaded.
 #include <mutex>
 
-#include "calibration/host/framework_registry.h"
-#include "calibration/host/unit_list.h"
+#include "interfaces/framework_registry.h"
+#include "interfaces/unit_list.h"
 #include "host/zor/framework_services.h"
 #include "host/zor/host_strings.h"
 #include "host/zor/registry.h"

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "calibration/calc_enum_class.h"
+#include "module/calc_enum_class.h"
 #include "calibration/calibration_fit.h"
 #include "calibration/settings_text.h"
-#include "calibration/class_object_list.h"
+#include "module/class_object_list.h"
 #include "calibration/evaluators.h"
-#include "calibration/host/channel_calc.h"
+#include "interfaces/channel_calc.h"
 #include "platform/com_ptr.h"
 #include "tests/support/module_doubles.h"
 

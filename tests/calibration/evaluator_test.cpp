@@ -11,7 +11,7 @@
 
 #include "calibration/evaluators.h"
 #include "calibration/fit_kind.h"
-#include "guilib/graph/graticule.h"
+#include "values/graticule.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // or fails with the result set through FakeZorSetResult. Built a second time without the export.
 #include <atomic>
 
-#include "calibration/host/framework_registry.h"
+#include "interfaces/framework_registry.h"
 
 namespace {
 

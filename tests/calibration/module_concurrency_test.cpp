@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "calibration/calc_class.h"
-#include "calibration/calc_enum_class.h"
-#include "calibration/class_object_list.h"
-#include "calibration/settings_class.h"
+#include "module/calc_class.h"
+#include "module/calc_enum_class.h"
+#include "module/class_object_list.h"
+#include "module/settings_class.h"
 #include "calibration/tessar_ext.h"
 #include "calibration/tessar_settings.h"
 #include "platform/com_ptr.h"

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "calibration/calc_class.h"
-#include "calibration/calc_enum_class.h"
-#include "calibration/class_object_list.h"
+#include "module/calc_class.h"
+#include "module/calc_enum_class.h"
+#include "module/class_object_list.h"
 #include "calibration/class_records.h"
 #include "calibration/data_format.h"
-#include "calibration/settings_class.h"
+#include "module/settings_class.h"
 #include "calibration/settings_text.h"
 #include "calibration/tessar_ext.h"
-#include "calibration/units/unit_entry.h"
+#include "values/units/unit_entry.h"
 #include "platform/com_ptr.h"
 #include "tests/support/module_doubles.h"
 

@@ -9,9 +9,9 @@
 #include <locale>
 #include <string>
 
-#include "calibration/units/prefix_table.h"
-#include "calibration/units/unit_entry.h"
-#include "calibration/units/unit_value.h"
+#include "values/units/prefix_table.h"
+#include "values/units/unit_entry.h"
+#include "values/units/unit_value.h"
 #include "platform/com_ptr.h"
 #include "tests/support/memory_object_stream.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/unit_list.h"
+#include "interfaces/unit_list.h"
 #include "platform/code_page.h"
 #include "tests/e2e/module_host.h"
 #include "tests/host/temp_dir.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/class_objects.h"
-#include "calibration/host/tessar_automation.h"
-#include "calibration/host/zor_framework.h"
+#include "interfaces/class_objects.h"
+#include "interfaces/tessar_automation.h"
+#include "interfaces/zor_framework.h"
 #include "foundation/kvi_string.h"
 #include "platform/com_ptr.h"
 

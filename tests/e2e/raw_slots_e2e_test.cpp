@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "calibration/host/calc_site.h"
-#include "calibration/host/framework_registry.h"
-#include "calibration/host/unit_list.h"
+#include "interfaces/calc_site.h"
+#include "interfaces/framework_registry.h"
+#include "interfaces/unit_list.h"
 #include "platform/class_table.h"
 #include "tests/e2e/module_host.h"
 #include "tests/support/memory_object_stream.h"

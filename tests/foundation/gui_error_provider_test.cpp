@@ -43,41 +43,37 @@ INSTANTIATE_TEST_SUITE_P(ErrorProvider, Normalising,
                                          StyleCase{"NoHelp", 8 | 4, 12}, StyleCase{"OtherBitsKept", 0x100 | 2, 0x10A}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The host's answer to "kvi\application\visible", installed for one test.
+// The host's answer to "kvi\application\visible" from a stub of its settings object,
+// installed for one test (the module installs the same question of the real host).
 class SettingsScope {
 public:
     SettingsScope() : settings_(StubHostSettings::Create())
     {
-        previous_ = KVI::SetHostSettingsSource([s = settings_](IHostSettings** out) {
-            *out = s.Get();
-            s->AddRef();
-            return S_OK;
+        previous_ = KVI::SetVisibilitySource([s = settings_]() -> std::optional<bool> {
+            VARIANT_BOOL visible = VARIANT_FALSE;
+            if (s->GetBool(KVI::String(kApplicationVisibleKey).Interface(), &visible) != S_OK) return std::nullopt;
+            return visible != VARIANT_FALSE;
         });
     }
-    ~SettingsScope() { KVI::SetHostSettingsSource(std::move(previous_)); }
+    ~SettingsScope() { KVI::SetVisibilitySource(std::move(previous_)); }
     StubHostSettings& Settings() { return *settings_.Get(); }
 
 private:
     platform::ComPtr<StubHostSettings> settings_;
-    KVI::HostSettingsSource previous_;
+    KVI::VisibilitySource previous_;
 };
 
 TEST(ApplicationVisibility, OnlyADefiniteNoHidesPopups)
 {
-    KVI::HostSettingsSource previous = KVI::SetHostSettingsSource({});
+    KVI::VisibilitySource previous = KVI::SetVisibilitySource({});
     EXPECT_TRUE(KVI::IsApplicationVisible());  // no host to ask
-    KVI::SetHostSettingsSource([](IHostSettings**) { return E_FAIL; });
-    EXPECT_TRUE(KVI::IsApplicationVisible());
-    KVI::SetHostSettingsSource(std::move(previous));
-
-    SettingsScope scope;
-    EXPECT_TRUE(KVI::IsApplicationVisible());  // key unknown to the host
-    scope.Settings().Set(kApplicationVisibleKey, false);
+    KVI::SetVisibilitySource([] { return std::optional<bool>(); });
+    EXPECT_TRUE(KVI::IsApplicationVisible());  // the host cannot say
+    KVI::SetVisibilitySource([] { return std::optional<bool>(false); });
     EXPECT_FALSE(KVI::IsApplicationVisible());
-    scope.Settings().Set(kApplicationVisibleKey, true);
+    KVI::SetVisibilitySource([] { return std::optional<bool>(true); });
     EXPECT_TRUE(KVI::IsApplicationVisible());
-    scope.Settings().SetFailing(true);
-    EXPECT_TRUE(KVI::IsApplicationVisible());
+    KVI::SetVisibilitySource(std::move(previous));
 }
 
 TEST(Popup, WrapsLongTextAt300PixelsAndSizesToIt)

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "calibration/calc_enum_class.h"
-#include "calibration/class_object_list.h"
+#include "module/calc_enum_class.h"
+#include "module/class_object_list.h"
 #include "calibration/evaluators.h"
 #include "calibration/settings_text.h"
 #include "platform/code_page.h"

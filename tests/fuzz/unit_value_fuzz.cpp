@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "calibration/units/unit_value.h"
+#include "values/units/unit_value.h"
 #include "platform/code_page.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "calibration/host/record_data_pixmap.h"
+#include "interfaces/record_data_pixmap.h"
 #include "foundation/bitset_rep.h"
 
 namespace PixTest {

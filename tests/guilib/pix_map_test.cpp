@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "guilib/table/pix_map.h"
+#include "values/pix_map.h"
 #include "guilib/table/tabulated_data.h"
 #include "platform/com_ptr.h"
 #include "tests/guilib/pix_doubles.h"

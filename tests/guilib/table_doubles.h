@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/enum_float_ex.h"
-#include "calibration/host/online_data.h"
-#include "calibration/host/record_data.h"
+#include "interfaces/enum_float_ex.h"
+#include "interfaces/online_data.h"
+#include "interfaces/record_data.h"
 #include "guilib/table/tabulated_data_interfaces.h"
 
 namespace TableTest {

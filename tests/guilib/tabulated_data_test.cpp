@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/record_data_pixmap.h"
+#include "interfaces/record_data_pixmap.h"
 #include "guilib/table/tabulated_data.h"
 #include "platform/com_ptr.h"
 #include "tests/guilib/table_doubles.h"

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "calibration/host/message_service.h"
+#include "interfaces/message_service.h"
 #include "host/zor/document.h"
 #include "host/zor/host_application.h"
 #include "host/zor/message_service.h"

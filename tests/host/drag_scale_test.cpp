@@ -15,8 +15,8 @@
 #include <QTest>
 #include <QWidget>
 
-#include "calibration/host/ole_window.h"
-#include "calibration/host/scale.h"
+#include "interfaces/ole_window.h"
+#include "interfaces/scale.h"
 #include "foundation/kvi_string.h"
 #include "host/zor/gui/gui_services.h"
 #include "host/zor/gui/optional_services.h"

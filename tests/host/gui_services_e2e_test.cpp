@@ -7,11 +7,11 @@
 #include <QTextBrowser>
 #include <QWidget>
 
-#include "calibration/host/framework_registry.h"
-#include "calibration/host/help.h"
-#include "calibration/host/ole_window.h"
-#include "calibration/host/scale.h"
-#include "calibration/host/unit_list.h"
+#include "interfaces/framework_registry.h"
+#include "interfaces/help.h"
+#include "interfaces/ole_window.h"
+#include "interfaces/scale.h"
+#include "interfaces/unit_list.h"
 #include "foundation/kvi_string.h"
 #include "host/zor/framework_client.h"
 #include "platform/class_table.h"

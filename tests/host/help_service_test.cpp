@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QTextBrowser>
 
-#include "calibration/host/help.h"
-#include "calibration/host/unit_list.h"
+#include "interfaces/help.h"
+#include "interfaces/unit_list.h"
 #include "foundation/kvi_string.h"
 #include "host/zor/framework_services.h"
 #include "host/zor/gui/gui_services.h"

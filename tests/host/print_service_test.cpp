@@ -17,7 +17,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "calibration/host/printing.h"
+#include "interfaces/printing.h"
 #include "host/zor/gui/gui_services.h"
 #include "host/zor/gui/optional_services.h"
 #include "host/zor/gui/print_destination_dialog.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/record_data_pixmap.h"
+#include "interfaces/record_data_pixmap.h"
 #include "foundation/bitset_rep.h"
-#include "guilib/table/pix_map.h"
+#include "values/pix_map.h"
 #include "host/zor/document.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "calibration/host/host_settings.h"
-#include "calibration/host/message_service.h"
-#include "calibration/host/unit_list.h"
+#include "interfaces/host_settings.h"
+#include "interfaces/message_service.h"
+#include "interfaces/unit_list.h"
 #include "foundation/hresult_message.h"
 #include "host/zor/calc_base.h"
 #include "host/zor/host_application.h"

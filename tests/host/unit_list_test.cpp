@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "calibration/units/unit_entry.h"
+#include "values/units/unit_entry.h"
 #include "host/zor/unit_list.h"
 #include "host/zor/units_file.h"
 #include "host/zor/units_service.h"

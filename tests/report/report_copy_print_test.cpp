@@ -19,7 +19,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
-#include "calibration/tessar_automation_impl.h"
+#include "module/tessar_automation_impl.h"
 #include "calibration/tessar_settings.h"
 #include "host/zor/gui/gui_services.h"
 #include "host/zor/gui/optional_services.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "calibration/calibration_fit.h"
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 #include "guilib/table/tabulated_data.h"
 #include "platform/com_ptr.h"
 #include "report/report_data.h"

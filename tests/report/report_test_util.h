@@ -17,7 +17,7 @@
 
 #include "calibration/calibration_data.h"
 #include "calibration/calibration_fit.h"
-#include "calibration/units/unit_info.h"
+#include "values/units/unit_info.h"
 #include "foundation/gui/control_id.h"
 #include "foundation/message_box.h"
 #include "report/tess_report_dialog.h"

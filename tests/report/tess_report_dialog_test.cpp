@@ -11,7 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "calibration/host/ole_window.h"
+#include "interfaces/ole_window.h"
 #include "guilib/graph/graph2d.h"
 #include "guilib/graph/read_out.h"
 #include "guilib/table/table2d.h"

@@ -9,9 +9,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "calibration/calc_class.h"
-#include "calibration/class_object_list.h"
-#include "calibration/host/message_service.h"
+#include "module/calc_class.h"
+#include "module/class_object_list.h"
+#include "interfaces/message_service.h"
 #include "calibration/tessar_settings.h"
 #include "calibration/tessar_ext.h"
 #include "foundation/gui/control_id.h"

@@ -16,7 +16,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "calibration/units/prefix_table.h"
+#include "values/units/prefix_table.h"
 #include "foundation/gui/control_id.h"
 #include "foundation/gui/qt_string.h"
 #include "foundation/message_box.h"

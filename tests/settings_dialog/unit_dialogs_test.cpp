@@ -19,8 +19,8 @@
 #include <memory>
 #include <vector>
 
-#include "calibration/units/prefix_table.h"
-#include "calibration/units/unit_entry.h"
+#include "values/units/prefix_table.h"
+#include "values/units/unit_entry.h"
 #include "foundation/gui/control_id.h"
 #include "foundation/gui/error_provider.h"
 #include "foundation/gui/qt_string.h"

@@ -1,4 +1,4 @@
-// A test double of the host's document as a settings dialog reads it (calibration/host/
+// A test double of the host's document as a settings dialog reads it (interfaces/
 // document_access.h): the document, its host selection, one channel record and the data-access
 // object, all answered by one object, over channels of samples in blocks that the test sets.
 // It writes down the streams it opens and the chunk sizes they are asked for.
@@ -13,8 +13,8 @@
 #include <optional>
 #include <vector>
 
-#include "calibration/host/document_access.h"
-#include "calibration/units/unit_info.h"
+#include "interfaces/document_access.h"
+#include "values/units/unit_info.h"
 
 namespace TestSupport {
 

@@ -10,7 +10,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "calibration/host/scale.h"
+#include "interfaces/scale.h"
 
 namespace TestSupport {
 

@@ -21,7 +21,7 @@
 #include <variant>
 #include <vector>
 
-#include "calibration/host/object_streams.h"
+#include "interfaces/object_streams.h"
 
 namespace TestSupport {
 

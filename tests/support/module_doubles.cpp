@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "calibration/units/unit_entry.h"
+#include "values/units/unit_entry.h"
 #include "platform/class_table.h"
 #include "platform/com_ptr.h"
 

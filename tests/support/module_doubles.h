@@ -20,13 +20,13 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/calc_enum.h"
-#include "calibration/host/calc_site.h"
-#include "calibration/host/class_objects.h"
-#include "calibration/host/enum_float_ex.h"
-#include "calibration/host/framework_registry.h"
-#include "calibration/host/unit_list.h"
-#include "calibration/units/unit_info.h"
+#include "interfaces/calc_enum.h"
+#include "interfaces/calc_site.h"
+#include "interfaces/class_objects.h"
+#include "interfaces/enum_float_ex.h"
+#include "interfaces/framework_registry.h"
+#include "interfaces/unit_list.h"
+#include "values/units/unit_info.h"
 #include "foundation/kvi_string.h"
 
 namespace TestSupport {

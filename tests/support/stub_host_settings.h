@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "calibration/host/host_settings.h"
+#include "interfaces/host_settings.h"
 #include "platform/com_ptr.h"
 
 namespace TestSupport {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "calibration/units/unit_entry.h"
+#include "values/units/unit_entry.h"
 
 namespace TestSupport {
 namespace {

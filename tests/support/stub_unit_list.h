@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "calibration/host/unit_list.h"
-#include "calibration/units/unit_info.h"
+#include "interfaces/unit_list.h"
+#include "values/units/unit_info.h"
 #include "platform/com_ptr.h"
 
 namespace TestSupport {

@@ -7,8 +7,8 @@
 #include <atomic>
 #include <functional>
 
-#include "calibration/host/class_objects.h"
-#include "calibration/host/document_access.h"
+#include "interfaces/class_objects.h"
+#include "interfaces/document_access.h"
 #include "platform/com_ptr.h"
 
 namespace VelogramTest {

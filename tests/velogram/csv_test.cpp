@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "calibration/units/unit_entry.h"
+#include "values/units/unit_entry.h"
 #include "host/velogram/command_error.h"
 #include "host/velogram/csv_reader.h"
 #include "host/velogram/csv_writer.h"

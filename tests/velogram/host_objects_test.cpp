@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "calibration/host/printing.h"
-#include "calibration/host/record_data_pixmap.h"
-#include "calibration/host/tessar_automation.h"
-#include "calibration/units/unit_entry.h"
+#include "interfaces/printing.h"
+#include "interfaces/record_data_pixmap.h"
+#include "interfaces/tessar_automation.h"
+#include "values/units/unit_entry.h"
 #include "foundation/message_box.h"
 #include "host/velogram/calculation_commands.h"
 #include "host/velogram/channel_record.h"

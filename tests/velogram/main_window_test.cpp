@@ -19,11 +19,11 @@
 #include <cmath>
 #include <vector>
 
-#include "calibration/host/framework_registry.h"
-#include "calibration/host/host_settings.h"
-#include "calibration/host/message_service.h"
-#include "calibration/host/tessar_automation.h"
-#include "calibration/units/unit_value.h"
+#include "interfaces/framework_registry.h"
+#include "interfaces/host_settings.h"
+#include "interfaces/message_service.h"
+#include "interfaces/tessar_automation.h"
+#include "values/units/unit_value.h"
 #include "foundation/gui/control_id.h"
 #include "foundation/gui/qt_string.h"
 #include "foundation/message_box.h"

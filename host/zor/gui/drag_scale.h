@@ -1,5 +1,5 @@
 // Zor::DragScale: the scale component that the scale service creates (IDragScale and IScale,
-// calibration/host/scale.h, and IOleWindow). It holds the range, the texts, the parts drawn and
+// interfaces/scale.h, and IOleWindow). It holds the range, the texts, the parts drawn and
 // the observers; its window (ScaleWidget) paints through it and reports drags to it, and the
 // drawing itself is ScaleDraw's. Everything runs on the user-interface thread.
 //
@@ -15,8 +15,8 @@
 #include <QPointer>
 #include <QRect>
 
-#include "calibration/host/ole_window.h"
-#include "calibration/host/scale.h"
+#include "interfaces/ole_window.h"
+#include "interfaces/scale.h"
 #include "foundation/kvi_string.h"
 #include "host/zor/gui/scale_draw.h"
 #include "host/zor/gui/scale_map.h"
@@ -36,7 +36,7 @@ public:
     uint32_t AddRef() override;
     uint32_t Release() override;
 
-    // IScale and IDragScale: contracts in calibration/host/scale.h.
+    // IScale and IDragScale: contracts in interfaces/scale.h.
     HRESULT SetUnit(int32_t flags, IAutoKVIString* unit) override;
     HRESULT GetUnit(IAutoKVIString** unit) override;
     HRESULT SetRange(const double* range) override;

@@ -1,4 +1,4 @@
-// Zor::HelpService: the help service (IHelpService, calibration/host/help.h), answered by the
+// Zor::HelpService: the help service (IHelpService, interfaces/help.h), answered by the
 // framework class object of CLSID_FrameworkServices. One per process, never freed. Its window
 // (HelpWindow) is made on first use and reused; it is a top-level window that closes (and is
 // deleted) like any other.
@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "calibration/host/help.h"
+#include "interfaces/help.h"
 
 namespace Zor {
 

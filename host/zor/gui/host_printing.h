@@ -1,5 +1,5 @@
 // Zor::HostPrinting: the printing face of the host's data-access object (IZORPrinting,
-// calibration/host/printing.h), the first step of the printing walk; and Zor::HostFrame, the
+// interfaces/printing.h), the first step of the printing walk; and Zor::HostFrame, the
 // object its slot 5 yields, whose slot 20 yields the print service (print_service.h).
 // The data-access object answers IID_IZORPrinting with HostPrinting (through
 // OptionalServices::GetPrinting). Both are one object for the process, never freed, so
@@ -8,7 +8,7 @@
 
 #include <atomic>
 
-#include "calibration/host/printing.h"
+#include "interfaces/printing.h"
 
 namespace Zor {
 

@@ -22,11 +22,11 @@ public:
     // Called once at load time, before any lookup.
     static void Install(const Provider* provider);
 
-    // The scale service (calibration/host/scale.h). CLASS_E_CLASSNOTAVAILABLE when absent.
+    // The scale service (interfaces/scale.h). CLASS_E_CLASSNOTAVAILABLE when absent.
     static HRESULT GetScaleService(REFIID iid, void** out);
-    // The help service (calibration/host/help.h). E_NOINTERFACE when absent.
+    // The help service (interfaces/help.h). E_NOINTERFACE when absent.
     static HRESULT GetHelpService(REFIID iid, void** out);
-    // The printing face of the data-access object (calibration/host/printing.h): what its
+    // The printing face of the data-access object (interfaces/printing.h): what its
     // QueryInterface answers for IID_IZORPrinting. E_NOINTERFACE when absent.
     static HRESULT GetPrinting(REFIID iid, void** out);
 };

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "calibration/host/printing.h"
+#include "interfaces/printing.h"
 
 class QLineEdit;
 class QPushButton;

@@ -1,4 +1,4 @@
-// Zor::PrintService: the print service (IZORPrintService, calibration/host/printing.h). It opens
+// Zor::PrintService: the print service (IZORPrintService, interfaces/printing.h). It opens
 // the destination (the printer through the printer dialog, a PDF file, or the print preview,
 // whose print button prints again through the printer dialog) and lets PrintoutDriver drive the
 // printout on it. One per process, never freed; the user-interface thread only.
@@ -8,7 +8,7 @@
 
 #include <QString>
 
-#include "calibration/host/printing.h"
+#include "interfaces/printing.h"
 #include "host/zor/gui/print_destination_dialog.h"
 
 class QPrinter;

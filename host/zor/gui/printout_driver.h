@@ -1,4 +1,4 @@
-// Zor::PrintoutDriver: runs a printout (IZORPrintout, calibration/host/printing.h) on an open
+// Zor::PrintoutDriver: runs a printout (IZORPrintout, interfaces/printing.h) on an open
 // painter: begin, page count, begin document, page range, then has page / print page for every
 // page, end document, end. Knows nothing of dialogs or destinations; the print service opens the
 // printer or the preview and hands the painter over.
@@ -6,7 +6,7 @@
 
 #include <QRect>
 
-#include "calibration/host/printing.h"
+#include "interfaces/printing.h"
 
 class QPainter;
 class QPrinter;

@@ -7,7 +7,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 
-#include "calibration/host/scale.h"
+#include "interfaces/scale.h"
 
 namespace Zor {
 

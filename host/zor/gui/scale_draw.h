@@ -20,7 +20,7 @@ namespace Zor {
 
 // What a scale shows besides its range.
 struct ScaleLook {
-    int32_t style = 0;       // ScaleStyle (calibration/host/scale.h)
+    int32_t style = 0;       // ScaleStyle (interfaces/scale.h)
     int32_t startInset = 0;  // pixels between the window's top/left edge and the first end
     int32_t endInset = 0;    // pixels between the second end and the bottom/right edge
     int16_t parts = -1;      // ScalePart bits

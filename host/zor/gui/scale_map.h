@@ -1,6 +1,6 @@
 // Zor::ScaleMap: the value-to-pixel map of a scale and the range arithmetic of dragging it.
 //
-// Pixels are axis pixels (calibration/host/scale.h): 0 at the scale's first end, L at its second.
+// Pixels are axis pixels (interfaces/scale.h): 0 at the scale's first end, L at its second.
 // A vertical scale has its upper value at 0 (rows grow downwards); a horizontal one its lower
 // value at 0. The map itself is a GUILib::Graticule through the two ends. Qt-free.
 #pragma once
@@ -8,7 +8,7 @@
 #include <optional>
 #include <utility>
 
-#include "guilib/graph/graticule.h"
+#include "values/graticule.h"
 
 namespace Zor {
 

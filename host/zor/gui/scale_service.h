@@ -1,11 +1,11 @@
-// Zor::ScaleService: the scale service (IScaleService, calibration/host/scale.h), which creates
+// Zor::ScaleService: the scale service (IScaleService, interfaces/scale.h), which creates
 // scale components. One per process, never freed; reached through the object factory's
 // GetService for TYPE_ScaleService.
 #pragma once
 
 #include <atomic>
 
-#include "calibration/host/scale.h"
+#include "interfaces/scale.h"
 
 namespace Zor {
 

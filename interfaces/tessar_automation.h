@@ -1,0 +1,164 @@
+// ITessarAutomation: what the host's command line asks of the module beyond the framework's
+// interfaces: fitting reference points into a settings object, describing a fit, and rendering
+// the fit report to a file. Answered by the calculation class object (QueryInterface on any of
+// its interfaces); a host that does not ask for it never sees it.
+//
+// Texts cross as IAutoKVIString pointers (a caller may pass any implementation; the module
+// copies or shares the text and keeps no reference beyond the call). Settings objects are the
+// module's own TessarExt::Settings, as the settings class creates and loads them; any other
+// IPersistObject is refused with E_INVALIDARG.
+#pragma once
+
+#include <cstdint>
+
+#include "interfaces/persist_object.h"
+#include "foundation/kvi_string.h"
+#include "platform/unknown.h"
+
+// IID chosen by this system.
+constexpr IID IID_ITessarAutomation = platform::Guid("{A794CB5C-5462-4509-8686-065AF20504EA}");
+
+// The most reference points a stored calibration holds (the rows of the calibration dialog).
+// FitPoints fits any number, for analysis; a host that stores the result keeps to this.
+constexpr int32_t kTessarMaxPoints = 12;
+// The most coefficients a fit of kTessarMaxPoints points has: point to point stores two per
+// point.
+constexpr int32_t kTessarMaxCoefficients = 2 * kTessarMaxPoints;
+
+// The texts GetFitText can produce.
+enum TessarFitText : int32_t {
+    // The one-line settings text form, as the calculation hands it to the host.
+    kTessarSettingsText = 0,
+    // The fit report's texts (report/fit_text.h): the fit-type line (the long name of the fit
+    // kind), the fit equation and the statistics line, character for character as the report
+    // shows them.
+    kTessarFitTypeLine = 1,
+    kTessarEquation = 2,
+    kTessarStatistics = 3,
+    // The units of the equation, "x in mV, y in kPa" (empty when neither side has a unit).
+    kTessarUnitsLine = 4,
+};
+
+// Options of FitPointsEx.
+enum TessarFitFlags : int32_t {
+    // Replicate standards: rows with equal raw values are all kept as points for the
+    // least-squares kinds (point to point still refuses them, string 277).
+    kTessarFitKeepReplicates = 1,
+};
+
+// What GetFitDiagnostics reports. The caller sets size to sizeof the structure it knows;
+// fields past that size are not written, so later versions may add fields at the end.
+struct TessarFitDiagnostics {
+    int32_t size = sizeof(TessarFitDiagnostics);
+    // Singular values the 1e-10 rule set to zero; when any, the fit is not unique and the
+    // minimum-norm solution was taken.
+    int32_t singularValuesCut = 0;
+    // The 2-norm condition number of the design matrix in the scaled variable with
+    // equilibrated columns (infinity when singular); 0 for point to point.
+    double conditionNumber = 0;
+};
+
+struct ITessarAutomation : IUnknown {
+    // Fits reference points as the calibration dialog does when its OK is pressed.
+    //
+    // [in] count: number of rows, 0 or more (the dialog has kTessarMaxPoints rows, and only a
+    //      calibration of at most that many points stays editable there); rawTexts,
+    //      calibratedTexts: count texts each (null entries are empty rows). Each text is a
+    //      number, optionally followed by a blank and a unit word that may start with an SI
+    //      prefix letter ("12.5 mV"); a bare number is taken in the default unit of its column
+    //      (sourceUnit for raw values, unit for calibrated values). Rows whose two texts do not
+    //      both read are skipped; a later row replaces an earlier one with the same raw value.
+    //      Values are stored in base units.
+    // [in] sourceUnit, unit: unit texts such as "mV" or "mmHg" (an optional prefix letter and
+    //      a unit name; a text with a blank is a name without prefix); null or empty: no unit.
+    //      unit becomes the calibrated unit of the settings.
+    // [in] fitKind 0..7; forceOrigin: non-zero for polynomial fits through the origin;
+    //      channel: the source channel (0-based) recorded in the settings.
+    // [out] settings: on success a new settings object (reference owned by the caller) whose
+    //      record holds the points sorted by raw value, the fit, the unit, the channel and the
+    //      calculated-view flag; its pane limits span the calibrated values (the dialog's
+    //      1.25-times rule). Null on failure.
+    // [out] message: on a rejected table the dialog's message text, else null.
+    // Results: S_OK; KVI_E_MESSAGE (0xA0048210) with the message when the table is refused,
+    //      checked in the dialog's order: a raw value given twice (string 277, bare numbers
+    //      compared as written), too few points for the kind (275), the fit failed (273);
+    //      E_INVALIDARG for a negative count or a null text array with count > 0;
+    //      E_POINTER for a null settings or message out-pointer.
+    virtual HRESULT FitPoints(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
+                              IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
+                              int32_t channel, IPersistObject** settings, IAutoKVIString** message) = 0;  // 3
+
+    // Describes the fit held by a settings object.
+    // [in] settings: a settings object of this module. capacity: room in coefficients.
+    // [out] fitKind, forceOrigin (0/1); coefficients: the first min(capacity, count) fit
+    //      coefficients in stored order (see the fit kinds); count: how many there are;
+    //      chiSquare, sse: the stored fit statistics; r: Pearson's correlation of the raw and
+    //      calibrated values (NaN for fewer than two distinct values). Any out-pointer but
+    //      count may be null to skip it; coefficients may be null when capacity is 0.
+    // Results: S_OK; S_FALSE when the coefficients were cut to capacity; E_INVALIDARG for an
+    //      object that is not this module's settings or a negative capacity; E_POINTER for a
+    //      null count or a null coefficients buffer with capacity > 0.
+    virtual HRESULT DescribeFit(IPersistObject* settings, int32_t capacity, double* coefficients, int32_t* count,
+                                int32_t* fitKind, int32_t* forceOrigin, double* chiSquare, double* sse,
+                                double* r) = 0;  // 4
+
+    // [in] settings: a settings object of this module; which: a TessarFitText.
+    // [out] the text, a new reference. S_OK; E_INVALIDARG for another object or an unknown
+    //      which; E_POINTER for a null out. The equation is in the settings' calibrated unit
+    //      with its prefix and raw values in base units: GetFitTextInUnits with no source unit.
+    virtual HRESULT GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out) = 0;  // 5
+
+    // Renders the fit report of the settings to a file, without showing anything. [in] path:
+    // the file; its extension names the format: ".pdf" the printed page, ".png" the copied
+    // image; flags: 0. Results: S_OK; E_INVALIDARG for another object, a null path, another
+    // extension or flags; E_FAIL when the file cannot be written; E_NOTIMPL in a module built
+    // without its windowing half.
+    virtual HRESULT RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags) = 0;  // 6
+
+    // Evaluates the fitted calibration function of the settings in place, in double precision
+    // with the full coefficients (the sample enumerators use those of the text form).
+    // [in] settings: a settings object of this module; count: number of values.
+    // [in, out] values: raw values in base units in, calibrated values in base units out.
+    // Results: S_OK; E_FAIL with the values unchanged when the coefficients are too few for
+    //      the fit kind; E_INVALIDARG for another object or a negative count; E_POINTER for
+    //      null values with count > 0.
+    virtual HRESULT EvaluateFit(IPersistObject* settings, int32_t count, double* values) = 0;  // 7
+
+    // A copy of settings with other decimal places (how many the host shows of the calibrated
+    // values). [in] settings: a settings object of this module; places: 0..6, the calibration
+    // dialog's range. [out] copy: a new settings object (reference owned by the caller), equal
+    // to settings in everything else. S_OK; E_INVALIDARG for another object or places outside
+    // 0..6; E_POINTER for a null out.
+    virtual HRESULT WithDecimalPlaces(IPersistObject* settings, int32_t places, IPersistObject** copy) = 0;  // 8
+
+    // FitPoints with options: flags 0 is FitPoints; kTessarFitKeepReplicates keeps rows with
+    // equal raw values as points (least-squares kinds). Beyond FitPoints' refusals, a failed
+    // fit's message says why where the module knows: the stored coefficients cannot carry the
+    // fit (string 280), or the fit overflows double precision (281); otherwise 273.
+    // E_INVALIDARG also for unknown flags.
+    virtual HRESULT FitPointsEx(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
+                                IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind,
+                                int32_t forceOrigin, int32_t channel, int32_t flags, IPersistObject** settings,
+                                IAutoKVIString** message) = 0;  // 9
+
+    // The conditioning of the fit the settings hold, from its points. [in] settings: a settings
+    // object of this module. [in, out] out: size set by the caller (at least the size and
+    // singularValuesCut fields); the rest is written up to that size.
+    // Results: S_OK; E_FAIL when the record's points no longer fit (a hand-edited document);
+    //      E_INVALIDARG for another object or a size too small; E_POINTER for a null out.
+    virtual HRESULT GetFitDiagnostics(IPersistObject* settings, TessarFitDiagnostics* out) = 0;  // 10
+
+    // GetFitText with the raw values' unit (a unit text such as "mV"; null or empty: none):
+    // the equation's coefficients are those of the curve with x in that unit and its prefix
+    // and y in the calibration's unit and its prefix, as the report shows it.
+    virtual HRESULT GetFitTextInUnits(IPersistObject* settings, int32_t which, IAutoKVIString* sourceUnit,
+                                      IAutoKVIString** out) = 0;  // 11
+
+    // RenderReport with the raw values' unit (as GetFitTextInUnits takes it): the report's raw
+    // axis title, raw column and equation carry it, as in the dialog.
+    virtual HRESULT RenderReportInUnits(IPersistObject* settings, IAutoKVIString* path, int32_t flags,
+                                        IAutoKVIString* sourceUnit) = 0;  // 12
+
+protected:
+    ~ITessarAutomation() = default;
+};

@@ -1,0 +1,239 @@
+#include "module/tessar_automation_impl.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "calibration/calibration_fit.h"
+#include "calibration/evaluators.h"
+#include "calibration/fit_kind.h"
+#include "calibration/interface_guard.h"
+#include "calibration/reference_table.h"
+#include "calibration/settings_text.h"
+#include "calibration/tessar_ext.h"
+#include "calibration/tessar_settings.h"
+#include "platform/com_ptr.h"
+#include "report/fit_text.h"
+#include "resources/string_ids.h"
+
+namespace Tessar {
+namespace {
+
+std::vector<KVI::String> Texts(int32_t count, IAutoKVIString* const* texts)
+{
+    std::vector<KVI::String> out;
+    out.reserve(size_t(count));
+    for (int32_t i = 0; i < count; ++i) out.emplace_back(texts[i]);
+    return out;
+}
+
+HRESULT Refuse(uint32_t messageId, IAutoKVIString** message)
+{
+    *message = KVI::String(KVI::ThisModule(), messageId).NewReference();
+    return KVI_E_MESSAGE;
+}
+
+// The message of a failed fit: why, where the module can say.
+uint32_t FailureMessage(FitFailure failure)
+{
+    switch (failure) {
+    case FitFailure::CannotCarry:
+        return StringId::kFitCannotCarry;
+    case FitFailure::NotFinite:
+        return StringId::kFitNotFinite;
+    default:
+        return StringId::kFitFailed;
+    }
+}
+
+template <class T>
+void Put(T* out, T value)
+{
+    if (out) *out = value;
+}
+
+}  // namespace
+
+HRESULT TessarAutomation::FitPoints(int32_t count, IAutoKVIString* const* rawTexts,
+                                    IAutoKVIString* const* calibratedTexts, IAutoKVIString* sourceUnit,
+                                    IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin, int32_t channel,
+                                    IPersistObject** settings, IAutoKVIString** message)
+{
+    return FitPointsEx(count, rawTexts, calibratedTexts, sourceUnit, unit, fitKind, forceOrigin, channel, 0, settings,
+                       message);
+}
+
+HRESULT TessarAutomation::FitPointsEx(int32_t count, IAutoKVIString* const* rawTexts,
+                                      IAutoKVIString* const* calibratedTexts, IAutoKVIString* sourceUnit,
+                                      IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin, int32_t channel,
+                                      int32_t flags, IPersistObject** settings, IAutoKVIString** message)
+{
+    if (!settings || !message) return E_POINTER;
+    *settings = nullptr;
+    *message = nullptr;
+    if (count < 0 || (count > 0 && (!rawTexts || !calibratedTexts))) return E_INVALIDARG;
+    if ((flags & ~kTessarFitKeepReplicates) != 0) return E_INVALIDARG;
+    const RepeatedRawValues repeated =
+        (flags & kTessarFitKeepReplicates) != 0 ? RepeatedRawValues::Kept : RepeatedRawValues::Refused;
+    return GuardedCall([&] {
+        const std::vector<KVI::String> raw = Texts(count, rawTexts);
+        const std::vector<KVI::String> calibrated = Texts(count, calibratedTexts);
+
+        CalibrationData data(channel);
+        data.fitKind_ = fitKind;
+        data.forceOrigin_ = forceOrigin != 0;
+        data.unit_ = UnitFromText(KVI::String(unit));
+        ReadReferencePoints(raw, calibrated, UnitFromText(KVI::String(sourceUnit)), data, repeated);
+        if (const uint32_t refusal = CheckReferenceTable(raw, data, repeated)) return Refuse(refusal, message);
+        FitDiagnostics diagnostics;
+        if (!FitCalibration(data, &diagnostics)) return Refuse(FailureMessage(diagnostics.failure), message);
+
+        // A stored calibration always shows calculated data; with no recording at hand its
+        // pane spans the calibrated values.
+        data.calculatedView_ = true;
+        const auto [low, high] = std::minmax_element(data.calibratedValues_.begin(), data.calibratedValues_.end());
+        ExpandedRange(*low, *high, data.paneTop_, data.paneBottom_);
+
+        platform::ComPtr<TessarSettings> result(new TessarSettings(data));
+        *settings = result.Detach();
+        return S_OK;
+    });
+}
+
+HRESULT TessarAutomation::GetFitDiagnostics(IPersistObject* settings, TessarFitDiagnostics* out)
+{
+    if (!out) return E_POINTER;
+    const TessarSettings* s = SettingsOf(settings);
+    constexpr int32_t kSmallest = offsetof(TessarFitDiagnostics, singularValuesCut) + sizeof(int32_t);
+    if (!s || out->size < kSmallest) return E_INVALIDARG;
+    return GuardedCall([&] {
+        CalibrationData refit = s->Data();
+        FitDiagnostics diagnostics;
+        if (!FitCalibration(refit, &diagnostics)) return E_FAIL;
+        TessarFitDiagnostics full;
+        full.singularValuesCut = diagnostics.singularValuesCut;
+        full.conditionNumber = diagnostics.conditionNumber;
+        const auto size = static_cast<std::size_t>(std::min<int32_t>(out->size, sizeof full));
+        std::memcpy(reinterpret_cast<char*>(out) + sizeof out->size, reinterpret_cast<const char*>(&full) + sizeof full.size,
+                    size - sizeof full.size);
+        return S_OK;
+    });
+}
+
+HRESULT TessarAutomation::DescribeFit(IPersistObject* settings, int32_t capacity, double* coefficients,
+                                      int32_t* count, int32_t* fitKind, int32_t* forceOrigin, double* chiSquare,
+                                      double* sse, double* r)
+{
+    if (!count || (capacity > 0 && !coefficients)) return E_POINTER;
+    *count = 0;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s || capacity < 0) return E_INVALIDARG;
+    const CalibrationData& data = s->Data();
+    const auto all = static_cast<int32_t>(data.coefficients_.size());
+    const int32_t copied = std::min(all, capacity);
+    std::copy_n(data.coefficients_.begin(), copied, coefficients);
+    *count = all;
+    Put(fitKind, data.fitKind_);
+    Put(forceOrigin, data.forceOrigin_ ? 1 : 0);
+    Put(chiSquare, data.chiSquare_);
+    Put(sse, data.sse_);
+    Put(r, CorrelationCoefficient(data.rawValues_, data.calibratedValues_));
+    return copied < all ? S_FALSE : S_OK;
+}
+
+HRESULT TessarAutomation::GetFitText(IPersistObject* settings, int32_t which, IAutoKVIString** out)
+{
+    return GetFitTextInUnits(settings, which, nullptr, out);
+}
+
+HRESULT TessarAutomation::GetFitTextInUnits(IPersistObject* settings, int32_t which, IAutoKVIString* sourceUnit,
+                                            IAutoKVIString** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s) return E_INVALIDARG;
+    switch (which) {
+    case kTessarSettingsText:
+        return GuardedCall([&] {
+            *out = FormatSettingsText(s->Data()).NewReference();
+            return S_OK;
+        });
+    case kTessarFitTypeLine:
+    case kTessarEquation:
+    case kTessarStatistics:
+    case kTessarUnitsLine:
+        // The same texts the fit report shows.
+        return GuardedCall([&] {
+            const CalibrationData& d = s->Data();
+            const KVI::UnitInfo raw = UnitFromText(KVI::String(sourceUnit));
+            const KVI::String text = which == kTessarFitTypeLine ? FitTypeLine(d)
+                                     : which == kTessarEquation  ? FormatEquation(d, raw)
+                                     : which == kTessarUnitsLine ? UnitsLine(d, raw)
+                                                                 : FormatStatistics(d);
+            *out = text.NewReference();
+            return S_OK;
+        });
+    default:
+        return E_INVALIDARG;
+    }
+}
+
+namespace {
+
+std::atomic<TessarAutomation::ReportRenderer>& Renderer()
+{
+    static std::atomic<TessarAutomation::ReportRenderer> renderer{nullptr};
+    return renderer;
+}
+
+}  // namespace
+
+void TessarAutomation::InstallReportRenderer(ReportRenderer renderer) { Renderer().store(renderer); }
+
+HRESULT TessarAutomation::RenderReport(IPersistObject* settings, IAutoKVIString* path, int32_t flags)
+{
+    return RenderReportInUnits(settings, path, flags, nullptr);
+}
+
+HRESULT TessarAutomation::RenderReportInUnits(IPersistObject* settings, IAutoKVIString* path, int32_t flags,
+                                              IAutoKVIString* sourceUnit)
+{
+    const ReportRenderer renderer = Renderer().load();
+    if (!renderer) return E_NOTIMPL;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s || !path) return E_INVALIDARG;
+    return GuardedCall(
+        [&] { return renderer(s->Data(), UnitFromText(KVI::String(sourceUnit)), KVI::String(path), flags); });
+}
+
+HRESULT TessarAutomation::EvaluateFit(IPersistObject* settings, int32_t count, double* values)
+{
+    if (count > 0 && !values) return E_POINTER;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s || count < 0) return E_INVALIDARG;
+    const CalibrationData& data = s->Data();
+    // The enumerators' choice of evaluator by kind; a kind outside 0..7 has no fit to evaluate.
+    if (!IsFitKind(data.fitKind_)) return E_FAIL;
+    return EvaluateCalibration(data.fitKind_, data.coefficients_, values, values + count) ? S_OK : E_FAIL;
+}
+
+HRESULT TessarAutomation::WithDecimalPlaces(IPersistObject* settings, int32_t places, IPersistObject** copy)
+{
+    if (!copy) return E_POINTER;
+    *copy = nullptr;
+    const TessarSettings* s = SettingsOf(settings);
+    // The range of the dialog's decimal places, which the data format relies on.
+    if (!s || places < 0 || places > 6) return E_INVALIDARG;
+    return GuardedCall([&] {
+        CalibrationData data = s->Data();
+        data.decimalPlaces_ = places;
+        platform::ComPtr<TessarSettings> result(new TessarSettings(data));
+        *copy = result.Detach();
+        return S_OK;
+    });
+}
+
+}  // namespace Tessar
