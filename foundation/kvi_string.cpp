@@ -259,6 +259,8 @@ const char* String::Narrow() const { return Rep()->NarrowText(); }
 
 std::string String::ToUtf8() const { return platform::Utf16ToUtf8(View()); }
 
+std::string TakeUtf8(platform::ComPtr<IAutoKVIString> text) { return String(text.Get()).ToUtf8(); }
+
 std::wstring String::ToWide() const { return platform::Utf16ToWide(View()); }
 
 int32_t String::Length() const { return Rep()->LengthUnits() - 1; }

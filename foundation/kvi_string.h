@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "platform/bstr.h"
+#include "platform/com_ptr.h"
 #include "platform/module.h"
 #include "platform/string_table.h"
 #include "platform/unknown.h"
@@ -149,6 +150,10 @@ private:
 // Loads a string resource of a module (null: the host process's table). Id 0, a missing id or
 // an empty entry gives the empty string. With substitute set, the host-name table is applied.
 String LoadString(HMODULE module, uint32_t id, bool substitute = true);
+
+// The UTF-8 text of a string reference that an interface slot handed out (null: ""). The
+// reference is the caller's; it goes with the pointer, so the release shows at the call.
+std::string TakeUtf8(platform::ComPtr<IAutoKVIString> text);
 
 // This module's handle. The first call registers the module's string table
 // (kModuleStringTable) with the platform under that handle.

@@ -44,7 +44,7 @@
 
 #include "interfaces/online_data.h"
 #include "interfaces/persist_object.h"
-#include "interfaces/record_data.h"
+#include "interfaces/record_data_defaults.h"
 #include "foundation/kvi_string.h"
 #include "guilib/table/interface_array.h"
 #include "guilib/table/ref_count_ptr.h"
@@ -55,7 +55,7 @@ namespace GUILib {
 
 class CTabulatedData final : public ITabulatedData,
                              public ITabulatedSettings,
-                             public IRecordData,
+                             public IRecordDataDefaults,
                              public IRecordDataObservers,
                              public IVelloDataObservers,
                              public IOnlineDataSink,
@@ -141,7 +141,6 @@ public:
     HRESULT GetChannelSampleCount(int32_t channel, uint32_t block, int32_t* out) override;
     // 1 while online or while the table has rows, else 0.
     HRESULT GetBlockCount(int32_t* out) override;
-    HRESULT Reserved8() override { return E_NOTIMPL; }
     // With flags 0 the row count; otherwise 0 and E_INVALIDARG.
     HRESULT GetBlockLength(uint32_t block, uint32_t flags, int32_t* out) override;
     // The row count and 0; E_INVALIDARG for a null record.
@@ -156,19 +155,6 @@ public:
     HRESULT HasSamples(int32_t channel, uint32_t block, uint32_t flags, VARIANT_BOOL* out) override;
     // With flags 0, GetColumnUnits; otherwise null and E_INVALIDARG.
     HRESULT GetChannelUnits(int32_t channel, uint32_t flags, IAutoKVIString** out) override;
-    HRESULT Reserved16() override { return E_NOTIMPL; }
-    HRESULT Reserved17() override { return E_NOTIMPL; }
-    HRESULT Reserved18() override { return E_NOTIMPL; }
-    HRESULT Reserved19() override { return E_NOTIMPL; }
-    HRESULT Reserved20() override { return E_NOTIMPL; }
-    HRESULT Reserved21() override { return E_NOTIMPL; }
-    HRESULT Reserved22() override { return E_NOTIMPL; }
-    HRESULT Reserved23() override { return E_NOTIMPL; }
-    HRESULT Reserved24() override { return E_NOTIMPL; }
-    HRESULT Reserved25() override { return E_NOTIMPL; }
-    HRESULT Reserved26() override { return E_NOTIMPL; }
-    HRESULT Reserved27() override { return E_NOTIMPL; }
-    HRESULT Reserved28() override { return E_NOTIMPL; }
     // GetValue widened to double.
     HRESULT GetValueDouble(int32_t channel, uint32_t block, int64_t sample, uint32_t flags, const double* scale,
                            double* out) override;
@@ -177,7 +163,6 @@ public:
     // not reach or flags other than 0.
     HRESULT GetValue(int32_t channel, uint32_t block, int64_t sample, uint32_t flags, const double* scale,
                      float* out) override;
-    HRESULT Reserved31() override { return E_NOTIMPL; }
     // With flags 0, EnumColumn(channel, start, end), start and end cut to 32 bits.
     HRESULT CreateValueEnum(int32_t channel, uint32_t block, int64_t start, int64_t end, uint32_t flags,
                             IEnumFloatEx** out) override;
@@ -187,8 +172,6 @@ public:
     HRESULT GetBlockWidth(uint32_t selector, int32_t block, int64_t scaleP, int64_t scaleQ, int64_t* out) override;
     HRESULT PixelToSample(uint32_t selector, int32_t block, int64_t scaleP, int64_t scaleQ, int64_t offset,
                           int64_t* out) override;
-    HRESULT Reserved36() override { return E_NOTIMPL; }
-    HRESULT Reserved37() override { return E_NOTIMPL; }
     // NOTE: the 64-bit pixel stream is not built yet: E_INVALIDARG for a negative count,
     // otherwise E_NOTIMPL; null stored either way.
     HRESULT CreatePixelEnum(int32_t channel, uint32_t block, int64_t start, int64_t count, int64_t scaleP,

@@ -1,3 +1,4 @@
+#include "host/velogram/stopwatch.h"
 #include "host/velogram/calibrate_command.h"
 
 #include <sys/resource.h>
@@ -25,16 +26,7 @@ namespace Velogram {
 namespace {
 
 using platform::ComPtr;
-using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-std::string Utf8(IAutoKVIString* text)
-{
-    std::string s = KVI::String(text).ToUtf8();
-    if (text) text->Release();
-    return s;
-}
 
 void Check(HRESULT hr, const std::string& what)
 {
@@ -43,9 +35,9 @@ void Check(HRESULT hr, const std::string& what)
 
 std::string ChannelName(IRecording* recording, int32_t channel)
 {
-    IAutoKVIString* name = nullptr;
-    recording->GetChannelName(channel, &name);
-    return Utf8(name);
+    platform::ComPtr<IAutoKVIString> name;
+    recording->GetChannelName(channel, name.Put());
+    return KVI::TakeUtf8(std::move(name));
 }
 
 // A 0-based channel number, or a channel's name.
@@ -75,9 +67,9 @@ std::string SourceUnitText(IRecording* recording, int32_t channel)
 {
     ComPtr<IUnitName> unit;
     Check(recording->GetChannelUnit(channel, unit.Put()), "the unit of channel " + std::to_string(channel));
-    IAutoKVIString* text = nullptr;
-    unit->GetText(1, &text);
-    return Utf8(text);
+    platform::ComPtr<IAutoKVIString> text;
+    unit->GetText(1, text.Put());
+    return KVI::TakeUtf8(std::move(text));
 }
 
 void CheckOptions(const CalibrateOptions& options)
@@ -205,9 +197,9 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
 
     if (!out) {
         const auto t0 = Clock::now();
-        IAutoKVIString* error = nullptr;
-        const HRESULT hr = document->Save(platform::Utf8ToUtf16(options.output).c_str(), &error);
-        const std::string why = Utf8(error);
+        platform::ComPtr<IAutoKVIString> error;
+        const HRESULT hr = document->Save(platform::Utf8ToUtf16(options.output).c_str(), error.Put());
+        const std::string why = KVI::TakeUtf8(std::move(error));
         if (FAILED(hr))
             throw CommandError(why.empty() ? "cannot write " + options.output + ": " + ResultText(hr) : why);
         summary.formatSeconds = Seconds(t0);

@@ -1,3 +1,4 @@
+#include "host/velogram/stopwatch.h"
 #include "host/velogram/csv_writer.h"
 
 #include <algorithm>
@@ -16,19 +17,10 @@ namespace Velogram {
 namespace {
 
 using platform::ComPtr;
-using Clock = std::chrono::steady_clock;
 
 // The longest a formatted sample can be: a float in fixed notation with 17 decimals.
 constexpr size_t kMaxNumberChars = 64;
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-std::string Utf8(IAutoKVIString* text)
-{
-    std::string s = KVI::String(text).ToUtf8();
-    if (text) text->Release();
-    return s;
-}
 
 std::string Unreadable(size_t channel, int32_t block, HRESULT hr)
 {
@@ -180,18 +172,18 @@ void CsvWriter::Prepare()
     readSeconds_.assign(size_t(channels), 0.0);
     for (int32_t c = 0; c < channels; ++c) {
         Column& column = columns_[size_t(c)];
-        IAutoKVIString* name = nullptr;
-        recording_->GetChannelName(c, &name);
+        platform::ComPtr<IAutoKVIString> name;
+        recording_->GetChannelName(c, name.Put());
         ComPtr<IUnitName> unit;
         std::string unitText;
         int32_t prefix = 1;
         if (SUCCEEDED(recording_->GetChannelUnit(c, unit.Put())) && unit) {
-            IAutoKVIString* text = nullptr;
-            unit->GetText(1, &text);
-            unitText = Utf8(text);
+            platform::ComPtr<IAutoKVIString> text;
+            unit->GetText(1, text.Put());
+            unitText = KVI::TakeUtf8(std::move(text));
             unit->GetPrefix(&prefix);
         }
-        column.header = CsvHeaderCell(Utf8(name), unitText, delimiter_);
+        column.header = CsvHeaderCell(KVI::TakeUtf8(std::move(name)), unitText, delimiter_);
         KVI::UnitInfo info;
         info.prefix_ = prefix;
         column.factor = PrefixedUnitFactor(info);

@@ -31,14 +31,14 @@
 #include <atomic>
 #include <cstdint>
 
-#include "interfaces/record_data.h"
+#include "interfaces/record_data_defaults.h"
 #include "interfaces/recording.h"
 #include "interfaces/zor_document.h"
 #include "platform/com_ptr.h"
 
 namespace Velogram {
 
-class HostDataAccess final : public IRecordData {
+class HostDataAccess final : public IRecordDataDefaults {
 public:
     // [in] document: a framework document (answering IRecording and IRecordData). Null when
     // it lacks either.
@@ -56,40 +56,22 @@ public:
     HRESULT GetSampleCount(uint32_t block, int32_t* out) override;
     HRESULT GetChannelSampleCount(int32_t channel, uint32_t block, int32_t* out) override;
     HRESULT GetBlockCount(int32_t* out) override;
-    HRESULT Reserved8() override { return E_NOTIMPL; }
     HRESULT GetBlockLength(uint32_t block, uint32_t flags, int32_t* out) override;
     HRESULT GetChannelExtent(int32_t channel, uint32_t block, RecordExtent* out) override;
     HRESULT GetBoundaryMarks(uint32_t selector, int32_t block, IKVIBitset** out) override;
     HRESULT GetAppendingBlock(int32_t* out) override;
-    HRESULT Reserved13() override { return E_NOTIMPL; }
     HRESULT HasSamples(int32_t channel, uint32_t block, uint32_t flags, VARIANT_BOOL* out) override;
     HRESULT GetChannelUnits(int32_t channel, uint32_t flags, IAutoKVIString** out) override;
-    HRESULT Reserved16() override { return E_NOTIMPL; }
-    HRESULT Reserved17() override { return E_NOTIMPL; }
-    HRESULT Reserved18() override { return E_NOTIMPL; }
-    HRESULT Reserved19() override { return E_NOTIMPL; }
-    HRESULT Reserved20() override { return E_NOTIMPL; }
-    HRESULT Reserved21() override { return E_NOTIMPL; }
-    HRESULT Reserved22() override { return E_NOTIMPL; }
-    HRESULT Reserved23() override { return E_NOTIMPL; }
-    HRESULT Reserved24() override { return E_NOTIMPL; }
-    HRESULT Reserved25() override { return E_NOTIMPL; }
-    HRESULT Reserved26() override { return E_NOTIMPL; }
-    HRESULT Reserved27() override { return E_NOTIMPL; }
-    HRESULT Reserved28() override { return E_NOTIMPL; }
     HRESULT GetValueDouble(int32_t channel, uint32_t block, int64_t sample, uint32_t flags, const double* scale,
                            double* out) override;
     HRESULT GetValue(int32_t channel, uint32_t block, int64_t sample, uint32_t flags, const double* scale,
                      float* out) override;
-    HRESULT Reserved31() override { return E_NOTIMPL; }
     HRESULT CreateValueEnum(int32_t channel, uint32_t block, int64_t start, int64_t end, uint32_t flags,
                             IEnumFloatEx** out) override;
     HRESULT CreatePixMap(IRecordDataPixMap** out) override;
     HRESULT GetBlockWidth(uint32_t selector, int32_t block, int64_t scaleP, int64_t scaleQ, int64_t* out) override;
     HRESULT PixelToSample(uint32_t selector, int32_t block, int64_t scaleP, int64_t scaleQ, int64_t offset,
                           int64_t* out) override;
-    HRESULT Reserved36() override { return E_NOTIMPL; }
-    HRESULT Reserved37() override { return E_NOTIMPL; }
     HRESULT CreatePixelEnum(int32_t, uint32_t, int64_t, int64_t, int64_t, int64_t, IEnumFloatPixEx** out) override;
 
     IRecording* Recording() const { return recording_.Get(); }

@@ -17,14 +17,6 @@ using platform::ComPtr;
 
 constexpr char16_t kCalculationName[] = u"Tessar";
 
-// Takes over a string reference handed out by an interface.
-std::string Utf8(IAutoKVIString* text)
-{
-    std::string s = KVI::String(text).ToUtf8();
-    if (text) text->Release();
-    return s;
-}
-
 }  // namespace
 
 void WarnOfCutSingularValues(const FitDescription& fit, std::ostream& err)
@@ -54,13 +46,13 @@ ModuleSession::ModuleSession()
         throw CommandError("the framework library cannot be started: " + problem);
 
     int32_t loaded = 0;
-    IAutoKVIString* report = nullptr;
-    framework_->LoadModules(nullptr, &loaded, &report);
-    const std::string skipped = Utf8(report);
+    platform::ComPtr<IAutoKVIString> report;
+    framework_->LoadModules(nullptr, &loaded, report.Put());
+    const std::string skipped = KVI::TakeUtf8(std::move(report));
 
-    IAutoKVIString* unitsProblem = nullptr;
-    if (framework_->GetUnitsFileProblem(&unitsProblem) == S_OK)
-        std::fprintf(stderr, "velogram: warning: %s\n", Utf8(unitsProblem).c_str());
+    platform::ComPtr<IAutoKVIString> unitsProblem;
+    if (framework_->GetUnitsFileProblem(unitsProblem.Put()) == S_OK)
+        std::fprintf(stderr, "velogram: warning: %s\n", KVI::TakeUtf8(std::move(unitsProblem)).c_str());
 
     ComPtr<IUnknown> calc;
     Zor::FindClassByName(framework_.Get(), KIND_CalculationClass, kCalculationName, calc.Put());
@@ -88,12 +80,12 @@ ComPtr<IPersistObject> ModuleSession::Fit(const std::vector<ReferencePoint>& poi
         calibratedTexts.push_back(calibrated[i].Interface());
     }
     ComPtr<IPersistObject> settings;
-    IAutoKVIString* message = nullptr;
+    platform::ComPtr<IAutoKVIString> message;
     const HRESULT hr = automation_->FitPointsEx(
         static_cast<int32_t>(points.size()), rawTexts.data(), calibratedTexts.data(),
         KVI::String::FromUtf8(sourceUnit).Interface(), KVI::String::FromUtf8(unit).Interface(), kind,
-        forceOrigin ? 1 : 0, channel, kTessarFitKeepReplicates, settings.Put(), &message);
-    const std::string text = Utf8(message);
+        forceOrigin ? 1 : 0, channel, kTessarFitKeepReplicates, settings.Put(), message.Put());
+    const std::string text = KVI::TakeUtf8(std::move(message));
     if (hr == KVI_E_MESSAGE && !text.empty()) throw CommandError(text);
     if (FAILED(hr) || !settings) throw CommandError("the calibration module cannot fit the points: " + ResultText(hr));
     return settings;
@@ -157,11 +149,11 @@ void ModuleSession::RenderReport(IPersistObject* settings, const std::string& pa
 
 std::string ModuleSession::Text(IPersistObject* settings, int32_t which, const std::string& sourceUnit) const
 {
-    IAutoKVIString* text = nullptr;
+    platform::ComPtr<IAutoKVIString> text;
     const HRESULT hr =
-        automation_->GetFitTextInUnits(settings, which, KVI::String::FromUtf8(sourceUnit).Interface(), &text);
+        automation_->GetFitTextInUnits(settings, which, KVI::String::FromUtf8(sourceUnit).Interface(), text.Put());
     if (FAILED(hr)) throw CommandError("the calibration module cannot write the fit's text: " + ResultText(hr));
-    return Utf8(text);
+    return KVI::TakeUtf8(std::move(text));
 }
 
 }  // namespace Velogram

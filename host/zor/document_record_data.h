@@ -23,14 +23,14 @@
 #include <atomic>
 #include <cstdint>
 
-#include "interfaces/record_data.h"
+#include "interfaces/record_data_defaults.h"
 #include "platform/com_ptr.h"
 
 namespace Zor {
 
 class Document;
 
-class DocumentRecordData final : public IRecordData {
+class DocumentRecordData final : public IRecordDataDefaults {
 public:
     // [out] a new tear-off over the document, with a reference.
     static HRESULT Create(Document* document, void** out);
@@ -47,27 +47,11 @@ public:
     HRESULT GetSampleCount(uint32_t, int32_t* out) override { return NotImplemented(out); }
     HRESULT GetChannelSampleCount(int32_t, uint32_t, int32_t* out) override { return NotImplemented(out); }
     HRESULT GetBlockCount(int32_t* out) override;
-    HRESULT Reserved8() override { return E_NOTIMPL; }
     HRESULT GetBlockLength(uint32_t block, uint32_t flags, int32_t* out) override;
-    HRESULT GetChannelExtent(int32_t, uint32_t, RecordExtent*) override { return E_NOTIMPL; }
     HRESULT GetBoundaryMarks(uint32_t selector, int32_t block, IKVIBitset** out) override;
     HRESULT GetAppendingBlock(int32_t* out) override;
-    HRESULT Reserved13() override { return E_NOTIMPL; }
     HRESULT HasSamples(int32_t, uint32_t, uint32_t, VARIANT_BOOL* out) override { return NotImplemented(out); }
     HRESULT GetChannelUnits(int32_t, uint32_t, IAutoKVIString** out) override { return NotImplemented(out); }
-    HRESULT Reserved16() override { return E_NOTIMPL; }
-    HRESULT Reserved17() override { return E_NOTIMPL; }
-    HRESULT Reserved18() override { return E_NOTIMPL; }
-    HRESULT Reserved19() override { return E_NOTIMPL; }
-    HRESULT Reserved20() override { return E_NOTIMPL; }
-    HRESULT Reserved21() override { return E_NOTIMPL; }
-    HRESULT Reserved22() override { return E_NOTIMPL; }
-    HRESULT Reserved23() override { return E_NOTIMPL; }
-    HRESULT Reserved24() override { return E_NOTIMPL; }
-    HRESULT Reserved25() override { return E_NOTIMPL; }
-    HRESULT Reserved26() override { return E_NOTIMPL; }
-    HRESULT Reserved27() override { return E_NOTIMPL; }
-    HRESULT Reserved28() override { return E_NOTIMPL; }
     HRESULT GetValueDouble(int32_t, uint32_t, int64_t, uint32_t, const double*, double* out) override
     {
         return NotImplemented(out);
@@ -76,7 +60,6 @@ public:
     {
         return NotImplemented(out);
     }
-    HRESULT Reserved31() override { return E_NOTIMPL; }
     HRESULT CreateValueEnum(int32_t, uint32_t, int64_t, int64_t, uint32_t, IEnumFloatEx** out) override
     {
         return NotImplemented(out);
@@ -85,8 +68,6 @@ public:
     HRESULT GetBlockWidth(uint32_t selector, int32_t block, int64_t scaleP, int64_t scaleQ, int64_t* out) override;
     HRESULT PixelToSample(uint32_t selector, int32_t block, int64_t scaleP, int64_t scaleQ, int64_t offset,
                           int64_t* out) override;
-    HRESULT Reserved36() override { return E_NOTIMPL; }
-    HRESULT Reserved37() override { return E_NOTIMPL; }
     HRESULT CreatePixelEnum(int32_t, uint32_t, int64_t, int64_t, int64_t, int64_t, IEnumFloatPixEx** out) override
     {
         return NotImplemented(out);

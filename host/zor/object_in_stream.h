@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "interfaces/object_streams.h"
+#include "interfaces/object_stream_defaults.h"
 #include "host/zor/crc32.h"
 #include "platform/com_ptr.h"
 
 namespace Zor {
 
-class ObjectInStream final : public IObjectInStream {
+class ObjectInStream final : public IObjectInStreamDefaults {
 public:
     // A stream over bytes that it keeps.
     static platform::ComPtr<ObjectInStream> CreateFromMemory(std::vector<uint8_t> bytes);
@@ -41,23 +41,10 @@ public:
     // IObjectInStream. Reads: S_OK, E_FAIL (stream failed), or E_POINTER for a null
     // out-pointer (which leaves the stream as it was).
     HRESULT GetStatus() override;
-    HRESULT Reserved4() override { return E_NOTIMPL; }
-    HRESULT Reserved5() override { return E_NOTIMPL; }
-    HRESULT Reserved6() override { return E_NOTIMPL; }
-    HRESULT Reserved7() override { return E_NOTIMPL; }
     HRESULT ReadUInt32(uint32_t* out) override;
     HRESULT ReadFloat(float* out) override;
     HRESULT ReadDouble(double* out) override;
-    HRESULT Reserved11() override { return E_NOTIMPL; }
-    HRESULT Reserved12() override { return E_NOTIMPL; }
-    HRESULT Reserved13() override { return E_NOTIMPL; }
-    HRESULT Reserved14() override { return E_NOTIMPL; }
-    HRESULT Reserved15() override { return E_NOTIMPL; }
-    HRESULT Reserved16() override { return E_NOTIMPL; }
-    HRESULT Reserved17() override { return E_NOTIMPL; }
     HRESULT ReadString(IAutoKVIString** out) override;
-    HRESULT Reserved19() override { return E_NOTIMPL; }
-    HRESULT Reserved20() override { return E_NOTIMPL; }
     HRESULT ReadInt32(int32_t* out) override;
 
     // Beyond the interface, for the framework's own stored forms.

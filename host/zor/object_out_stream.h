@@ -14,13 +14,13 @@
 #include <string_view>
 #include <vector>
 
-#include "interfaces/object_streams.h"
+#include "interfaces/object_stream_defaults.h"
 #include "host/zor/crc32.h"
 #include "platform/com_ptr.h"
 
 namespace Zor {
 
-class ObjectOutStream final : public IObjectOutStream {
+class ObjectOutStream final : public IObjectOutStreamDefaults {
 public:
     // A stream into memory; Bytes() holds what was written, header included.
     static platform::ComPtr<ObjectOutStream> CreateInMemory();
@@ -38,21 +38,9 @@ public:
 
     // IObjectOutStream. Writes return S_OK, or E_FAIL once the stream has failed.
     HRESULT GetStatus() override;
-    HRESULT Reserved4() override { return E_NOTIMPL; }
-    HRESULT Reserved5() override { return E_NOTIMPL; }
-    HRESULT Reserved6() override { return E_NOTIMPL; }
-    HRESULT Reserved7() override { return E_NOTIMPL; }
-    HRESULT Reserved8() override { return E_NOTIMPL; }
     HRESULT WriteUInt32(uint32_t value) override;
     HRESULT WriteFloat(float value) override;
     HRESULT WriteDouble(double value) override;
-    HRESULT Reserved12() override { return E_NOTIMPL; }
-    HRESULT Reserved13() override { return E_NOTIMPL; }
-    HRESULT Reserved14() override { return E_NOTIMPL; }
-    HRESULT Reserved15() override { return E_NOTIMPL; }
-    HRESULT Reserved16() override { return E_NOTIMPL; }
-    HRESULT Reserved17() override { return E_NOTIMPL; }
-    HRESULT Reserved18() override { return E_NOTIMPL; }
     HRESULT WriteString(IAutoKVIString* text) override;
 
     // Beyond the interface, for the framework's own stored forms.

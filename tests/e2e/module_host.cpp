@@ -88,11 +88,6 @@ std::vector<float> ReadAll(IEnumFloatEx* stream, uint32_t block)
     return all;
 }
 
-std::string Utf8(IAutoKVIString* text)
-{
-    std::string s = KVI::String(text).ToUtf8();
-    if (text) text->Release();
-    return s;
-}
+std::string Utf8(IAutoKVIString* text) { return KVI::TakeUtf8(platform::ComPtr<IAutoKVIString>::Adopt(text)); }
 
 }  // namespace ZorTest

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "interfaces/record_data_defaults.h"
 #include "interfaces/record_data_pixmap.h"
 #include "foundation/bitset_rep.h"
 
@@ -76,7 +77,7 @@ private:
 // A record of blocks with given lengths in samples. Widths are ceil(length * p / q); pixel
 // offsets convert to floor(offset * q / p), S_FALSE past the block's length. Marks on a
 // boundary are handed out as the given set; boundaries without one answer failure.
-class RecordDouble final : public IRecordData {
+class RecordDouble final : public IRecordDataDefaults {
 public:
     explicit RecordDouble(std::vector<int64_t> lengths = {}) : lengths_(std::move(lengths))
     {
@@ -95,17 +96,12 @@ public:
     uint32_t AddRef() override { return static_cast<uint32_t>(++refs_); }
     uint32_t Release() override { return static_cast<uint32_t>(--refs_); }
 
-    HRESULT GetChannelName(int32_t, IAutoKVIString**) override { return E_NOTIMPL; }
-    HRESULT GetChannelCount(int32_t*) override { return E_NOTIMPL; }
-    HRESULT GetSampleCount(uint32_t, int32_t*) override { return E_NOTIMPL; }
-    HRESULT GetChannelSampleCount(int32_t, uint32_t, int32_t*) override { return E_NOTIMPL; }
     HRESULT GetBlockCount(int32_t* out) override
     {
         ++blockCountCalls_;
         *out = blockCount_;
         return blockCountResult_;
     }
-    HRESULT Reserved8() override { return E_NOTIMPL; }
     HRESULT GetBlockLength(uint32_t block, uint32_t flags, int32_t* out) override
     {
         *out = 0;
@@ -113,7 +109,6 @@ public:
         *out = static_cast<int32_t>(lengths_[block]);
         return S_OK;
     }
-    HRESULT GetChannelExtent(int32_t, uint32_t, RecordExtent*) override { return E_NOTIMPL; }
     HRESULT GetBoundaryMarks(uint32_t selector, int32_t block, IKVIBitset** out) override
     {
         *out = nullptr;
@@ -128,30 +123,10 @@ public:
         *out = appendingBlock_;
         return S_OK;
     }
-    HRESULT Reserved13() override { return E_NOTIMPL; }
-    HRESULT HasSamples(int32_t, uint32_t, uint32_t, VARIANT_BOOL*) override { return E_NOTIMPL; }
-    HRESULT GetChannelUnits(int32_t, uint32_t, IAutoKVIString**) override { return E_NOTIMPL; }
-    HRESULT Reserved16() override { return E_NOTIMPL; }
-    HRESULT Reserved17() override { return E_NOTIMPL; }
-    HRESULT Reserved18() override { return E_NOTIMPL; }
-    HRESULT Reserved19() override { return E_NOTIMPL; }
-    HRESULT Reserved20() override { return E_NOTIMPL; }
-    HRESULT Reserved21() override { return E_NOTIMPL; }
-    HRESULT Reserved22() override { return E_NOTIMPL; }
-    HRESULT Reserved23() override { return E_NOTIMPL; }
-    HRESULT Reserved24() override { return E_NOTIMPL; }
-    HRESULT Reserved25() override { return E_NOTIMPL; }
-    HRESULT Reserved26() override { return E_NOTIMPL; }
-    HRESULT Reserved27() override { return E_NOTIMPL; }
-    HRESULT Reserved28() override { return E_NOTIMPL; }
-    HRESULT GetValueDouble(int32_t, uint32_t, int64_t, uint32_t, const double*, double*) override { return E_NOTIMPL; }
-    HRESULT GetValue(int32_t, uint32_t, int64_t, uint32_t, const double*, float*) override { return E_NOTIMPL; }
-    HRESULT Reserved31() override { return E_NOTIMPL; }
     HRESULT CreateValueEnum(int32_t, uint32_t, int64_t, int64_t, uint32_t, IEnumFloatEx**) override
     {
         return E_NOTIMPL;
     }
-    HRESULT CreatePixMap(IRecordDataPixMap**) override { return E_NOTIMPL; }
     HRESULT GetBlockWidth(uint32_t selector, int32_t block, int64_t p, int64_t q, int64_t* out) override
     {
         *out = 0;
@@ -170,8 +145,6 @@ public:
         *out = offset * q / p;
         return *out < lengths_[size_t(block)] ? S_OK : S_FALSE;
     }
-    HRESULT Reserved36() override { return E_NOTIMPL; }
-    HRESULT Reserved37() override { return E_NOTIMPL; }
     HRESULT CreatePixelEnum(int32_t, uint32_t, int64_t, int64_t, int64_t, int64_t, IEnumFloatPixEx**) override
     {
         return E_NOTIMPL;

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "interfaces/record_data_defaults.h"
 #include "interfaces/document_access.h"
 #include "values/units/unit_info.h"
 
@@ -21,7 +22,7 @@ namespace TestSupport {
 class FakeHostDocument final : public IHostDocument,
                                public IHostSelection,
                                public IChannelRecord,
-                               public IRecordData {
+                               public IRecordDataDefaults {
 public:
     // A block of a channel: its samples, or none when the channel has no data there.
     using Block = std::optional<std::vector<float>>;
@@ -88,50 +89,12 @@ public:
     HRESULT GetDisplayRange(double* top, double* bottom) override;
     HRESULT GetColour(uint32_t* rgb) override;
 
-    // IRecordData: slots 7, 9, 14 and 32 answered; the rest E_NOTIMPL.
-    HRESULT GetChannelName(int32_t, IAutoKVIString**) override { return E_NOTIMPL; }
-    HRESULT GetChannelCount(int32_t*) override { return E_NOTIMPL; }
-    HRESULT GetSampleCount(uint32_t, int32_t*) override { return E_NOTIMPL; }
-    HRESULT GetChannelSampleCount(int32_t, uint32_t, int32_t*) override { return E_NOTIMPL; }
+    // IRecordData: slots 7, 9, 14 and 32 answered; the rest are the defaults (E_NOTIMPL).
     HRESULT GetBlockCount(int32_t* out) override;
-    HRESULT Reserved8() override { return E_NOTIMPL; }
     HRESULT GetBlockLength(uint32_t block, uint32_t flags, int32_t* out) override;
-    HRESULT GetChannelExtent(int32_t, uint32_t, RecordExtent*) override { return E_NOTIMPL; }
-    HRESULT GetBoundaryMarks(uint32_t, int32_t, IKVIBitset**) override { return E_NOTIMPL; }
-    HRESULT GetAppendingBlock(int32_t*) override { return E_NOTIMPL; }
-    HRESULT Reserved13() override { return E_NOTIMPL; }
     HRESULT HasSamples(int32_t channel, uint32_t block, uint32_t flags, VARIANT_BOOL* out) override;
-    HRESULT GetChannelUnits(int32_t, uint32_t, IAutoKVIString**) override { return E_NOTIMPL; }
-    HRESULT Reserved16() override { return E_NOTIMPL; }
-    HRESULT Reserved17() override { return E_NOTIMPL; }
-    HRESULT Reserved18() override { return E_NOTIMPL; }
-    HRESULT Reserved19() override { return E_NOTIMPL; }
-    HRESULT Reserved20() override { return E_NOTIMPL; }
-    HRESULT Reserved21() override { return E_NOTIMPL; }
-    HRESULT Reserved22() override { return E_NOTIMPL; }
-    HRESULT Reserved23() override { return E_NOTIMPL; }
-    HRESULT Reserved24() override { return E_NOTIMPL; }
-    HRESULT Reserved25() override { return E_NOTIMPL; }
-    HRESULT Reserved26() override { return E_NOTIMPL; }
-    HRESULT Reserved27() override { return E_NOTIMPL; }
-    HRESULT Reserved28() override { return E_NOTIMPL; }
-    HRESULT GetValueDouble(int32_t, uint32_t, int64_t, uint32_t, const double*, double*) override
-    {
-        return E_NOTIMPL;
-    }
-    HRESULT GetValue(int32_t, uint32_t, int64_t, uint32_t, const double*, float*) override { return E_NOTIMPL; }
-    HRESULT Reserved31() override { return E_NOTIMPL; }
     HRESULT CreateValueEnum(int32_t channel, uint32_t block, int64_t start, int64_t end, uint32_t flags,
                             IEnumFloatEx** out) override;
-    HRESULT CreatePixMap(IRecordDataPixMap**) override { return E_NOTIMPL; }
-    HRESULT GetBlockWidth(uint32_t, int32_t, int64_t, int64_t, int64_t*) override { return E_NOTIMPL; }
-    HRESULT PixelToSample(uint32_t, int32_t, int64_t, int64_t, int64_t, int64_t*) override { return E_NOTIMPL; }
-    HRESULT Reserved36() override { return E_NOTIMPL; }
-    HRESULT Reserved37() override { return E_NOTIMPL; }
-    HRESULT CreatePixelEnum(int32_t, uint32_t, int64_t, int64_t, int64_t, int64_t, IEnumFloatPixEx**) override
-    {
-        return E_NOTIMPL;
-    }
 
 private:
     const Block* FindBlock(int32_t channel, uint32_t block) const;

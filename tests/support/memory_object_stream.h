@@ -21,7 +21,7 @@
 #include <variant>
 #include <vector>
 
-#include "interfaces/object_streams.h"
+#include "interfaces/object_stream_defaults.h"
 
 namespace TestSupport {
 
@@ -31,7 +31,7 @@ enum class ValueKind { UInt32 = 0, Float = 1, Double = 2, String = 3 };
 
 inline ValueKind KindOf(const StoredValue& v) { return static_cast<ValueKind>(v.index()); }
 
-class MemoryObjectStream final : public IObjectInStream, public IObjectOutStream {
+class MemoryObjectStream final : public IObjectInStreamDefaults, public IObjectOutStreamDefaults {
 public:
     MemoryObjectStream() = default;
     explicit MemoryObjectStream(std::vector<StoredValue> values) : values_(std::move(values)) {}
@@ -52,33 +52,18 @@ public:
 
     // Both interfaces.
     HRESULT GetStatus() override;
-    HRESULT Reserved4() override { return E_NOTIMPL; }
-    HRESULT Reserved5() override { return E_NOTIMPL; }
-    HRESULT Reserved6() override { return E_NOTIMPL; }
-    HRESULT Reserved7() override { return E_NOTIMPL; }
-    HRESULT Reserved12() override { return E_NOTIMPL; }
-    HRESULT Reserved13() override { return E_NOTIMPL; }
-    HRESULT Reserved14() override { return E_NOTIMPL; }
-    HRESULT Reserved15() override { return E_NOTIMPL; }
-    HRESULT Reserved16() override { return E_NOTIMPL; }
-    HRESULT Reserved17() override { return E_NOTIMPL; }
 
     // IObjectInStream.
     HRESULT ReadUInt32(uint32_t* out) override;
     HRESULT ReadFloat(float* out) override;
     HRESULT ReadDouble(double* out) override;
-    HRESULT Reserved11() override { return E_NOTIMPL; }
     HRESULT ReadString(IAutoKVIString** out) override;
-    HRESULT Reserved19() override { return E_NOTIMPL; }
-    HRESULT Reserved20() override { return E_NOTIMPL; }
     HRESULT ReadInt32(int32_t* out) override;
 
     // IObjectOutStream.
-    HRESULT Reserved8() override { return E_NOTIMPL; }
     HRESULT WriteUInt32(uint32_t value) override;
     HRESULT WriteFloat(float value) override;
     HRESULT WriteDouble(double value) override;
-    HRESULT Reserved18() override { return E_NOTIMPL; }
     HRESULT WriteString(IAutoKVIString* text) override;
 
     IObjectInStream* In() { return this; }
