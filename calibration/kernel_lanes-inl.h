@@ -1,0 +1,85 @@
+// Vector helpers shared by the evaluators' sample kernels, compiled once per instruction set
+// (included after hwy/highway.h from a file that goes through hwy/foreach_target.h).
+//
+// The kernels that compute a transcendental function approximately use NearFloatMidpoint to
+// find the lanes whose float rounding the approximation cannot decide, and ForEachMarkedLane to
+// recompute just those lanes exactly.
+
+// Per-target include guard: toggled by foreach_target.h for every instruction set.
+#if defined(TESSAR_CALIBRATION_KERNEL_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)
+#ifdef TESSAR_CALIBRATION_KERNEL_LANES_INL_H_
+#undef TESSAR_CALIBRATION_KERNEL_LANES_INL_H_
+#else
+#define TESSAR_CALIBRATION_KERNEL_LANES_INL_H_
+#endif
+
+#include <cstddef>
+#include <cstdint>
+
+#include <hwy/highway.h>
+
+HWY_BEFORE_NAMESPACE();
+namespace Tessar::HWY_NAMESPACE {
+
+namespace hn = hwy::HWY_NAMESPACE;
+
+// The lanes where y lies within `margin` units in its last place of a midpoint between two
+// floats, so that a value that close to y might round to the other float. Valid for |y| in the
+// normal float range [2^-126, 2^128) (and for 0 and infinity, never near); outside it the
+// caller decides. A double drops its 29 low significand bits when rounded to a normal float;
+// a midpoint has exactly the top one of them set.
+template <class D>
+HWY_INLINE hn::Mask<D> NearFloatMidpoint(D d, hn::Vec<D> y, uint64_t margin)
+{
+    const hn::RebindToUnsigned<D> du;
+    constexpr uint64_t kDropped = (uint64_t{1} << 29) - 1;
+    constexpr uint64_t kMidpoint = uint64_t{1} << 28;
+    const auto low = hn::And(hn::BitCast(du, y), hn::Set(du, kDropped));
+    // |low - midpoint| <= margin, as one unsigned comparison.
+    const auto distance = hn::Sub(low, hn::Set(du, kMidpoint - margin));
+    return hn::RebindMask(d, hn::Lt(distance, hn::Set(du, 2 * margin + 1)));
+}
+
+// The lanes of an unsigned vector in [low, high), as one unsigned comparison.
+template <class DU>
+HWY_INLINE hn::Mask<DU> InRange(DU du, hn::Vec<DU> v, uint64_t low, uint64_t high)
+{
+    return hn::Lt(hn::Sub(v, hn::Set(du, low)), hn::Set(du, high - low));
+}
+
+// Calls body(p) for the doubles v[0..n) one whole vector at a time (p = v, v + Lanes(d), ...),
+// body loading from and storing to p. A last partial vector goes through a copy padded with
+// `padding`, so every sample takes the vector path and nothing outside v[0..n) is touched.
+template <class D, class Body>
+HWY_INLINE void ForEachVector(D d, double* v, size_t n, double padding, Body&& body)
+{
+    const size_t lanes = hn::Lanes(d);
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+        body(v + i);
+    if (i == n)
+        return;
+    HWY_ALIGN double tail[HWY_MAX_BYTES / sizeof(double)];
+    for (size_t k = 0; k < lanes; ++k)
+        tail[k] = i + k < n ? v[i + k] : padding;
+    body(tail);
+    for (size_t k = 0; i + k < n; ++k)
+        v[i + k] = tail[k];
+}
+
+// Calls f(i) for every lane i set in mask (lane 0 first).
+template <class D, class F>
+HWY_INLINE void ForEachMarkedLane(D d, hn::Mask<D> mask, F&& f)
+{
+    uint8_t bits[HWY_MAX_BYTES / 8] = {};  // one bit per lane, room for the widest vector of bytes
+    hn::StoreMaskBits(d, mask, bits);
+    const size_t lanes = hn::Lanes(d);
+    for (size_t i = 0; i < lanes; ++i)
+        if ((bits[i / 8] >> (i % 8)) & 1)
+            f(i);
+}
+
+}  // namespace Tessar::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#endif  // per-target include guard

@@ -1,0 +1,89 @@
+#include "calibration/logarithmic_kernel.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "calibration/evaluators.h"
+
+// Compiled once for each instruction set (hwy/foreach_target.h includes this file again).
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "calibration/logarithmic_kernel.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+#include <hwy/contrib/math/math-inl.h>
+
+#include "calibration/kernel_lanes-inl.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace Tessar::HWY_NAMESPACE {
+
+// Every positive finite float has |ln xf| <= 103.3; for xf = 0 or infinity (a positive x
+// outside the float range) the vector logarithm gives values beyond 700 in magnitude.
+constexpr uint64_t kLogLimitBits = 0x405A000000000000ULL;  // 104.0
+// Units in the last place of ln xf around a float midpoint within which a lane is recomputed:
+// far more than the vector logarithm (4) and std::log (1) can differ.
+constexpr uint64_t kMidpointMargin = 1024;
+
+size_t LogarithmicLanes(double c0, double c1, double* v, size_t n)
+{
+    const hn::ScalableTag<double> d;
+    const hn::Rebind<float, decltype(d)> df;
+    const hn::RebindToUnsigned<decltype(d)> du;
+    const auto zero = hn::Zero(d);
+    const auto nan = hn::Set(d, std::bit_cast<double>(kLogarithmicNaNBits));
+    const auto vc0 = hn::Set(d, c0);
+    const auto vc1 = hn::Set(d, c1);
+    size_t recomputed = 0;
+    // Padding 1.0: its logarithm is 0, which decides its rounding.
+    ForEachVector(d, v, n, 1.0, [&](double* p) {
+        const auto x = hn::LoadU(d, p);
+        const auto positive = hn::Gt(x, zero);
+        const auto xf = hn::PromoteTo(d, hn::DemoteTo(df, x));
+        // xf is a float, so a normal double: the variant without the subnormal-input path.
+        const auto y = hn::impl::Log<decltype(d), hn::Vec<decltype(d)>, false>(d, xf);
+        const auto l = hn::PromoteTo(d, hn::DemoteTo(df, y));
+        // The product and the sum are separate roundings (this file is built without
+        // contraction into fused multiply-adds).
+        const auto result = hn::IfThenElse(positive, hn::Add(vc0, hn::Mul(vc1, l)), nan);
+        const auto outOfRange = hn::RebindMask(
+            d, hn::Gt(hn::And(hn::BitCast(du, y), hn::Set(du, ~(uint64_t{1} << 63))), hn::Set(du, kLogLimitBits)));
+        const auto undecided = hn::And(positive, hn::Or(NearFloatMidpoint(d, y, kMidpointMargin), outOfRange));
+        if (HWY_LIKELY(hn::AllFalse(d, undecided))) {
+            hn::StoreU(result, d, p);
+            return;
+        }
+        HWY_ALIGN double raw[HWY_MAX_BYTES / sizeof(double)];
+        hn::Store(x, d, raw);
+        hn::StoreU(result, d, p);
+        ForEachMarkedLane(d, undecided, [&](size_t i) {
+            p[i] = LogarithmicSample(c0, c1, raw[i]);
+            ++recomputed;
+        });
+    });
+    return recomputed;
+}
+
+}  // namespace Tessar::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace Tessar {
+
+HWY_EXPORT(LogarithmicLanes);
+
+double LogarithmicSample(double c0, double c1, double x) noexcept
+{
+    if (!(x > 0.0))
+        return std::bit_cast<double>(kLogarithmicNaNBits);
+    const float l = static_cast<float>(std::log(static_cast<double>(static_cast<float>(x))));
+    return c0 + c1 * static_cast<double>(l);
+}
+
+std::size_t LogarithmicKernel(double c0, double c1, double* v, std::size_t n) noexcept
+{
+    return HWY_DYNAMIC_DISPATCH(LogarithmicLanes)(c0, c1, v, n);
+}
+
+}  // namespace Tessar
+#endif

@@ -1,0 +1,19 @@
+// The polynomial calibration's sample kernel: Horner's rule from the highest coefficient down,
+// v = c[count-1], then v = v x + c[k] for k = count - 2 down to 0, each product and sum rounded
+// to double on its own (no fused multiply-add), so the results are the same on every processor.
+// A single coefficient is a constant, but NaN samples stay NaN.
+//
+// Why a kernel: the loop is simple enough for the compiler, but only for the baseline
+// instruction set; compiled for the widest vector unit the processor has, chosen at run time,
+// the quintic costs about 1.4 times the bare float -> double -> float pass over a block, the
+// linear about 1.2 times (evaluators_bench, 4096-sample blocks, AVX-512).
+#pragma once
+
+#include <cstddef>
+
+namespace Tessar {
+
+// Transforms v[0..n) in place with the coefficients c[0..count), count >= 1.
+void PolynomialKernel(const double* c, std::size_t count, double* v, std::size_t n) noexcept;
+
+}  // namespace Tessar
