@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "calibration/evaluators.h"
 
@@ -31,6 +32,7 @@ size_t LogarithmicLanes(double c0, double c1, double* v, size_t n)
     const hn::Rebind<float, decltype(d)> df;
     const hn::RebindToUnsigned<decltype(d)> du;
     const auto zero = hn::Zero(d);
+    const auto largestFloat = hn::Set(d, std::numeric_limits<float>::max());
     const auto nan = hn::Set(d, std::bit_cast<double>(kLogarithmicNaNBits));
     const auto vc0 = hn::Set(d, c0);
     const auto vc1 = hn::Set(d, c1);
@@ -48,7 +50,11 @@ size_t LogarithmicLanes(double c0, double c1, double* v, size_t n)
         const auto result = hn::IfThenElse(positive, hn::Add(vc0, hn::Mul(vc1, l)), nan);
         const auto outOfRange = hn::RebindMask(
             d, hn::Gt(hn::And(hn::BitCast(du, y), hn::Set(du, ~(uint64_t{1} << 63))), hn::Set(du, kLogLimitBits)));
-        const auto undecided = hn::And(positive, hn::Or(NearFloatMidpoint(d, y, kMidpointMargin), outOfRange));
+        // Doubles above the largest float round to it or to infinity; the narrowing of some
+        // instruction sets saturates instead, so the library decides those.
+        const auto beyondFloats = hn::Gt(x, largestFloat);
+        const auto undecided = hn::And(
+            positive, hn::Or(hn::Or(NearFloatMidpoint(d, y, kMidpointMargin), outOfRange), beyondFloats));
         if (HWY_LIKELY(hn::AllFalse(d, undecided))) {
             hn::StoreU(result, d, p);
             return;
