@@ -8,8 +8,10 @@
 //   bare_ns         the bare pass, measured right after
 //   ratio           ns_per_sample / bare_ns
 //   extra_ratio     (ns_per_sample - bare_ns) / bare_ns: the evaluator's own cost against the pass
+// The plain_* entries are the definitions as plain loops, the yardstick of the kernels.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <random>
@@ -29,6 +31,61 @@ using Evaluator = bool (*)(const std::vector<double>&, double*, double*);
 bool Logarithmic(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateLogarithmic(f, c, l); }
 bool Exponential(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateExponential(f, c, l); }
 bool Nothing(const std::vector<double>&, double*, double*) { return true; }
+
+// The definitions written as plain loops, compiled like any code outside the kernels (for the
+// baseline instruction set): what each kernel is measured against.
+template <std::size_t N>
+bool PlainPolynomial(const std::vector<double>& c, double* f, double* l)
+{
+    double k[N];  // a local copy, which the samples cannot alias
+    std::copy_n(c.begin(), N, k);
+    for (double* v = f; v != l; ++v) {
+        double r = k[N - 1];
+        for (std::size_t j = N - 1; j-- > 0;)
+            r = r * *v + k[j];
+        *v = r;
+    }
+    return true;
+}
+
+bool PlainLogarithmic(const std::vector<double>& c, double* f, double* l)
+{
+    for (double* v = f; v != l; ++v)
+        *v = *v > 0.0 ? c[0] + c[1] * static_cast<float>(std::log(static_cast<double>(static_cast<float>(*v))))
+                      : std::nan("");
+    return true;
+}
+
+bool PlainExponential(const std::vector<double>& c, double* f, double* l)
+{
+    for (double* v = f; v != l; ++v)
+        *v = c[1] * std::exp(c[0] * *v);
+    return true;
+}
+
+// The segment rule sample by sample: a linear scan over the segments' maps.
+bool PlainPointToPoint(const std::vector<double>& c, double* f, double* l)
+{
+    const std::size_t s = c.size() / 2 - 1;
+    std::vector<double> slopes(s), offsets(s);
+    for (std::size_t i = 0; i < s; ++i) {
+        const double span = c[2 * i + 2] - c[2 * i];
+        slopes[i] = (c[2 * i + 3] - c[2 * i + 1]) / span;
+        offsets[i] = (c[2 * i + 2] * c[2 * i + 1] - c[2 * i] * c[2 * i + 3]) / span;
+    }
+    for (double* v = f; v != l; ++v) {
+        const double x = *v;
+        std::size_t i = 0;
+        if (x >= c[2 * (s - 1)])
+            i = s - 1;
+        else
+            while (i + 1 < s && x >= c[2 * i + 2])
+                ++i;
+        if (x == x)
+            *v = slopes[i] * x + offsets[i];
+    }
+    return true;
+}
 
 // Samples over [low, high]: a smooth signal (slow sine plus a little ripple), or uniform noise.
 std::vector<float> Samples(bool smooth, double low, double high)
@@ -132,6 +189,13 @@ void Register(const std::string& name, Evaluator evaluate, const std::vector<dou
     Register("point_to_point_12", Tessar::EvaluatePointToPoint, PointTable(12, -8.0, 8.0), -10.0, 10.0);
     Register("point_to_point_64", Tessar::EvaluatePointToPoint, PointTable(64, -8.0, 8.0), -10.0, 10.0);
     Register("point_to_point_1000", Tessar::EvaluatePointToPoint, PointTable(1000, -8.0, 8.0), -10.0, 10.0);
+    Register("plain_linear", PlainPolynomial<2>, {0.5, 2.0}, -10.0, 10.0);
+    Register("plain_quintic", PlainPolynomial<6>, {0.5, 2.0, -0.03, 1e-3, -2e-5, 3e-7}, -10.0, 10.0);
+    Register("plain_logarithmic", PlainLogarithmic, {1.5, 20.0}, 0.01, 100.0);
+    Register("plain_exponential", PlainExponential, {0.3, 2.0}, -10.0, 10.0);
+    Register("plain_point_to_point_12", PlainPointToPoint, PointTable(12, -8.0, 8.0), -10.0, 10.0);
+    Register("plain_point_to_point_64", PlainPointToPoint, PointTable(64, -8.0, 8.0), -10.0, 10.0);
+    Register("plain_point_to_point_1000", PlainPointToPoint, PointTable(1000, -8.0, 8.0), -10.0, 10.0);
     return 0;
 }();
 
