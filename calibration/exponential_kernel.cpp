@@ -61,22 +61,13 @@ size_t ExponentialLanes(double c0, double c1, double* v, size_t n)
             between = hn::Or(hn::And(hn::Gt(t, zeroBelow), hn::Le(t, accurateLow)),
                              hn::And(hn::Ge(t, accurateHigh), hn::Lt(t, infiniteFrom)));
         }
-        const auto magnitude = hn::And(hn::BitCast(du, y), hn::Set(du, ~(uint64_t{1} << 63)));
+        const auto magnitude = MagnitudeBits(d, y);
         const auto subnormalFloat = hn::RebindMask(d, InRange(du, magnitude, kTinyBits, kNormalFloatBits));
         const auto normalFloat = hn::RebindMask(d, InRange(du, magnitude, kNormalFloatBits, kHugeBits));
         const auto undecided = hn::Or(hn::Or(between, subnormalFloat),
                                       hn::And(normalFloat, NearFloatMidpoint(d, y, kMidpointMargin)));
-        if (HWY_LIKELY(hn::AllFalse(d, undecided))) {
-            hn::StoreU(y, d, p);
-            return;
-        }
-        HWY_ALIGN double raw[HWY_MAX_BYTES / sizeof(double)];
-        hn::Store(x, d, raw);
-        hn::StoreU(y, d, p);
-        ForEachMarkedLane(d, undecided, [&](size_t i) {
-            p[i] = ExponentialSample(c0, c1, raw[i]);
-            ++recomputed;
-        });
+        recomputed += StoreWithExactLanes(d, x, y, undecided, p,
+                                          [&](double raw) { return ExponentialSample(c0, c1, raw); });
     });
     return recomputed;
 }

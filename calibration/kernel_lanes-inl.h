@@ -2,8 +2,8 @@
 // (included after hwy/highway.h from a file that goes through hwy/foreach_target.h).
 //
 // The kernels that compute a transcendental function approximately use NearFloatMidpoint to
-// find the lanes whose float rounding the approximation cannot decide, and ForEachMarkedLane to
-// recompute just those lanes exactly.
+// find the lanes whose float rounding the approximation cannot decide, and StoreWithExactLanes
+// to recompute just those lanes exactly.
 
 // Per-target include guard: toggled by foreach_target.h for every instruction set.
 #if defined(TESSAR_CALIBRATION_KERNEL_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)
@@ -67,16 +67,36 @@ HWY_INLINE void ForEachVector(D d, double* v, size_t n, double padding, Body&& b
         v[i + k] = tail[k];
 }
 
-// Calls f(i) for every lane i set in mask (lane 0 first).
-template <class D, class F>
-HWY_INLINE void ForEachMarkedLane(D d, hn::Mask<D> mask, F&& f)
+// The bits of |y|, as an unsigned vector.
+template <class D>
+HWY_INLINE hn::Vec<hn::RebindToUnsigned<D>> MagnitudeBits(D d, hn::Vec<D> y)
 {
+    const hn::RebindToUnsigned<D> du;
+    (void)d;
+    return hn::And(hn::BitCast(du, y), hn::Set(du, ~(uint64_t{1} << 63)));
+}
+
+// Stores result at p, then, for every lane set in undecided, the exact value exact(x[lane])
+// in its place. Returns the number of lanes recomputed.
+template <class D, class Exact>
+HWY_INLINE size_t StoreWithExactLanes(D d, hn::Vec<D> x, hn::Vec<D> result, hn::Mask<D> undecided, double* p,
+                                      Exact&& exact)
+{
+    hn::StoreU(result, d, p);
+    if (HWY_LIKELY(hn::AllFalse(d, undecided)))
+        return 0;
+    HWY_ALIGN double raw[HWY_MAX_BYTES / sizeof(double)];
+    hn::Store(x, d, raw);
     uint8_t bits[HWY_MAX_BYTES / 8] = {};  // one bit per lane, room for the widest vector of bytes
-    hn::StoreMaskBits(d, mask, bits);
-    const size_t lanes = hn::Lanes(d);
-    for (size_t i = 0; i < lanes; ++i)
-        if ((bits[i / 8] >> (i % 8)) & 1)
-            f(i);
+    hn::StoreMaskBits(d, undecided, bits);
+    size_t recomputed = 0;
+    for (size_t i = 0; i < hn::Lanes(d); ++i) {
+        if ((bits[i / 8] >> (i % 8)) & 1) {
+            p[i] = exact(raw[i]);
+            ++recomputed;
+        }
+    }
+    return recomputed;
 }
 
 }  // namespace Tessar::HWY_NAMESPACE

@@ -48,24 +48,14 @@ size_t LogarithmicLanes(double c0, double c1, double* v, size_t n)
         // The product and the sum are separate roundings (this file is built without
         // contraction into fused multiply-adds).
         const auto result = hn::IfThenElse(positive, hn::Add(vc0, hn::Mul(vc1, l)), nan);
-        const auto outOfRange = hn::RebindMask(
-            d, hn::Gt(hn::And(hn::BitCast(du, y), hn::Set(du, ~(uint64_t{1} << 63))), hn::Set(du, kLogLimitBits)));
+        const auto outOfRange = hn::RebindMask(d, hn::Gt(MagnitudeBits(d, y), hn::Set(du, kLogLimitBits)));
         // Doubles above the largest float round to it or to infinity; the narrowing of some
         // instruction sets saturates instead, so the library decides those.
         const auto beyondFloats = hn::Gt(x, largestFloat);
         const auto undecided = hn::And(
             positive, hn::Or(hn::Or(NearFloatMidpoint(d, y, kMidpointMargin), outOfRange), beyondFloats));
-        if (HWY_LIKELY(hn::AllFalse(d, undecided))) {
-            hn::StoreU(result, d, p);
-            return;
-        }
-        HWY_ALIGN double raw[HWY_MAX_BYTES / sizeof(double)];
-        hn::Store(x, d, raw);
-        hn::StoreU(result, d, p);
-        ForEachMarkedLane(d, undecided, [&](size_t i) {
-            p[i] = LogarithmicSample(c0, c1, raw[i]);
-            ++recomputed;
-        });
+        recomputed += StoreWithExactLanes(d, x, result, undecided, p,
+                                          [&](double raw) { return LogarithmicSample(c0, c1, raw); });
     });
     return recomputed;
 }

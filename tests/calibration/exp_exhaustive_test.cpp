@@ -22,23 +22,14 @@
 #include "calibration/calc_enum_class.h"
 #include "calibration/class_object_list.h"
 #include "platform/com_ptr.h"
+#include "tests/calibration/exhaustive_scale.h"
 #include "tests/support/module_doubles.h"
 
 namespace {
 
 using platform::ComPtr;
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr uint64_t kScaleDown = 4099;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr uint64_t kScaleDown = 4099;
-#else
-constexpr uint64_t kScaleDown = 1;
-#endif
-#else
-constexpr uint64_t kScaleDown = 1;
-#endif
+constexpr uint64_t kScaleDown = TestSupport::kExhaustiveStride;
 
 constexpr uint64_t kRandomSamples = 1'000'000'000 / kScaleDown;
 constexpr uint32_t kBatch = 1 << 16;  // samples per enumerator read
