@@ -41,7 +41,7 @@ PointToPointTable::PointToPointTable(const std::vector<double>& c)
     slopes_ = x_ + (s + 1);
     offsets_ = slopes_ + s;
     breaks_ = offsets_ + s;
-    first_ = breaks_ + MaxBreakSlots(s);
+    buckets_ = breaks_ + MaxBreakSlots(s);
 
     sorted_ = true;
     for (std::size_t i = 0; i < s; ++i) {
@@ -73,7 +73,7 @@ void PointToPointTable::BuildIndex()
     std::size_t mostInOneBucket = 0;
     std::size_t next = 1;  // the first break not yet in a bucket below the current one
     for (std::size_t b = 0; b < buckets; ++b) {
-        first_[2 * b] = static_cast<double>(next - 1);
+        buckets_[2 * b] = static_cast<double>(next - 1);
         const std::size_t begin = next;
         while (next < s && BucketOf(x_[next]) == b)
             ++next;
@@ -86,7 +86,7 @@ void PointToPointTable::BuildIndex()
         breaks_[k] = x_[k];
     std::fill(breaks_ + s, breaks_ + s + window, std::numeric_limits<double>::quiet_NaN());
     for (std::size_t b = 0; b < buckets; ++b)
-        first_[2 * b + 1] = breaks_[static_cast<std::size_t>(first_[2 * b]) + 1];
+        buckets_[2 * b + 1] = breaks_[static_cast<std::size_t>(buckets_[2 * b]) + 1];
 }
 
 std::size_t PointToPointTable::SegmentOf(double x) const

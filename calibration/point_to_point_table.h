@@ -59,7 +59,7 @@ public:
     }
     // Per bucket b, at 2 b its first candidate segment c (an integer held as a double), at
     // 2 b + 1 the break above it, Breaks()[c + 1], so that both come in one cache line.
-    const double* Buckets() const { return first_; }
+    const double* Buckets() const { return buckets_; }
     const double* Breaks() const { return breaks_; }
     // Steps of the search: 2^SearchSteps() - 1 is at least the number of breaks in any bucket.
     int SearchSteps() const { return steps_; }
@@ -69,7 +69,7 @@ public:
     // The same for a table that is Sorted() and an x that is not NaN.
     std::size_t IndexedSegmentOf(double x) const
     {
-        auto position = static_cast<std::size_t>(static_cast<int64_t>(first_[2 * BucketOf(x)]));
+        auto position = static_cast<std::size_t>(static_cast<int64_t>(buckets_[2 * BucketOf(x)]));
         for (std::size_t step = (std::size_t{1} << steps_) >> 1; step > 0; step >>= 1)
             if (breaks_[position + step] <= x)
                 position += step;
@@ -93,7 +93,7 @@ private:
     double* slopes_ = nullptr;
     double* offsets_ = nullptr;
     double* breaks_ = nullptr;
-    double* first_ = nullptr;
+    double* buckets_ = nullptr;
     // Room for kInlinePoints points: p x values, s slopes, s offsets, at most 3 s breaks with
     // their padding and 2 s buckets of 2 values.
     std::array<double, 9 * kInlinePoints> inline_;
