@@ -22,7 +22,24 @@ HWY_INLINE void HornerFixed(D d, const double* c, double* v, size_t n)
     std::array<hn::Vec<D>, N> k;
     for (size_t j = 0; j < N; ++j)
         k[j] = hn::Set(d, c[j]);
-    ForEachVector(d, v, n, kPadding, [&](double* p) {
+    // Four vectors at a time, their Horner chains interleaved: one chain's products and sums
+    // wait on each other, four keep the arithmetic units busy.
+    constexpr size_t kChains = 4;
+    const size_t lanes = hn::Lanes(d);
+    size_t i = 0;
+    for (; i + kChains * lanes <= n; i += kChains * lanes) {
+        hn::Vec<D> x[kChains], r[kChains];
+        for (size_t m = 0; m < kChains; ++m) {
+            x[m] = hn::LoadU(d, v + i + m * lanes);
+            r[m] = k[N - 1];
+        }
+        for (size_t j = N - 1; j-- > 0;)
+            for (size_t m = 0; m < kChains; ++m)
+                r[m] = hn::Add(hn::Mul(r[m], x[m]), k[j]);
+        for (size_t m = 0; m < kChains; ++m)
+            hn::StoreU(r[m], d, v + i + m * lanes);
+    }
+    ForEachVector(d, v + i, n - i, kPadding, [&](double* p) {
         const auto x = hn::LoadU(d, p);
         auto r = k[N - 1];
         for (size_t j = N - 1; j-- > 0;)
