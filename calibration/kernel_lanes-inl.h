@@ -40,6 +40,19 @@ HWY_INLINE hn::Mask<D> NearFloatMidpoint(D d, hn::Vec<D> y, uint64_t margin)
     return hn::RebindMask(d, hn::Lt(distance, hn::Set(du, 2 * margin + 1)));
 }
 
+// y rounded to the nearest float (ties to even), as a double, for |y| in the normal float range
+// [2^-126, 2^128) or 0, by integer arithmetic on its bits (cheaper than two conversions): the 29
+// low significand bits are rounded away, a carry moving into the exponent as it should.
+template <class D>
+HWY_INLINE hn::Vec<D> RoundToFloatPrecision(D d, hn::Vec<D> y)
+{
+    const hn::RebindToUnsigned<D> du;
+    const auto bits = hn::BitCast(du, y);
+    const auto lowest = hn::And(hn::ShiftRight<29>(bits), hn::Set(du, uint64_t{1}));
+    const auto rounded = hn::Add(bits, hn::Add(hn::Set(du, (uint64_t{1} << 28) - 1), lowest));
+    return hn::BitCast(d, hn::And(rounded, hn::Set(du, ~((uint64_t{1} << 29) - 1))));
+}
+
 // The lanes of an unsigned vector in [low, high), as one unsigned comparison.
 template <class DU>
 HWY_INLINE hn::Mask<DU> InRange(DU du, hn::Vec<DU> v, uint64_t low, uint64_t high)

@@ -19,9 +19,11 @@
 HWY_BEFORE_NAMESPACE();
 namespace Tessar::HWY_NAMESPACE {
 
-// Every positive finite float has |ln xf| <= 103.3; for xf = 0 or infinity (a positive x
-// outside the float range) the vector logarithm gives values beyond 700 in magnitude.
-constexpr uint64_t kLogLimitBits = 0x405A000000000000ULL;  // 104.0
+// Positive x whose float is a normal one, [2^-126, largest float]: as bits, an interval. The
+// kernel rounds those to float itself; the others (which become subnormal floats, 0 or
+// infinity) go to the library, as every x above the largest float does.
+constexpr uint64_t kSmallestNormalFloatBits = 0x3810000000000000ULL;  // 2^-126
+constexpr uint64_t kBeyondLargestFloatBits = 0x47EFFFFFE0000001ULL;   // just above 3.4028234663852886e38
 // Units in the last place of ln xf around a float midpoint within which a lane is recomputed:
 // far more than the vector logarithm (4) and std::log (1) can differ.
 constexpr uint64_t kMidpointMargin = 1024;
@@ -29,10 +31,8 @@ constexpr uint64_t kMidpointMargin = 1024;
 size_t LogarithmicLanes(double c0, double c1, double* v, size_t n)
 {
     const hn::ScalableTag<double> d;
-    const hn::Rebind<float, decltype(d)> df;
     const hn::RebindToUnsigned<decltype(d)> du;
     const auto zero = hn::Zero(d);
-    const auto largestFloat = hn::Set(d, std::numeric_limits<float>::max());
     const auto nan = hn::Set(d, std::bit_cast<double>(kLogarithmicNaNBits));
     const auto vc0 = hn::Set(d, c0);
     const auto vc1 = hn::Set(d, c1);
@@ -41,19 +41,18 @@ size_t LogarithmicLanes(double c0, double c1, double* v, size_t n)
     ForEachVector(d, v, n, 1.0, [&](double* p) {
         const auto x = hn::LoadU(d, p);
         const auto positive = hn::Gt(x, zero);
-        const auto xf = hn::PromoteTo(d, hn::DemoteTo(df, x));
-        // xf is a float, so a normal double: the variant without the subnormal-input path.
+        // Only positive x have bits in the interval (a sign bit puts them far above it).
+        const auto normalFloat = hn::RebindMask(
+            d, InRange(du, hn::BitCast(du, x), kSmallestNormalFloatBits, kBeyondLargestFloatBits));
+        const auto xf = RoundToFloatPrecision(d, x);
+        // xf is a normal double: the variant without the subnormal-input path. |ln xf| <= 88.8.
         const auto y = hn::impl::Log<decltype(d), hn::Vec<decltype(d)>, false>(d, xf);
-        const auto l = hn::PromoteTo(d, hn::DemoteTo(df, y));
+        const auto l = RoundToFloatPrecision(d, y);
         // The product and the sum are separate roundings (this file is built without
         // contraction into fused multiply-adds).
         const auto result = hn::IfThenElse(positive, hn::Add(vc0, hn::Mul(vc1, l)), nan);
-        const auto outOfRange = hn::RebindMask(d, hn::Gt(MagnitudeBits(d, y), hn::Set(du, kLogLimitBits)));
-        // Doubles above the largest float round to it or to infinity; the narrowing of some
-        // instruction sets saturates instead, so the library decides those.
-        const auto beyondFloats = hn::Gt(x, largestFloat);
-        const auto undecided = hn::And(
-            positive, hn::Or(hn::Or(NearFloatMidpoint(d, y, kMidpointMargin), outOfRange), beyondFloats));
+        const auto undecided =
+            hn::And(positive, hn::Or(hn::Not(normalFloat), NearFloatMidpoint(d, y, kMidpointMargin)));
         recomputed += StoreWithExactLanes(d, x, result, undecided, p,
                                           [&](double raw) { return LogarithmicSample(c0, c1, raw); });
     });

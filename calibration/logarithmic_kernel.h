@@ -3,10 +3,13 @@
 // kLogarithmicNaNBits (evaluators.h). The results are exactly those of LogarithmicSample, on
 // every processor.
 //
-// How: the vector code computes ln xf in double (within 4 units in the last place) for the
-// widest vector unit the processor has, chosen at run time, and rounds it to float. Wherever a
-// double within 2^-44 of that value (far more than the two logarithms can differ) might round
-// to another float, the lane is recomputed with LogarithmicSample: about one sample in 500000.
+// How: for x whose float is a normal one, the vector code rounds x to float, computes ln xf in
+// double (within 4 units in the last place) for the widest vector unit the processor has,
+// chosen at run time, and rounds that to float, both roundings by integer arithmetic on the
+// bits. Wherever the double lies within 1024 units in its last place of a midpoint between two
+// floats (far more than the two logarithms can differ), so that std::log's value might round
+// to the other float, the lane is recomputed with LogarithmicSample: about one sample in
+// 260000. So are the positive x whose float is subnormal, 0 or infinity.
 //
 // Why a kernel: std::log per sample costs about 5 times the bare float -> double -> float pass
 // over a block; this kernel about 1.5 times (evaluators_bench, 4096-sample blocks, AVX-512).

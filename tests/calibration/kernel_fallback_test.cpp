@@ -68,14 +68,15 @@ TEST(KernelFallback, LogarithmRecomputesExactlyTheUndecidedLanes)
         for (std::size_t i = 0; i < far.size(); ++i)
             ASSERT_EQ(Bits(block[i]), Bits(LogDefinition(far[i]))) << "x = " << far[i];
 
-        // Positive values outside the float range (0 or infinity as floats, or the largest
-        // float) are recomputed; non-positive ones and NaN are not, nor the padding of a
-        // partial vector.
+        // Positive values whose float is not a normal one (0, subnormal, infinity, or the
+        // largest float from above) are recomputed; non-positive ones and NaN are not, nor the
+        // largest and smallest normal floats, nor the padding of a partial vector.
         const double largest = std::numeric_limits<float>::max();
-        std::vector<double> special = {1e-50, 1e300, kInf, std::nextafter(largest, kInf), 0.0, -1.0, -kInf, std::nan(""),
-                                       1.0, 2.0, largest};
+        const double smallest = std::numeric_limits<float>::min();
+        std::vector<double> special = {1e-50, 1e-40, 1e300, kInf, std::nextafter(largest, kInf), 0.0, -1.0, -kInf,
+                                       std::nan(""), 1.0, 2.0, largest, smallest};
         const std::vector<double> raw = special;
-        EXPECT_EQ(Tessar::LogarithmicKernel(0.0, 1.0, special.data(), special.size()), 4u);
+        EXPECT_EQ(Tessar::LogarithmicKernel(0.0, 1.0, special.data(), special.size()), 5u);
         for (std::size_t i = 0; i < raw.size(); ++i)
             EXPECT_EQ(Bits(special[i]), Bits(LogDefinition(raw[i]))) << "x = " << raw[i];
     });
