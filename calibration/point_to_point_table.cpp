@@ -57,29 +57,38 @@ PointToPointTable::PointToPointTable(const std::vector<double>& c)
         BuildIndex();
 }
 
-void PointToPointTable::BuildIndex()
+UniformBuckets UniformBuckets::Over(double low, double high, std::size_t count)
 {
-    const std::size_t s = segments_;
-    const std::size_t buckets = BucketCount(s);
-    // The buckets cut [x_1, x_{s-1}], where the segment changes. A span too wide for a double
-    // gives a zero scale: one bucket in effect, still correct.
-    origin_ = s >= 2 ? x_[1] : 0.0;
-    const double span = s >= 3 ? x_[s - 1] - x_[1] : 0.0;
-    scale_ = span > 0.0 ? static_cast<double>(buckets) / span : 0.0;
-    if (!(scale_ < std::numeric_limits<double>::infinity()))
-        scale_ = 0.0;
-    lastBucket_ = static_cast<double>(buckets - 1);
+    UniformBuckets grid;
+    grid.origin = low;
+    const double span = high - low;
+    grid.scale = span > 0.0 ? static_cast<double>(count) / span : 0.0;
+    if (!(grid.scale < std::numeric_limits<double>::infinity()))
+        grid.scale = 0.0;
+    grid.last = static_cast<double>(count - 1);
+    return grid;
+}
 
-    std::size_t mostInOneBucket = 0;
+std::size_t PointToPointTable::FillFirstCandidates(std::size_t buckets)
+{
+    std::size_t most = 0;
     std::size_t next = 1;  // the first break not yet in a bucket below the current one
     for (std::size_t b = 0; b < buckets; ++b) {
         buckets_[2 * b] = static_cast<double>(next - 1);
         const std::size_t begin = next;
-        while (next < s && BucketOf(x_[next]) == b)
+        while (next < segments_ && grid_.Of(x_[next]) == b)
             ++next;
-        mostInOneBucket = std::max(mostInOneBucket, next - begin);
+        most = std::max(most, next - begin);
     }
-    steps_ = std::bit_width(mostInOneBucket);
+    return most;
+}
+
+void PointToPointTable::BuildIndex()
+{
+    const std::size_t s = segments_;
+    const std::size_t buckets = BucketCount(s);
+    grid_ = s >= 2 ? UniformBuckets::Over(x_[1], x_[s - 1], buckets) : UniformBuckets::Over(0.0, 0.0, buckets);
+    steps_ = std::bit_width(FillFirstCandidates(buckets));
     const std::size_t window = (std::size_t{1} << steps_) - 1;
     breaks_[0] = -std::numeric_limits<double>::infinity();
     for (std::size_t k = 1; k < s; ++k)

@@ -9,7 +9,7 @@
 //
 // When the x values are strictly increasing and finite (Sorted()), that segment is the number
 // of breaks x_1 .. x_{s-1} at or below x, and the index finds it: the range of the breaks is
-// cut into uniform buckets, Bucket(x) is a monotonic function of x, and a bucket's first
+// cut into uniform buckets (Grid(); its Of(x) is a monotonic function of x), a bucket's first
 // candidate is the number of breaks in the buckets below it, so the segment of a value lies
 // between its bucket's first candidate and that plus SearchSteps() binary-search steps
 // (Breaks() holds -inf, x_1 .. x_{s-1}, then NaN padding that compares false).
@@ -21,6 +21,29 @@
 #include <vector>
 
 namespace Tessar {
+
+// Uniform buckets over an interval, numbered 0 .. count - 1: Of(x) = min(max((x - origin) *
+// scale, 0), last) truncated to an integer, where a NaN product counts as 0. A monotonic
+// function of x; vector code computes it with exactly these operations, so that it is the
+// same function there.
+struct UniformBuckets {
+    double origin = 0.0;
+    double scale = 0.0;
+    double last = 0.0;
+
+    // count >= 1 buckets cutting [low, high]; an interval that is empty or too wide for a
+    // double gives a zero scale, so one bucket in effect (still correct, only slower).
+    static UniformBuckets Over(double low, double high, std::size_t count);
+
+    std::size_t Of(double x) const
+    {
+        // Written so that they compile to max and min without branches; a NaN q becomes 0.
+        double q = (x - origin) * scale;
+        q = q > 0.0 ? q : 0.0;
+        q = q < last ? q : last;
+        return static_cast<std::size_t>(static_cast<int64_t>(q));
+    }
+};
 
 class PointToPointTable {
 public:
@@ -42,24 +65,11 @@ public:
     // The points' x values x0 .. x_s.
     const double* X() const { return x_; }
 
-    // The index (Sorted() only). Bucket(x) = min(max((x - BucketOrigin()) * BucketScale(), 0),
-    // LastBucket()) truncated to an integer, where a NaN product counts as 0; computed with
-    // exactly these operations by every user, so that it is the same monotonic function.
-    double BucketOrigin() const { return origin_; }
-    double BucketScale() const { return scale_; }
-    double LastBucket() const { return lastBucket_; }
-    // The bucket of x by that formula.
-    std::size_t BucketOf(double x) const
-    {
-        // Written so that they compile to max and min without branches; a NaN q becomes 0.
-        double q = (x - origin_) * scale_;
-        q = q > 0.0 ? q : 0.0;
-        q = q < lastBucket_ ? q : lastBucket_;
-        return static_cast<std::size_t>(static_cast<int64_t>(q));
-    }
+    // The index (Sorted() only): its buckets over [x_1, x_{s-1}], where the segment changes.
+    const UniformBuckets& Grid() const { return grid_; }
     // Per bucket b, at 2 b its first candidate segment c (an integer held as a double), at
     // 2 b + 1 the break above it, Breaks()[c + 1], so that both come in one cache line.
-    const double* Buckets() const { return buckets_; }
+    const double* BucketEntries() const { return buckets_; }
     const double* Breaks() const { return breaks_; }
     // Steps of the search: 2^SearchSteps() - 1 is at least the number of breaks in any bucket.
     int SearchSteps() const { return steps_; }
@@ -69,7 +79,7 @@ public:
     // The same for a table that is Sorted() and an x that is not NaN.
     std::size_t IndexedSegmentOf(double x) const
     {
-        auto position = static_cast<std::size_t>(static_cast<int64_t>(buckets_[2 * BucketOf(x)]));
+        auto position = static_cast<std::size_t>(static_cast<int64_t>(buckets_[2 * grid_.Of(x)]));
         for (std::size_t step = (std::size_t{1} << steps_) >> 1; step > 0; step >>= 1)
             if (breaks_[position + step] <= x)
                 position += step;
@@ -81,13 +91,15 @@ public:
 
 private:
     void BuildIndex();
+    // Writes every bucket's first candidate, the number of breaks in the buckets below it;
+    // returns the most breaks that one bucket holds.
+    std::size_t FillFirstCandidates(std::size_t buckets);
+
     std::size_t LiteralSegmentOf(double x) const;
 
     std::size_t segments_ = 0;
     bool sorted_ = false;
-    double origin_ = 0.0;
-    double scale_ = 0.0;
-    double lastBucket_ = 0.0;
+    UniformBuckets grid_;
     int steps_ = 0;
     double* x_ = nullptr;
     double* slopes_ = nullptr;
