@@ -1,6 +1,6 @@
 // Throughput of the calibrated channel's sample enumerator (TessarEnum::Next) over a source
-// stream that delivers blocks of 4096 samples, for the linear, quintic, logarithmic, exponential
-// 12- and 64-point point-to-point calibrations.
+// stream that delivers blocks of 4096 samples, for the linear, quintic, logarithmic and
+// exponential calibrations and point to point at 12 and 64 points.
 //
 // Beside every measurement the same run times, for the same number of blocks and alternately
 // with it in thread CPU time:
