@@ -1,8 +1,9 @@
 // Throughput of the calibrated channel's sample enumerator (TessarEnum::Next) over a source
-// stream that delivers blocks of 4096 samples, for the linear, quintic, logarithmic, exponential
-// and 12-point point-to-point calibrations.
+// stream that delivers blocks of 4096 samples, for the linear, quintic, logarithmic and
+// exponential calibrations and point to point at 12 and 64 points.
 //
-// Beside every measurement the same run times, for the same number of blocks:
+// Beside every measurement the same run times, for the same number of blocks and alternately
+// with it in thread CPU time:
 //   source_ns      the source stream's Next alone (what the enumerator cannot avoid)
 //   bare_ns        the bare float -> double -> float pass over a block
 //   evaluator_ns   widen, evaluate, narrow: the evaluator's own path (as evaluators_bench does)
@@ -13,6 +14,7 @@
 //                  adds to the evaluator's own cost (aim: at most 0.25)
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <locale>
@@ -20,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/thread_cpu_clock.h"
 #include "module/calc_enum_class.h"
 #include "module/class_object_list.h"
 #include "calibration/evaluators.h"
@@ -29,7 +32,8 @@
 namespace {
 
 constexpr uint32_t kBlock = 4096;
-using Clock = std::chrono::steady_clock;
+using Clock = ThreadCpuClock;
+constexpr size_t kBlocksPerTiming = 64;
 using platform::ComPtr;
 
 struct Calibration {
@@ -73,9 +77,9 @@ std::vector<float> Samples(double low, double high)
     return samples;
 }
 
-double NsPerSample(Clock::time_point start, size_t blocks)
+double NsPerSample(Clock::duration spent, size_t blocks)
 {
-    return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / (double(blocks) * kBlock);
+    return std::chrono::duration<double, std::nano>(spent).count() / (double(blocks) * kBlock);
 }
 
 void Run(benchmark::State& state, const Calibration& c)
@@ -97,40 +101,46 @@ void Run(benchmark::State& state, const Calibration& c)
     std::vector<double> work(kBlock);
     uint32_t got = 0;
 
-    auto start = Clock::now();
-    for (auto _ : state) {
-        stream->Next(kBlock, buffer.data(), &got);
-        benchmark::DoNotOptimize(buffer.data());
-        benchmark::ClobberMemory();
-    }
-    const double next = NsPerSample(start, state.iterations());
-    const auto blocks = static_cast<size_t>(state.iterations());
-
-    start = Clock::now();
-    for (size_t k = 0; k < blocks; ++k) {
-        source->Next(kBlock, buffer.data(), &got);
-        benchmark::DoNotOptimize(buffer.data());
-        benchmark::ClobberMemory();
-    }
-    const double sourceNs = NsPerSample(start, blocks);
-
-    start = Clock::now();
-    for (size_t k = 0; k < blocks; ++k) {
+    // The four passes, kBlocksPerTiming blocks each, timed in turn with a different one first
+    // on every iteration (see thread_cpu_clock.h).
+    auto enumeratorNext = [&] { stream->Next(kBlock, buffer.data(), &got); };
+    auto sourceNext = [&] { source->Next(kBlock, buffer.data(), &got); };
+    auto barePass = [&] {
         for (uint32_t i = 0; i < kBlock; ++i) work[i] = raw[i];
         benchmark::DoNotOptimize(work.data());
         for (uint32_t i = 0; i < kBlock; ++i) buffer[i] = static_cast<float>(work[i]);
-        benchmark::ClobberMemory();
-    }
-    const double bareNs = NsPerSample(start, blocks);
-
-    start = Clock::now();
-    for (size_t k = 0; k < blocks; ++k) {
+    };
+    auto evaluatorPass = [&] {
         for (uint32_t i = 0; i < kBlock; ++i) work[i] = raw[i];
         Tessar::EvaluateCalibration(c.kind, c.coefficients, work.data(), work.data() + kBlock);
         for (uint32_t i = 0; i < kBlock; ++i) buffer[i] = static_cast<float>(work[i]);
-        benchmark::ClobberMemory();
+    };
+    std::array<Clock::duration, 4> spent{};
+    auto timePass = [&](int which) {
+        const auto start = Clock::now();
+        for (size_t k = 0; k < kBlocksPerTiming; ++k) {
+            switch (which) {
+            case 0: enumeratorNext(); break;
+            case 1: sourceNext(); break;
+            case 2: barePass(); break;
+            default: evaluatorPass(); break;
+            }
+            benchmark::DoNotOptimize(buffer.data());
+            benchmark::ClobberMemory();
+        }
+        spent[which] += Clock::now() - start;
+    };
+    int firstPass = 0;
+    for (auto _ : state) {
+        for (int k = 0; k < 4; ++k)
+            timePass((firstPass + k) % 4);
+        firstPass = (firstPass + 1) % 4;
     }
-    const double evaluatorNs = NsPerSample(start, blocks);
+    const auto blocks = static_cast<size_t>(state.iterations()) * kBlocksPerTiming;
+    const double next = NsPerSample(spent[0], blocks);
+    const double sourceNs = NsPerSample(spent[1], blocks);
+    const double bareNs = NsPerSample(spent[2], blocks);
+    const double evaluatorNs = NsPerSample(spent[3], blocks);
 
     state.SetItemsProcessed(static_cast<int64_t>(blocks * kBlock));
     state.counters["ns_per_sample"] = next;
@@ -149,6 +159,7 @@ void Run(benchmark::State& state, const Calibration& c)
         {"logarithmic", 5, {1.5, 20.0}, 0.01, 100},
         {"exponential", 6, {0.3, 2.0}, -10, 10},
         {"point_to_point_12", 7, PointTable(12, -8, 8), -10, 10},
+        {"point_to_point_64", 7, PointTable(64, -8, 8), -10, 10},
     };
     for (const Calibration& c : calibrations)
         benchmark::RegisterBenchmark((std::string("enumerator_next/") + c.name).c_str(),

@@ -1,32 +1,91 @@
 // Throughput of the calibration evaluators on the sample path of the enumerators: a block of
 // 4096 float samples is widened to double, evaluated in place, and narrowed back to float.
 //
-// Beside every measurement the same run times the bare pass (widen and narrow, nothing
-// computed) for the same number of blocks, so the printed ratio compares like with like on a
-// noisy machine. Counters:
+// Beside every block through the evaluator the same run times a block through the bare pass
+// (widen and narrow, nothing computed), alternately and in thread CPU time, so the printed
+// ratio compares like with like on a noisy machine. Counters:
 //   ns_per_sample   the whole path, evaluator included
 //   bare_ns         the bare pass, measured right after
 //   ratio           ns_per_sample / bare_ns
 //   extra_ratio     (ns_per_sample - bare_ns) / bare_ns: the evaluator's own cost against the pass
+// The plain_* entries are the definitions as plain loops, the yardstick of the kernels.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/thread_cpu_clock.h"
 #include "calibration/evaluators.h"
 
 namespace {
 
 constexpr std::size_t kBlock = 4096;
+constexpr std::size_t kBlocksPerTiming = 64;
 
 using Evaluator = bool (*)(const std::vector<double>&, double*, double*);
 
 bool Logarithmic(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateLogarithmic(f, c, l); }
 bool Exponential(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateExponential(f, c, l); }
 bool Nothing(const std::vector<double>&, double*, double*) { return true; }
+
+// The definitions written as plain loops, compiled like any code outside the kernels (for the
+// baseline instruction set): what each kernel is measured against.
+template <std::size_t N>
+bool PlainPolynomial(const std::vector<double>& c, double* f, double* l)
+{
+    double k[N];  // a local copy, which the samples cannot alias
+    std::copy_n(c.begin(), N, k);
+    for (double* v = f; v != l; ++v) {
+        double r = k[N - 1];
+        for (std::size_t j = N - 1; j-- > 0;)
+            r = r * *v + k[j];
+        *v = r;
+    }
+    return true;
+}
+
+bool PlainLogarithmic(const std::vector<double>& c, double* f, double* l)
+{
+    for (double* v = f; v != l; ++v)
+        *v = *v > 0.0 ? c[0] + c[1] * static_cast<float>(std::log(static_cast<double>(static_cast<float>(*v))))
+                      : std::nan("");
+    return true;
+}
+
+bool PlainExponential(const std::vector<double>& c, double* f, double* l)
+{
+    for (double* v = f; v != l; ++v)
+        *v = c[1] * std::exp(c[0] * *v);
+    return true;
+}
+
+// The segment rule sample by sample: a linear scan over the segments' maps.
+bool PlainPointToPoint(const std::vector<double>& c, double* f, double* l)
+{
+    const std::size_t s = c.size() / 2 - 1;
+    std::vector<double> slopes(s), offsets(s);
+    for (std::size_t i = 0; i < s; ++i) {
+        const double span = c[2 * i + 2] - c[2 * i];
+        slopes[i] = (c[2 * i + 3] - c[2 * i + 1]) / span;
+        offsets[i] = (c[2 * i + 2] * c[2 * i + 1] - c[2 * i] * c[2 * i + 3]) / span;
+    }
+    for (double* v = f; v != l; ++v) {
+        const double x = *v;
+        std::size_t i = 0;
+        if (x >= c[2 * (s - 1)])
+            i = s - 1;
+        else
+            while (i + 1 < s && x >= c[2 * i + 2])
+                ++i;
+        if (x == x)
+            *v = slopes[i] * x + offsets[i];
+    }
+    return true;
+}
 
 // Samples over [low, high]: a smooth signal (slow sine plus a little ripple), or uniform noise.
 std::vector<float> Samples(bool smooth, double low, double high)
@@ -69,24 +128,40 @@ void Run(benchmark::State& state, Evaluator evaluate, std::vector<double> c, boo
     const std::vector<float> in = Samples(smooth, low, high);
     std::vector<double> work(kBlock);
     std::vector<float> out(kBlock);
-    using Clock = std::chrono::steady_clock;
+    using Clock = ThreadCpuClock;
 
-    const auto start = Clock::now();
+    // Each iteration times kBlocksPerTiming blocks through the evaluator and as many bare
+    // blocks, the two groups taking turns to go first (reading the thread's CPU clock costs
+    // microseconds here, and what runs first after it runs slower).
+    Clock::duration evaluatedTime{};
+    Clock::duration bareTime{};
+    auto timeBlocks = [&](Evaluator through) {
+        const auto start = Clock::now();
+        for (std::size_t k = 0; k < kBlocksPerTiming; ++k) {
+            PassBlock(through, c, in.data(), work.data(), out.data());
+            benchmark::DoNotOptimize(out.data());
+            benchmark::ClobberMemory();
+        }
+        return Clock::now() - start;
+    };
+    // The bare pass goes through the same call as the evaluator, to an evaluator that does
+    // nothing: called directly, the compiler would merge its widening and narrowing loops.
+    Evaluator nothing = Nothing;
+    benchmark::DoNotOptimize(nothing);
+    bool evaluatorFirst = true;
     for (auto _ : state) {
-        PassBlock(evaluate, c, in.data(), work.data(), out.data());
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
+        if (evaluatorFirst) {
+            evaluatedTime += timeBlocks(evaluate);
+            bareTime += timeBlocks(nothing);
+        } else {
+            bareTime += timeBlocks(nothing);
+            evaluatedTime += timeBlocks(evaluate);
+        }
+        evaluatorFirst = !evaluatorFirst;
     }
-    const double evaluated = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
-
-    const auto iterations = static_cast<std::size_t>(state.iterations());
-    const auto bareStart = Clock::now();
-    for (std::size_t k = 0; k < iterations; ++k) {
-        PassBlock(Nothing, c, in.data(), work.data(), out.data());
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    const double bare = std::chrono::duration<double, std::nano>(Clock::now() - bareStart).count();
+    const double evaluated = std::chrono::duration<double, std::nano>(evaluatedTime).count();
+    const double bare = std::chrono::duration<double, std::nano>(bareTime).count();
+    const auto iterations = static_cast<std::size_t>(state.iterations()) * kBlocksPerTiming;
 
     const double samples = static_cast<double>(iterations) * kBlock;
     state.SetItemsProcessed(static_cast<int64_t>(samples));
@@ -117,6 +192,14 @@ void Register(const std::string& name, Evaluator evaluate, const std::vector<dou
     Register("point_to_point_2", Tessar::EvaluatePointToPoint, PointTable(2, -8.0, 8.0), -10.0, 10.0);
     Register("point_to_point_12", Tessar::EvaluatePointToPoint, PointTable(12, -8.0, 8.0), -10.0, 10.0);
     Register("point_to_point_64", Tessar::EvaluatePointToPoint, PointTable(64, -8.0, 8.0), -10.0, 10.0);
+    Register("point_to_point_1000", Tessar::EvaluatePointToPoint, PointTable(1000, -8.0, 8.0), -10.0, 10.0);
+    Register("plain_linear", PlainPolynomial<2>, {0.5, 2.0}, -10.0, 10.0);
+    Register("plain_quintic", PlainPolynomial<6>, {0.5, 2.0, -0.03, 1e-3, -2e-5, 3e-7}, -10.0, 10.0);
+    Register("plain_logarithmic", PlainLogarithmic, {1.5, 20.0}, 0.01, 100.0);
+    Register("plain_exponential", PlainExponential, {0.3, 2.0}, -10.0, 10.0);
+    Register("plain_point_to_point_12", PlainPointToPoint, PointTable(12, -8.0, 8.0), -10.0, 10.0);
+    Register("plain_point_to_point_64", PlainPointToPoint, PointTable(64, -8.0, 8.0), -10.0, 10.0);
+    Register("plain_point_to_point_1000", PlainPointToPoint, PointTable(1000, -8.0, 8.0), -10.0, 10.0);
     return 0;
 }();
 

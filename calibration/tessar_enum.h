@@ -21,8 +21,10 @@ namespace Tessar {
 class TessarEnum : public CalcEnums::SingleSourceNoDelayCalc {
 public:
     // Samples are calibrated in pieces of this many, through a work buffer that is part of
-    // the enumerator, so Next allocates nothing.
-    static constexpr uint32_t kWorkBlock = 1024;
+    // the enumerator, so Next allocates nothing. A piece is one evaluator call, and a
+    // point-to-point call builds its segment table: with the host's blocks of 4096 samples in
+    // one piece, that costs a 64-point table 4 % instead of 30 % (enumerator_bench).
+    static constexpr uint32_t kWorkBlock = 4096;
     static constexpr uint32_t kSettingsTextFlags = 0x40000000;
 
     // [in] enumClass: the class object that creates it (may be null); creationValue: kept.

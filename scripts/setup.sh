@@ -6,11 +6,12 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6-dev libgl-dev
-  libboost-dev
+  libboost-dev libhwy-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   libcli11-dev nlohmann-json3-dev
   poppler-utils fonts-dejavu-core
+  python3-numpy
   binutils
   # the package: cpack's dependency list (dpkg-shlibdeps) and its ELF search (file), the
   # manual page, the package check, the desktop entry's and the file type's checks

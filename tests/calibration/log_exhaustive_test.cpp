@@ -14,20 +14,11 @@
 #include <vector>
 
 #include "calibration/evaluators.h"
+#include "tests/calibration/exhaustive_scale.h"
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr uint32_t kStride = 4099;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr uint32_t kStride = 4099;
-#else
-constexpr uint32_t kStride = 1;
-#endif
-#else
-constexpr uint32_t kStride = 1;
-#endif
+constexpr uint32_t kStride = TestSupport::kExhaustiveStride;
 
 constexpr uint32_t kFirst = 0x00000001u;     // the smallest subnormal
 constexpr uint32_t kLast = 0x7F7FFFFFu;      // the largest finite float

@@ -1,0 +1,118 @@
+// Vector helpers shared by the evaluators' sample kernels, compiled once per instruction set
+// (included after hwy/highway.h from a file that goes through hwy/foreach_target.h).
+//
+// The kernels that compute a transcendental function approximately use NearFloatMidpoint to
+// find the lanes whose float rounding the approximation cannot decide, and StoreWithExactLanes
+// to recompute just those lanes exactly.
+
+// Per-target include guard: toggled by foreach_target.h for every instruction set.
+#if defined(TESSAR_CALIBRATION_KERNEL_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)
+#ifdef TESSAR_CALIBRATION_KERNEL_LANES_INL_H_
+#undef TESSAR_CALIBRATION_KERNEL_LANES_INL_H_
+#else
+#define TESSAR_CALIBRATION_KERNEL_LANES_INL_H_
+#endif
+
+#include <cstddef>
+#include <cstdint>
+
+#include <hwy/highway.h>
+
+HWY_BEFORE_NAMESPACE();
+namespace Tessar::HWY_NAMESPACE {
+
+namespace hn = hwy::HWY_NAMESPACE;
+
+// The lanes where y lies within `margin` units in its last place of a midpoint between two
+// floats, so that a value that close to y might round to the other float. Valid for |y| in the
+// normal float range [2^-126, 2^128) (and for 0 and infinity, never near); outside it the
+// caller decides. A double drops its 29 low significand bits when rounded to a normal float;
+// a midpoint has exactly the top one of them set.
+template <class D>
+HWY_INLINE hn::Mask<D> NearFloatMidpoint(D d, hn::Vec<D> y, uint64_t margin)
+{
+    const hn::RebindToUnsigned<D> du;
+    constexpr uint64_t kDropped = (uint64_t{1} << 29) - 1;
+    constexpr uint64_t kMidpoint = uint64_t{1} << 28;
+    const auto low = hn::And(hn::BitCast(du, y), hn::Set(du, kDropped));
+    // |low - midpoint| <= margin, as one unsigned comparison.
+    const auto distance = hn::Sub(low, hn::Set(du, kMidpoint - margin));
+    return hn::RebindMask(d, hn::Lt(distance, hn::Set(du, 2 * margin + 1)));
+}
+
+// y rounded to the nearest float (ties to even), as a double, for |y| in the normal float range
+// [2^-126, 2^128) or 0, by integer arithmetic on its bits (cheaper than two conversions): the 29
+// low significand bits are rounded away, a carry moving into the exponent as it should.
+template <class D>
+HWY_INLINE hn::Vec<D> RoundToFloatPrecision(D d, hn::Vec<D> y)
+{
+    const hn::RebindToUnsigned<D> du;
+    const auto bits = hn::BitCast(du, y);
+    const auto lowest = hn::And(hn::ShiftRight<29>(bits), hn::Set(du, uint64_t{1}));
+    const auto rounded = hn::Add(bits, hn::Add(hn::Set(du, (uint64_t{1} << 28) - 1), lowest));
+    return hn::BitCast(d, hn::And(rounded, hn::Set(du, ~((uint64_t{1} << 29) - 1))));
+}
+
+// The lanes of an unsigned vector in [low, high), as one unsigned comparison.
+template <class DU>
+HWY_INLINE hn::Mask<DU> InRange(DU du, hn::Vec<DU> v, uint64_t low, uint64_t high)
+{
+    return hn::Lt(hn::Sub(v, hn::Set(du, low)), hn::Set(du, high - low));
+}
+
+// Calls body(p) for the doubles v[0..n) one whole vector at a time (p = v, v + Lanes(d), ...),
+// body loading from and storing to p. A last partial vector goes through a copy padded with
+// `padding`, so every sample takes the vector path and nothing outside v[0..n) is touched.
+template <class D, class Body>
+HWY_INLINE void ForEachVector(D d, double* v, size_t n, double padding, Body&& body)
+{
+    const size_t lanes = hn::Lanes(d);
+    size_t i = 0;
+    for (; i + lanes <= n; i += lanes)
+        body(v + i);
+    if (i == n)
+        return;
+    HWY_ALIGN double tail[HWY_MAX_BYTES / sizeof(double)];
+    for (size_t k = 0; k < lanes; ++k)
+        tail[k] = i + k < n ? v[i + k] : padding;
+    body(tail);
+    for (size_t k = 0; i + k < n; ++k)
+        v[i + k] = tail[k];
+}
+
+// The bits of |y|, as an unsigned vector.
+template <class D>
+HWY_INLINE hn::Vec<hn::RebindToUnsigned<D>> MagnitudeBits(D d, hn::Vec<D> y)
+{
+    const hn::RebindToUnsigned<D> du;
+    (void)d;
+    return hn::And(hn::BitCast(du, y), hn::Set(du, ~(uint64_t{1} << 63)));
+}
+
+// Stores result at p, then, for every lane set in undecided, the exact value exact(x[lane])
+// in its place. Returns the number of lanes recomputed.
+template <class D, class Exact>
+HWY_INLINE size_t StoreWithExactLanes(D d, hn::Vec<D> x, hn::Vec<D> result, hn::Mask<D> undecided, double* p,
+                                      Exact&& exact)
+{
+    hn::StoreU(result, d, p);
+    if (HWY_LIKELY(hn::AllFalse(d, undecided)))
+        return 0;
+    HWY_ALIGN double raw[HWY_MAX_BYTES / sizeof(double)];
+    hn::Store(x, d, raw);
+    uint8_t bits[HWY_MAX_BYTES / 8] = {};  // one bit per lane, room for the widest vector of bytes
+    hn::StoreMaskBits(d, undecided, bits);
+    size_t recomputed = 0;
+    for (size_t i = 0; i < hn::Lanes(d); ++i) {
+        if ((bits[i / 8] >> (i % 8)) & 1) {
+            p[i] = exact(raw[i]);
+            ++recomputed;
+        }
+    }
+    return recomputed;
+}
+
+}  // namespace Tessar::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#endif  // per-target include guard

@@ -1,0 +1,33 @@
+// The point-to-point calibration's sample kernel: every sample x becomes slope * x + offset of
+// its segment in a PointToPointTable (the product and the sum rounded on their own, as
+// GUILib::Graticule::Map does); a sample without a segment (NaN) is left unchanged, payload
+// and all.
+//
+// The code is compiled for several instruction sets, the widest the processor has chosen at
+// run time. Sorted tables of up to kPointToPointRegisterSegments segments keep their breaks and
+// maps in vector registers and compare every sample with every break; larger sorted tables
+// find the segment through the table's bucket index (buckets and arithmetic in vectors, the
+// lookups sample by sample); other tables (which only a hand-made settings text can hold) go
+// sample by sample through PointToPointTable::SegmentOf.
+//
+// Why a kernel: against the bare float -> double -> float pass over a block of 4096 samples, a
+// linear scan over the segments sample by sample (evaluators_bench's plain_point_to_point_*)
+// costs about 10 times at 12 points, 50 to 65 at 64 and 600 to 750 at 1000; this kernel about
+// 2.7 to 3.5, 6.5 to 8.5 and 14 to 19 times (AVX-512). Vector gathers, which would let the
+// index's lookups run in vectors too, cost more here than the lookups one by one.
+#pragma once
+
+#include <cstddef>
+
+#include "calibration/point_to_point_table.h"
+
+namespace Tessar {
+
+// Sorted tables of at most this many segments keep their breaks and maps in vector registers
+// (the calibration dialog has 12 rows, 11 segments); larger ones use the table's index.
+inline constexpr std::size_t kPointToPointRegisterSegments = 16;
+
+// Transforms v[0..n) in place.
+void PointToPointKernel(const PointToPointTable& table, double* v, std::size_t n) noexcept;
+
+}  // namespace Tessar
