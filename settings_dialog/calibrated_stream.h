@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "interfaces/enum_float_ex.h"
+#include "interfaces/enum_float_ex_defaults.h"
 #include "platform/com_ptr.h"
 
 namespace Tessar {
 
-class CalibratedStream final : public IEnumFloatEx {
+class CalibratedStream final : public IEnumFloatExDefaults {
 public:
     // [in] source: the raw stream (one reference held); fitKind, coefficients: the fit.
     // The new object has one reference, the caller's.
@@ -24,8 +24,6 @@ public:
     HRESULT Skip(int64_t count) override { return source_->Skip(count); }
     HRESULT Reset() override { return source_->Reset(); }
     HRESULT GetPosition(int64_t* out) override { return source_->GetPosition(out); }
-    HRESULT Reserved6() override { return E_NOTIMPL; }
-    HRESULT Reserved7() override { return E_NOTIMPL; }
     // The source's samples, calibrated in place; the source's result. A sample the fit cannot
     // evaluate becomes NaN.
     HRESULT Next(uint32_t count, float* buffer, uint32_t* returned) override;

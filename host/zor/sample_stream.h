@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "interfaces/enum_float_ex.h"
+#include "interfaces/enum_float_ex_defaults.h"
 #include <memory>
 
 #include "host/zor/sample_block.h"
@@ -16,7 +16,7 @@
 
 namespace Zor {
 
-class SampleStream final : public IEnumFloatEx {
+class SampleStream final : public IEnumFloatExDefaults {
 public:
     // [in] samples: a view of the block; start, end: cut to 0..size, end not before start.
     static platform::ComPtr<SampleStream> Create(SampleView samples, int64_t start, int64_t end);
@@ -34,8 +34,6 @@ public:
     // Back to the start offset.
     HRESULT Reset() override;
     HRESULT GetPosition(int64_t* out) override;
-    HRESULT Reserved6() override { return E_NOTIMPL; }
-    HRESULT Reserved7() override { return E_NOTIMPL; }
     // Copies up to count samples. S_OK when count were delivered, S_FALSE when fewer (0 at the
     // end). returned may be null. E_POINTER for a null buffer with a count.
     HRESULT Next(uint32_t count, float* buffer, uint32_t* returned) override;

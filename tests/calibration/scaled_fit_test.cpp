@@ -14,6 +14,7 @@
 #include "calibration/calibration_fit.h"
 #include "calibration/curve_fit.h"
 #include "calibration/evaluators.h"
+#include "tests/calibration/fit_record.h"
 #include "tests/calibration/least_squares_reference.h"
 
 namespace {
@@ -25,6 +26,7 @@ using Tessar::FitFailure;
 using TestSupport::Exact;
 using TestSupport::ExactPolynomialFit;
 using TestSupport::ExactPolynomialValue;
+using TestSupport::Record;
 using TestSupport::Rational;
 using TestSupport::ToDouble;
 
@@ -43,16 +45,6 @@ double CorrectDigits(double got, const Rational& exact)
     return error == 0 ? 17 : std::min(17.0, -std::log10(error));
 }
 
-CalibrationData Record(int32_t kind, std::vector<double> raw, std::vector<double> calibrated, bool forceOrigin = false)
-{
-    CalibrationData data;
-    data.fitKind_ = kind;
-    data.rawValues_ = std::move(raw);
-    data.calibratedValues_ = std::move(calibrated);
-    data.forceOrigin_ = forceOrigin;
-    return data;
-}
-
 // The calibrated values the channel computes from the stored coefficients (the evaluator in
 // double precision) against the exact least-squares fitted values, over the range of y.
 double LargestMissOverRange(const std::vector<double>& coefficients, const std::vector<Rational>& exact,
@@ -65,28 +57,6 @@ double LargestMissOverRange(const std::vector<double>& coefficients, const std::
     for (std::size_t i = 0; i < x.size(); ++i)
         miss = std::max(miss, std::fabs(ToDouble(Exact(evaluated[i]) - ExactPolynomialValue(exact, x[i]))));
     return miss / (*high - *low);
-}
-
-TEST(ScaledFit, ExactPolynomialsKeepTwelveDigitsOfEveryCoefficient)
-{
-    struct Case {
-        std::string name;
-        std::vector<double> truth;
-    };
-    const std::vector<Case> cases = {
-        {"1 + x + ... + x^5", {1, 1, 1, 1, 1, 1}},
-        {"1 + 0.1x + ... + 1e-5x^5", {1, 0.1, 0.01, 1e-3, 1e-4, 1e-5}},
-    };
-    const std::vector<double> x = Steps(0, 1, 21);
-    for (const Case& k : cases) {
-        std::vector<double> y;
-        for (double xi : x) y.push_back(ToDouble(ExactPolynomialValue(k.truth, xi)));
-        const std::vector<Rational> exact = ExactPolynomialFit(x, y, 5);
-        std::vector<double> c;
-        double chiSquare = -1;
-        ASSERT_TRUE(CCurveFit().PolynomialFit(5, x, y, c, chiSquare, false)) << k.name;
-        for (std::size_t j = 0; j < c.size(); ++j) EXPECT_GE(CorrectDigits(c[j], exact[j]), 12) << k.name << ", c" << j;
-    }
 }
 
 // Twelve raw values 1000..1011 mV: the columns 1, x, ..., x^5 agree to ten digits, and the

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "interfaces/enum_float_ex.h"
+#include "interfaces/enum_float_ex_defaults.h"
 #include "interfaces/online_data.h"
 #include "interfaces/record_data.h"
 #include "guilib/table/tabulated_data_interfaces.h"
@@ -97,7 +97,7 @@ private:
 };
 
 // Delivers its values through Next, or fails with a given status. Records the counts asked.
-class FloatSource final : public IEnumFloatEx {
+class FloatSource final : public IEnumFloatExDefaults {
 public:
     explicit FloatSource(std::vector<float> values, HRESULT failure = S_OK)
         : values_(std::move(values)), failure_(failure)
@@ -111,11 +111,6 @@ public:
     }
     uint32_t AddRef() override { return static_cast<uint32_t>(++refs_); }
     uint32_t Release() override { return static_cast<uint32_t>(--refs_); }
-    HRESULT Skip(int64_t) override { return E_NOTIMPL; }
-    HRESULT Reset() override { return E_NOTIMPL; }
-    HRESULT GetPosition(int64_t*) override { return E_NOTIMPL; }
-    HRESULT Reserved6() override { return E_NOTIMPL; }
-    HRESULT Reserved7() override { return E_NOTIMPL; }
     HRESULT Next(uint32_t count, float* buffer, uint32_t* returned) override
     {
         asked_.push_back(count);
@@ -129,7 +124,6 @@ public:
         if (returned) *returned = static_cast<uint32_t>(n);
         return n == count ? S_OK : S_FALSE;
     }
-    HRESULT Clone(IEnumFloatEx**) override { return E_NOTIMPL; }
 
     const std::vector<uint32_t>& Asked() const { return asked_; }
 

@@ -28,6 +28,8 @@
 namespace {
 
 using platform::ComPtr;
+using TestSupport::PdfInfo;
+using TestSupport::WhenShown;
 
 // A printout that writes down the slots called (by number) and draws a frame and a line of text
 // on each page. Any slot can be made to fail.
@@ -124,22 +126,6 @@ private:
     }
 };
 
-// Runs action on the first visible top-level window of type T once it shows up.
-template <class T>
-void WhenShown(std::function<void(T*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-        const auto windows = TestSupport::VisibleWindows<T>();
-        if (windows.empty()) return;
-        timer->stop();
-        timer->deleteLater();
-        action(windows.front());
-    });
-    timer->start();
-}
-
 class PrintServiceTest : public testing::Test {
 protected:
     void SetUp() override
@@ -155,16 +141,6 @@ protected:
     }
     void TearDown() override { service_->SetDestination(kPrintAskUser, nullptr); }
 
-    // pdfinfo's "Key: value" lines.
-    static QString PdfInfo(const QString& file, const QString& key)
-    {
-        QProcess process;
-        process.start(QStringLiteral("pdfinfo"), {file});
-        if (!process.waitForFinished(20000)) return QString();
-        for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n')))
-            if (line.startsWith(key + QLatin1Char(':'))) return line.mid(key.size() + 1).trimmed();
-        return QString();
-    }
     HRESULT PrintToPdf(TestPrintout& printout)
     {
         EXPECT_EQ(service_->SetDestination(kPrintPdfFile, reinterpret_cast<const char16_t*>(pdf_.utf16())), S_OK);

@@ -33,6 +33,7 @@ namespace {
 
 using namespace ReportTest;
 using platform::ComPtr;
+using TestSupport::PdfInfo;
 
 // The data-access object of a host: answers the printing face with what it is given.
 class FakeAccess final : public IUnknown {
@@ -139,15 +140,6 @@ protected:
         QGuiApplication::clipboard()->clear();
         WhenShown<Tessar::TessCopySelect>(choose);
         Click(310);
-    }
-    static QString PdfInfo(const QString& file, const QString& key)
-    {
-        QProcess process;
-        process.start(QStringLiteral("pdfinfo"), {file});
-        if (!process.waitForFinished(20000)) return QString();
-        for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n')))
-            if (line.startsWith(key + QLatin1Char(':'))) return line.mid(key.size() + 1).trimmed();
-        return QString();
     }
     // The first page of a PDF as a PNG image in the test output.
     static QImage PdfPage(const QString& file, const QString& name)

@@ -26,6 +26,7 @@
 namespace ReportTest {
 
 using Tessar::CalibrationData;
+using TestSupport::WhenShown;
 
 inline KVI::UnitInfo Unit(int32_t prefix, const char16_t* name) { return KVI::UnitInfo{0, prefix, KVI::String(name)}; }
 inline KVI::UnitInfo Volts() { return Unit(8, u"V"); }
@@ -48,23 +49,6 @@ inline CalibrationData Record(int32_t kind, std::vector<double> raw, std::vector
 
 // Three points on y = 100 x: (0, 0), (0.5, 50), (1, 100).
 inline CalibrationData ThreePoints(int32_t kind = 0) { return Record(kind, {0, 0.5, 1}, {0, 50, 100}); }
-
-// Runs action on the first visible top-level window of type T once one shows (polling, so it
-// works from inside the window's own modal loop).
-template <class T>
-void WhenShown(std::function<void(T*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-        const auto windows = TestSupport::VisibleWindows<T>();
-        if (windows.empty()) return;
-        timer->stop();
-        timer->deleteLater();
-        action(windows.front());
-    });
-    timer->start();
-}
 
 // The report shown on the screen (not modal), its message boxes caught.
 class ReportFixture {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "interfaces/enum_float_ex_defaults.h"
 #include "platform/com_ptr.h"
 #include "settings_dialog/data_scaling.h"
 #include "settings_dialog/pane_geometry.h"
@@ -171,23 +172,17 @@ TEST(PaneReading, StopsOnceMoreThanAMillionAreHeld)
 }
 
 // A stream that claims more than it was asked for, then fails after delivering some.
-class UnrulyStream final : public IEnumFloatEx {
+class UnrulyStream final : public IEnumFloatExDefaults {
 public:
     HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     uint32_t AddRef() override { return 1; }
     uint32_t Release() override { return 1; }
-    HRESULT Skip(int64_t) override { return E_NOTIMPL; }
-    HRESULT Reset() override { return E_NOTIMPL; }
-    HRESULT GetPosition(int64_t*) override { return E_NOTIMPL; }
-    HRESULT Reserved6() override { return E_NOTIMPL; }
-    HRESULT Reserved7() override { return E_NOTIMPL; }
     HRESULT Next(uint32_t count, float* buffer, uint32_t* returned) override
     {
         for (uint32_t i = 0; i < count; ++i) buffer[i] = 1.0f;
         *returned = ++calls == 1 ? count + 100 : 3;
         return calls == 1 ? S_OK : E_FAIL;
     }
-    HRESULT Clone(IEnumFloatEx**) override { return E_NOTIMPL; }
     int calls = 0;
 };
 

@@ -30,6 +30,7 @@
 #include "settings_dialog/delete_units_dlg.h"
 #include "settings_dialog/unit_list_walk.h"
 #include "settings_dialog/units_control.h"
+#include "tests/settings_dialog/units_control_owner.h"
 #include "tests/support/gui_test_util.h"
 #include "tests/support/stub_unit_list.h"
 
@@ -405,16 +406,7 @@ TEST_F(UnitDialogsTest, RemoveUnitsLooksEveryUnitUpBeforeRemovingAny)
 
 // --- Run from the units control ---
 
-struct Owner {
-    void OnUnitChanged()
-    {
-        ++changes;
-        seen = control->CurrentUnit();
-    }
-    UnitsControl* control = nullptr;
-    int changes = 0;
-    UnitInfo seen;
-};
+using SettingsDialogTest::Owner;
 
 class UnitsControlCommandsTest : public UnitDialogsTest {
 protected:

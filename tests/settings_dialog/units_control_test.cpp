@@ -16,6 +16,7 @@
 #include "foundation/gui/control_id.h"
 #include "platform/string_table.h"
 #include "settings_dialog/units_control.h"
+#include "tests/settings_dialog/units_control_owner.h"
 #include "tests/support/gui_test_util.h"
 #include "tests/support/stub_unit_list.h"
 
@@ -45,17 +46,7 @@ const platform::StringResource kHostStrings[] = {
     {9745, u"Delete Unit..."},
 };
 
-// The dialog's side of the callback, bound with boost::bind as the settings dialog binds its own.
-struct Owner {
-    void OnUnitChanged()
-    {
-        ++changes;
-        seen = control->CurrentUnit();
-    }
-    UnitsControl* control = nullptr;
-    int changes = 0;
-    UnitInfo seen;
-};
+using SettingsDialogTest::Owner;
 
 class UnitsControlTest : public testing::Test {
 protected:

@@ -1,5 +1,7 @@
 #include "tests/support/fake_host_document.h"
 
+#include "interfaces/enum_float_ex_defaults.h"
+
 #include <algorithm>
 
 #include "values/units/unit_entry.h"
@@ -7,7 +9,7 @@
 namespace TestSupport {
 namespace {
 
-class VectorStream final : public IEnumFloatEx {
+class VectorStream final : public IEnumFloatExDefaults {
 public:
     VectorStream(std::vector<float> samples, std::vector<uint32_t>* chunks)
         : samples_(std::move(samples)), chunks_(chunks)
@@ -45,8 +47,6 @@ public:
         *out = position_;
         return S_OK;
     }
-    HRESULT Reserved6() override { return E_NOTIMPL; }
-    HRESULT Reserved7() override { return E_NOTIMPL; }
     HRESULT Next(uint32_t count, float* buffer, uint32_t* returned) override
     {
         if (chunks_) chunks_->push_back(count);
@@ -57,7 +57,6 @@ public:
         if (returned) *returned = n;
         return n == count ? S_OK : S_FALSE;
     }
-    HRESULT Clone(IEnumFloatEx**) override { return E_NOTIMPL; }
 
 private:
     ~VectorStream() = default;

@@ -1,5 +1,6 @@
 // Helpers of the widget tests: waiting for a condition with the event loop running, finding
-// visible top-level windows of a type, and writing pictures where a person can look at them.
+// visible top-level windows of a type and acting on them when they show, writing pictures
+// where a person can look at them, and reading a PDF's properties.
 #pragma once
 
 #include <functional>
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QString>
 #include <QTest>
 #include <QTimer>
@@ -80,6 +82,34 @@ void AnswerNextModal(std::function<void(T*)> answer, int timeoutMs = 10000)
         if (found && QTest::qWaitForWindowExposed(dialog)) answer(dialog);
     });
     poll->start();
+}
+
+// Runs action on the first visible top-level window of type T once one shows (polling, so it
+// works from inside the window's own modal loop).
+template <class T>
+void WhenShown(std::function<void(T*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+        const auto windows = VisibleWindows<T>();
+        if (windows.empty()) return;
+        timer->stop();
+        timer->deleteLater();
+        action(windows.front());
+    });
+    timer->start();
+}
+
+// The value of one of pdfinfo's "Key: value" lines for a PDF file; empty when it has none.
+inline QString PdfInfo(const QString& file, const QString& key)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {file});
+    if (!process.waitForFinished(20000)) return QString();
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (line.startsWith(key + QLatin1Char(':'))) return line.mid(key.size() + 1).trimmed();
+    return QString();
 }
 
 }  // namespace TestSupport

@@ -23,7 +23,7 @@
 #include "interfaces/calc_enum.h"
 #include "interfaces/calc_site.h"
 #include "interfaces/class_objects.h"
-#include "interfaces/enum_float_ex.h"
+#include "interfaces/enum_float_ex_defaults.h"
 #include "interfaces/framework_registry.h"
 #include "interfaces/unit_list.h"
 #include "values/units/unit_info.h"
@@ -278,7 +278,7 @@ private:
 // limit samples per call (so a test can make short reads); past the end it delivers fewer (or,
 // cycling, starts over) and returns S_FALSE when fewer than asked. Clone starts a new stream at
 // the same position. Heap object, deleted by its last Release; starts with one reference.
-class FakeSourceStream final : public IEnumFloatEx {
+class FakeSourceStream final : public IEnumFloatExDefaults {
 public:
     explicit FakeSourceStream(std::vector<float> samples);
     FakeSourceStream(const FakeSourceStream&) = delete;
@@ -290,7 +290,6 @@ public:
     HRESULT Skip(int64_t count) override;
     HRESULT Reset() override;
     HRESULT GetPosition(int64_t* out) override;
-    HRESULT Reserved6() override { return E_NOTIMPL; }
     // Counts its calls (Reserved7Calls), S_OK.
     HRESULT Reserved7() override;
     HRESULT Next(uint32_t count, float* buffer, uint32_t* returned) override;

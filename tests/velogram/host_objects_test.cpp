@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "interfaces/enum_float_ex_defaults.h"
 #include "interfaces/printing.h"
 #include "interfaces/record_data_pixmap.h"
 #include "interfaces/tessar_automation.h"
@@ -23,6 +24,8 @@
 #include "host/velogram/sample_summary.h"
 #include "host/zor/framework_client.h"
 #include "platform/com_ptr.h"
+#include "tests/support/framework_session.h"
+#include "tests/support/message_capture.h"
 #include "tests/velogram/calculation_class_double.h"
 
 namespace {
@@ -36,27 +39,7 @@ constexpr int64_t kUnset = kUnsetPosition;
 
 // ---- the framework and the module, started once
 
-struct Session {
-    ComPtr<IZorFramework> framework;
-    ComPtr<ICalculationClass> tessar;
-    ComPtr<ITessarAutomation> automation;
-};
-
-const Session& TheSession()
-{
-    static const Session session = [] {
-        Session s;
-        std::string problem;
-        EXPECT_EQ(Zor::StartFramework("", s.framework.Put(), &problem), S_OK) << problem;
-        s.framework->LoadModules(nullptr, nullptr, nullptr);
-        ComPtr<IUnknown> calc;
-        EXPECT_EQ(Zor::FindClassByName(s.framework.Get(), KIND_CalculationClass, u"Tessar", calc.Put()), S_OK);
-        calc.As(IID_ICalculationClass, s.tessar);
-        calc.As(IID_ITessarAutomation, s.automation);
-        return s;
-    }();
-    return session;
-}
+using TestSupport::TheSession;
 
 // A document with channels of the given samples per block (every channel has every block).
 ComPtr<HostDocument> MakeDocument(const std::vector<std::vector<std::vector<float>>>& channels,
@@ -122,15 +105,7 @@ std::vector<float> ReadAll(IRecordData* data, int32_t channel, uint32_t block, i
     return out;
 }
 
-// Messages shown through the foundation's helper, captured.
-class MessageCapture {
-public:
-    MessageCapture() : scoped_([this](const KVI::MessageBoxRequest& r) { texts.push_back(r.text.ToUtf8()); }) {}
-    std::vector<std::string> texts;
-
-private:
-    KVI::ScopedMessagePresenter scoped_;
-};
+using TestSupport::MessageCapture;
 
 // ---- the host selection
 
@@ -357,7 +332,7 @@ TEST(HostDataAccess, AnswersTheSlotsThePaneReadsThrough)
 // ---- sample summaries
 
 // A stream over a copy of samples; fails its Next after failAfter calls when set.
-class VectorStream final : public IEnumFloatEx {
+class VectorStream final : public IEnumFloatExDefaults {
 public:
     explicit VectorStream(std::vector<float> samples, int failAfter = -1)
         : samples_(std::move(samples)), failAfter_(failAfter)
@@ -366,11 +341,6 @@ public:
     HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     uint32_t AddRef() override { return 1; }
     uint32_t Release() override { return 1; }
-    HRESULT Skip(int64_t) override { return E_NOTIMPL; }
-    HRESULT Reset() override { return E_NOTIMPL; }
-    HRESULT GetPosition(int64_t*) override { return E_NOTIMPL; }
-    HRESULT Reserved6() override { return E_NOTIMPL; }
-    HRESULT Reserved7() override { return E_NOTIMPL; }
     HRESULT Next(uint32_t count, float* buffer, uint32_t* returned) override
     {
         if (failAfter_ == 0) return E_UNEXPECTED;
@@ -381,7 +351,6 @@ public:
         *returned = uint32_t(n);
         return n == count ? S_OK : S_FALSE;
     }
-    HRESULT Clone(IEnumFloatEx**) override { return E_NOTIMPL; }
 
 private:
     std::vector<float> samples_;
@@ -520,7 +489,7 @@ TEST(DataLayout, FitsTheBlocksAndMapsPixelsBothWays)
 
 TEST(CalculationCommands, AddMakesAChannelThroughTheClassThatWaitsForItsSettings)
 {
-    const Session& s = TheSession();
+    const auto& s = TheSession();
     ASSERT_TRUE(s.tessar);
     const std::vector<Velogram::CalculationChoice> choices = Velogram::RegisteredCalculations(s.framework.Get());
     ASSERT_FALSE(choices.empty());
@@ -549,7 +518,7 @@ TEST(CalculationCommands, AddMakesAChannelThroughTheClassThatWaitsForItsSettings
 
 TEST(CalculationCommands, SettingsGoThroughTheClassWithTheHostsObjects)
 {
-    const Session& s = TheSession();
+    const auto& s = TheSession();
     VelogramTest::CalculationClassDouble tessar(s.tessar.Get(), [](const VelogramTest::EditSettingsCall& call,
                                                                    IPersistObject** settings) {
         *settings = PressureSettings(call.channel).Detach();
@@ -603,7 +572,7 @@ TEST(CalculationCommands, SettingsGoThroughTheClassWithTheHostsObjects)
 
 TEST(CalculationCommands, EveryAnswerOfTheClassIsHandled)
 {
-    const Session& s = TheSession();
+    const auto& s = TheSession();
     struct Case {
         const char* name;
         HRESULT answer;
@@ -636,7 +605,7 @@ TEST(CalculationCommands, EveryAnswerOfTheClassIsHandled)
 
 TEST(CalculationCommands, APlainChannelHasNoSettings)
 {
-    const Session& s = TheSession();
+    const auto& s = TheSession();
     MessageCapture messages;
     const ComPtr<HostDocument> doc = MakeDocument({{Ramp(4)}});
     const CalculationCommands commands(s.framework.Get(), doc.Get());

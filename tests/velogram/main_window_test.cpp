@@ -33,6 +33,8 @@
 #include "host/velogram/main_window.h"
 #include "host/zor/framework_client.h"
 #include "platform/com_ptr.h"
+#include "tests/support/framework_session.h"
+#include "tests/support/message_capture.h"
 #include "tests/host/temp_dir.h"
 #include "tests/support/gui_test_util.h"
 #include "tests/velogram/calculation_class_double.h"
@@ -42,27 +44,7 @@ namespace {
 using platform::ComPtr;
 using Velogram::MainWindow;
 
-struct Session {
-    ComPtr<IZorFramework> framework;
-    ComPtr<ICalculationClass> tessar;
-    ComPtr<ITessarAutomation> automation;
-};
-
-const Session& TheSession()
-{
-    static const Session session = [] {
-        Session s;
-        std::string problem;
-        EXPECT_EQ(Zor::StartFramework("", s.framework.Put(), &problem), S_OK) << problem;
-        s.framework->LoadModules(nullptr, nullptr, nullptr);
-        ComPtr<IUnknown> calc;
-        EXPECT_EQ(Zor::FindClassByName(s.framework.Get(), KIND_CalculationClass, u"Tessar", calc.Put()), S_OK);
-        calc.As(IID_ICalculationClass, s.tessar);
-        calc.As(IID_ITessarAutomation, s.automation);
-        return s;
-    }();
-    return session;
-}
+using TestSupport::TheSession;
 
 QString DemoRecording() { return QString::fromStdString(Velogram::DemoDataDirectory() + "/pressure.csv"); }
 
@@ -136,14 +118,7 @@ int CountPixels(const QImage& image, const QRect& rect, QColor colour)
     return n;
 }
 
-class MessageCapture {
-public:
-    MessageCapture() : scoped_([this](const KVI::MessageBoxRequest& r) { texts.push_back(r.text.ToUtf8()); }) {}
-    std::vector<std::string> texts;
-
-private:
-    KVI::ScopedMessagePresenter scoped_;
-};
+using TestSupport::MessageCapture;
 
 class WindowTest : public testing::Test {
 protected:
