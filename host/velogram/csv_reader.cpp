@@ -1,9 +1,6 @@
 #include "host/velogram/csv_reader.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "host/velogram/unit_text.h"
@@ -13,11 +10,6 @@ namespace Velogram {
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-bool IsBlankLine(std::string_view line)
-{
-    return std::all_of(line.begin(), line.end(), IsBlank);
-}
 
 std::string_view Trimmed(std::string_view s)
 {
@@ -47,134 +39,79 @@ CsvColumn ColumnOfHeader(std::string_view text, size_t index)
     return column;
 }
 
-// The text in double quotes, for messages.
-std::string Quoted(std::string_view text)
-{
-    std::string out(1, '"');
-    out += PrintableText(text);
-    out += '"';
-    return out;
-}
-
-std::string Plural(size_t n, const char* one, const char* many)
-{
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-std::string TooLong() { return "the line is longer than " + std::to_string(CsvReader::kMaxLineBytes) + " bytes"; }
-
 }  // namespace
 
 CsvReader::CsvReader(std::string source, CsvSink& sink, CsvReadOptions options)
-    : source_(std::move(source)), sink_(&sink), options_(options)
+    : source_(std::move(source)), sink_(&sink), options_(options), splitter_(source_)
 {
     if (options_.dialect.delimiter == ',' && options_.dialect.decimalComma.value_or(false))
         throw CsvError(source_ + ": a decimal comma needs values separated by semicolons or tabs, not commas");
 }
 
 CsvReader::CsvReader(std::string source, CsvLineSink& sink, CsvReadOptions options)
-    : source_(std::move(source)), lineSink_(&sink), options_(options)
+    : source_(std::move(source)), lineSink_(&sink), options_(options), splitter_(source_)
 {
 }
 
-void CsvReader::Feed(std::string_view chunk) { Split(decoder_.Decode(chunk)); }
+CsvReader::CsvReader(std::string source, CsvRowsSink& sink, CsvReadOptions options)
+    : source_(std::move(source)), rowsSink_(&sink), options_(options), splitter_(source_)
+{
+    if (options_.dialect.delimiter == ',' && options_.dialect.decimalComma.value_or(false))
+        throw CsvError(source_ + ": a decimal comma needs values separated by semicolons or tabs, not commas");
+}
+
+CsvDialect CsvReader::Dialect() const
+{
+    CsvDialect dialect = dialect_;
+    if (parser_) dialect.decimal = parser_->Decimal();
+    return dialect;
+}
+
+void CsvReader::Feed(std::string_view chunk) { splitter_.Feed(decoder_.Decode(chunk), runs_); }
 
 void CsvReader::Finish()
 {
-    Split(decoder_.Finish());
-    if (crEnded_ && lineEnds_ == LineEnds::kOpen) EndOfLine('\r', false, true);
-    crEnded_ = false;
-    if (!partial_.empty()) {
-        std::string line;
-        line.swap(partial_);
-        Line(line);
-    }
+    splitter_.Feed(decoder_.Finish(), runs_);
+    splitter_.Finish(runs_);
     if (detecting_) Detect();
     Flush();
     if (!headerSeen_) throw CsvError(source_ + ": no header row: the text is empty");
-    if (rows_ == 0) throw CsvError(source_ + ": no samples: the header is not followed by any row of numbers");
+    if (rows_ == 0 && !rowsSink_)
+        throw CsvError(source_ + ": no samples: the header is not followed by any row of numbers");
 }
 
-void CsvReader::Split(std::string_view text)
+void CsvReader::Run(const CsvRun& run)
 {
-    size_t pos = 0;
-    // A line that ended in a CR at the end of the last piece: an LF here completes a CR LF.
-    if (crEnded_ && !text.empty()) {
-        crEnded_ = false;
-        const bool lf = text[0] == '\n';
-        if (lf) pos = 1;
-        EndOfLine('\r', lf, true);
+    if (rowsPassed_) {
+        rowsSink_->OnRows(run);
+        return;
     }
-    while (pos < text.size()) {
-        // Until the first line end has decided otherwise, a CR alone ends a line too.
-        const size_t end = lineEnds_ == LineEnds::kLf ? text.find('\n', pos) : text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) break;
-        const std::string_view piece = text.substr(pos, end - pos);
-        if (partial_.empty()) {
-            Line(piece);
-        } else {
-            if (partial_.size() + piece.size() > kMaxLineBytes) {
-                ++line_;
-                Fail(kMaxLineBytes, TooLong());
-            }
-            std::string line;
-            line.swap(partial_);
-            line.append(piece);
-            Line(line);
+    ends_ = run.ends;
+    CsvLineCursor lines(run, source_);
+    std::string_view line;
+    while (lines.Next(&line)) {
+        line_ = lines.Line();
+        Line(line);
+        if (rowsPassed_) {
+            const CsvRun rest = lines.Rest();
+            if (!rest.text.empty()) rowsSink_->OnRows(rest);
+            return;
         }
-        pos = end + 1;
-        if (text[end] == '\r') {
-            const bool known = pos < text.size();
-            const bool lf = known && text[pos] == '\n';
-            if (lf) ++pos;
-            if (!known) crEnded_ = true;
-            EndOfLine('\r', lf, known);
-        } else {
-            EndOfLine('\n', false, true);
-        }
-    }
-    const std::string_view rest = text.substr(pos);
-    if (partial_.size() + rest.size() > kMaxLineBytes) {
-        ++line_;
-        Fail(kMaxLineBytes, TooLong());
-    }
-    partial_.append(rest);
-}
-
-void CsvReader::EndOfLine(char terminator, bool followedByLf, bool known)
-{
-    if (lineEnds_ != LineEnds::kOpen || !known) return;
-    if (terminator == '\n') {
-        lineEnds_ = LineEnds::kLf;
-        lineEnd_ = "\n";
-    } else if (followedByLf) {
-        lineEnds_ = LineEnds::kLf;
-        lineEnd_ = "\r\n";
-    } else {
-        lineEnds_ = LineEnds::kCr;
-        lineEnd_ = "\r";
     }
 }
 
 void CsvReader::Line(std::string_view line)
 {
-    ++line_;
-    // The same limit whether a line arrived whole or in pieces.
-    if (line.size() > kMaxLineBytes) Fail(kMaxLineBytes, TooLong());
-    if (lineEnds_ == LineEnds::kLf && !line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line_ <= options_.skipLines) {
         const std::string text = Decoded(line);
         if (lineSink_) lineSink_->OnPreamble(text);
+        if (rowsSink_) rowsSink_->OnPreamble(text);
         return;
     }
-    if (lineEnds_ == LineEnds::kLf) {
-        const size_t cr = line.find('\r');
-        if (cr != std::string_view::npos)
-            Fail(cr + 1, "a stray carriage return (\\r) in the line: the lines of this text end with " +
-                             std::string(lineEnd_ == "\n" ? "LF" : "CR LF"));
-    }
+    if (const size_t cr = StrayCarriageReturn(line, ends_); cr != std::string_view::npos)
+        Fail(cr + 1, StrayCarriageReturnText(splitter_.LineEnd()));
     if (!headerSeen_) {
-        if (IsBlankLine(line)) return;
+        if (IsBlankCsvLine(line)) return;
         const size_t nul = line.find('\0');
         if (nul != std::string_view::npos)
             Fail(nul + 1, "the header holds NUL bytes (\\0): UTF-16 text needs a byte-order mark at its start");
@@ -208,7 +145,7 @@ std::string CsvReader::Decoded(std::string_view line)
 void CsvReader::Hold(std::string_view line)
 {
     held_.push_back(HeldLine{line_, std::string(line)});
-    if (IsBlankLine(line)) return;
+    if (IsBlankCsvLine(line)) return;
     ++heldRows_;
     heldBytes_ += line.size();
     if (heldRows_ >= kDetectionRows || heldBytes_ >= kDetectionBytes) Detect();
@@ -219,14 +156,22 @@ void CsvReader::Detect()
     detecting_ = false;
     std::vector<std::string_view> rows;
     for (const HeldLine& h : held_)
-        if (!IsBlankLine(h.text)) rows.push_back(h.text);
+        if (!IsBlankCsvLine(h.text)) rows.push_back(h.text);
     dialect_ = DetectCsvDialect(header_, rows, options_.dialect);
     const int64_t at = line_;
     line_ = headerLine_;
     HeaderLine(header_);
-    for (const HeldLine& h : held_) {
-        line_ = h.number;
-        Row(h.text);
+    if (rowsSink_) {
+        // The held lines are consecutive, from the one after the header.
+        std::string text;
+        for (const HeldLine& h : held_) (text += h.text) += '\n';
+        rowsPassed_ = true;
+        if (!text.empty()) rowsSink_->OnRows(CsvRun{text, headerLine_ + 1, CsvLineEnds::kLf});
+    } else {
+        for (const HeldLine& h : held_) {
+            line_ = h.number;
+            Row(h.text);
+        }
     }
     line_ = at;
     held_.clear();
@@ -247,8 +192,12 @@ void CsvReader::HeaderLine(std::string_view line)
                 "\"Pressure (V)\", one name per column");
     columns_.clear();
     for (size_t i = 0; i < cells.size(); ++i) columns_.push_back(ColumnOfHeader(cells[i], i));
-    factors_.clear();
-    for (const CsvColumn& c : columns_) factors_.push_back(PrefixedUnitFactor(c.unit));
+    parser_.emplace(columns_, dialect_);
+    if (rowsSink_) {
+        rowsSink_->OnHeader(line, columns_);
+        return;
+    }
+    row_.resize(columns_.size());
     batchRows_ = std::max<size_t>(1, kBatchValues / columns_.size());
     batch_.assign(columns_.size(), std::vector<float>(batchRows_));
     sink_->OnHeader(columns_);
@@ -256,7 +205,7 @@ void CsvReader::HeaderLine(std::string_view line)
 
 void CsvReader::Row(std::string_view line)
 {
-    if (IsBlankLine(line)) {
+    if (IsBlankCsvLine(line)) {
         if (inBlock_) {
             Flush();
             inBlock_ = false;
@@ -280,112 +229,14 @@ void CsvReader::Row(std::string_view line)
 
 void CsvReader::DataLine(std::string_view line)
 {
-    const size_t n = columns_.size();
-    const char d = dialect_.delimiter;
-    const auto count = [&](size_t values) {
-        return "the row has " + Plural(values, "value", "values") + ", but the header names " +
-               Plural(n, "channel", "channels");
-    };
-    size_t pos = 0;
-    for (size_t c = 0; c < n; ++c) {
-        const bool last = c + 1 == n;
-        size_t begin = pos;
-        while (begin < line.size() && IsCsvBlank(line[begin], d)) ++begin;
-        size_t valueBegin = begin, valueEnd = 0, next = 0;
-        if (begin < line.size() && line[begin] == '"') {
-            const size_t close = line.find('"', begin + 1);
-            if (close == std::string_view::npos)
-                Fail(begin + 1, "a quoted value is not closed in column " + std::to_string(c + 1));
-            next = close + 1;
-            while (next < line.size() && IsCsvBlank(line[next], d)) ++next;
-            if (next < line.size() && line[next] != d)
-                Fail(next + 1, "text after the closing quote of a value in column " + std::to_string(c + 1));
-            valueBegin = begin + 1;
-            valueEnd = close;
-        } else {
-            next = std::min(line.find(d, begin), line.size());
-            valueEnd = next;
-        }
-        if (!last && next >= line.size()) Fail(line.size() + 1, count(c + 1));
-        if (last && next < line.size())
-            Fail(next + 1, count(n + size_t(std::count(line.begin() + std::ptrdiff_t(next), line.end(), d))));
-        batch_[c][pending_] = Number(line, valueBegin, valueEnd, c);
-        pos = next + 1;
+    try {
+        parser_->Parse(line, row_.data());
+    } catch (const CsvRowFault& fault) {
+        Fail(fault.column, fault.what);
     }
+    for (size_t c = 0; c < row_.size(); ++c) batch_[c][pending_] = row_[c];
     ++rows_;
     if (++pending_ == batchRows_) Flush();
-}
-
-float CsvReader::Number(std::string_view line, size_t begin, size_t end, size_t column)
-{
-    const char d = dialect_.delimiter;
-    while (begin < end && IsCsvBlank(line[begin], d)) ++begin;
-    while (end > begin && IsCsvBlank(line[end - 1], d)) --end;
-    if (begin == end)
-        Fail(begin + 1, "empty value in column " + std::to_string(column + 1) + " (" + columns_[column].name + ")");
-    const char* first = line.data() + begin;
-    const char* last = line.data() + end;
-    const std::string_view text(first, end - begin);
-    if (dialect_.decimal == DecimalMark::kUndecided) {
-        const size_t mark = text.find_first_of(".,");
-        if (mark != std::string_view::npos) dialect_.decimal = text[mark] == ',' ? DecimalMark::kComma : DecimalMark::kPoint;
-    }
-    // A decimal comma becomes a point for from_chars; a point is then no decimal mark.
-    char buffer[64];
-    std::string longer;
-    if (dialect_.decimal == DecimalMark::kComma) {
-        if (text.find('.') != std::string_view::npos) NotANumber(line, begin, end, column);
-        const size_t comma = text.find(',');
-        if (comma != std::string_view::npos) {
-            char* copy = buffer;
-            if (text.size() > sizeof buffer) {
-                longer.assign(text);
-                copy = longer.data();
-            } else {
-                std::copy(text.begin(), text.end(), buffer);
-            }
-            copy[comma] = '.';
-            first = copy;
-            last = copy + text.size();
-        }
-    }
-    // from_chars takes no plus sign; a number may carry one.
-    if (*first == '+' && last - first > 1 && first[1] != '-' && first[1] != '+') ++first;
-
-    const double factor = factors_[column];
-    if (factor == 1.0) {
-        float value = 0;
-        const auto [stop, ec] = std::from_chars(first, last, value);
-        if (stop != last || ec == std::errc::invalid_argument) NotANumber(line, begin, end, column);
-        if (ec == std::errc()) return value;
-        // Out of a float's range: decided below from the double.
-    }
-    double value = 0;
-    const auto [stop, ec] = std::from_chars(first, last, value);
-    if (stop != last || ec == std::errc::invalid_argument) NotANumber(line, begin, end, column);
-    const bool infinite = ec == std::errc() && std::isinf(value);
-    // from_chars leaves the value alone when it is out of a double's range; strtod tells
-    // an overflow (infinity) from an underflow (0).
-    if (ec == std::errc::result_out_of_range) value = std::strtod(std::string(first, last).c_str(), nullptr);
-    const float sample = static_cast<float>(value / factor);
-    if (std::isinf(sample) && !infinite)
-        Fail(begin + 1, Quoted(text) + " is too large for a sample in column " + std::to_string(column + 1) + " (" +
-                            columns_[column].name + ")");
-    return sample;
-}
-
-void CsvReader::NotANumber(std::string_view line, size_t begin, size_t end, size_t column) const
-{
-    const std::string_view text = line.substr(begin, end - begin);
-    std::string why = Quoted(text) + " is not a number in column " + std::to_string(column + 1) + " (" +
-                      columns_[column].name + ")";
-    // The other decimal mark is the likeliest slip.
-    if (dialect_.decimal == DecimalMark::kComma && text.find('.') != std::string_view::npos)
-        why += ": the decimal mark of this text is a comma";
-    else if (dialect_.delimiter != ',' && dialect_.decimal == DecimalMark::kPoint &&
-             text.find(',') != std::string_view::npos)
-        why += ": the decimal mark of this text is a point";
-    Fail(begin + 1, why);
 }
 
 void CsvReader::Flush()
@@ -397,7 +248,7 @@ void CsvReader::Flush()
 
 void CsvReader::Fail(size_t byteColumn, const std::string& what) const
 {
-    throw CsvError(source_ + ":" + std::to_string(line_) + ":" + std::to_string(byteColumn) + ": " + what);
+    throw CsvError(CsvErrorText(source_, line_, byteColumn, what));
 }
 
 }  // namespace Velogram

@@ -29,32 +29,26 @@
 // stray CR. Quoted text in messages shows control characters escaped (\r, \t, \0, \xHH).
 //
 // A reader given a CsvLineSink reads the same lines without reading numbers: for copying the
-// text of a recording that a reader with a CsvSink has read already.
+// text of a recording that a reader with a CsvSink has read already. A reader given a
+// CsvRowsSink reads the preamble and the header and detects the dialect, and passes on the
+// rows' text as it is, in runs of whole lines, for reading elsewhere (csv_chunk.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "values/units/unit_info.h"
 #include "host/velogram/csv_dialect.h"
+#include "host/velogram/csv_error.h"
+#include "host/velogram/csv_line_splitter.h"
+#include "host/velogram/csv_row_parser.h"
 #include "host/velogram/csv_text_decoder.h"
 
 namespace Velogram {
-
-class CsvError : public std::runtime_error {
-public:
-    explicit CsvError(const std::string& message) : std::runtime_error(message) {}
-};
-
-struct CsvColumn {
-    std::string name;  // UTF-8, without the unit
-    KVI::UnitInfo unit;
-};
 
 struct CsvReadOptions {
     int64_t skipLines = 0;  // lines before the header row, passed over
@@ -91,9 +85,24 @@ protected:
     ~CsvLineSink() = default;
 };
 
+// Where the rows go when they are read elsewhere: the preamble's lines, then the header once
+// the dialect is detected, then the rest of the text in runs of whole lines, in order. The
+// first run holds the rows the dialect was detected from; its lines (read already) end with
+// LF whatever the text's line end, and hold no CR.
+class CsvRowsSink {
+public:
+    virtual void OnPreamble(std::string_view line) = 0;
+    // [in] line: the header row as UTF-8; columns: as the reader read them (Columns()).
+    virtual void OnHeader(std::string_view line, const std::vector<CsvColumn>& columns) = 0;
+    virtual void OnRows(const CsvRun& run) = 0;
+
+protected:
+    ~CsvRowsSink() = default;
+};
+
 class CsvReader {
 public:
-    static constexpr size_t kMaxLineBytes = size_t(1) << 20;
+    static constexpr size_t kMaxLineBytes = CsvLineSplitter::kMaxLineBytes;
     static constexpr size_t kMaxColumns = 4096;
     // Samples held back for the sink before a batch goes out, over all columns.
     static constexpr size_t kBatchValues = size_t(1) << 16;
@@ -105,6 +114,7 @@ public:
     // [in] source: how errors name the text (a file name). sink: outlives the reader.
     CsvReader(std::string source, CsvSink& sink, CsvReadOptions options = {});
     CsvReader(std::string source, CsvLineSink& sink, CsvReadOptions options = {});
+    CsvReader(std::string source, CsvRowsSink& sink, CsvReadOptions options = {});
     CsvReader(const CsvReader&) = delete;
     CsvReader& operator=(const CsvReader&) = delete;
 
@@ -112,7 +122,7 @@ public:
     // CsvError.
     void Feed(std::string_view chunk);
     // The end of the text: the last line may lack its line end. Throws CsvError when the text
-    // had no header or no rows of numbers.
+    // had no header or (but for a CsvRowsSink, which reads the rows itself) no rows of numbers.
     void Finish();
 
     int64_t Rows() const { return rows_; }
@@ -120,10 +130,10 @@ public:
     const std::vector<CsvColumn>& Columns() const { return columns_; }
     // The separator and decimal mark, once the rows have begun (the mark stays undecided
     // while every value read so far is a whole number).
-    const CsvDialect& Dialect() const { return dialect_; }
+    CsvDialect Dialect() const;
     TextEncoding Encoding() const { return decoder_.Encoding(); }
     // The text's line end: "\n", "\r\n" or "\r" (the first one the text has; "\n" if none).
-    std::string_view LineEnd() const { return lineEnd_; }
+    std::string_view LineEnd() const { return splitter_.LineEnd(); }
     // What the reader made of the text that the user may want to know (a code page it
     // assumed); one line each, naming the source.
     const std::vector<std::string>& Notes() const { return notes_; }
@@ -133,40 +143,42 @@ private:
         int64_t number;
         std::string text;
     };
+    // The splitter's runs, into the reader.
+    struct Runs final : CsvRunSink {
+        explicit Runs(CsvReader& reader) : reader(reader) {}
+        void OnRun(const CsvRun& run) override { reader.Run(run); }
+        CsvReader& reader;
+    };
 
-    void Split(std::string_view text);
+    void Run(const CsvRun& run);
     void Line(std::string_view line);
-    void EndOfLine(char terminator, bool followedByLf, bool known);
     std::string Decoded(std::string_view line);
     void HeaderLine(std::string_view line);
     void Hold(std::string_view line);
     void Detect();
     void Row(std::string_view line);
     void DataLine(std::string_view line);
-    float Number(std::string_view line, size_t begin, size_t end, size_t column);
-    [[noreturn]] void NotANumber(std::string_view line, size_t begin, size_t end, size_t column) const;
     void Flush();
     [[noreturn]] void Fail(size_t byteColumn, const std::string& what) const;
 
     std::string source_;
     CsvSink* sink_ = nullptr;
     CsvLineSink* lineSink_ = nullptr;
+    CsvRowsSink* rowsSink_ = nullptr;
     CsvReadOptions options_;
     CsvTextDecoder decoder_;
 
     // Lines.
-    enum class LineEnds { kOpen, kLf, kCr };
-    LineEnds lineEnds_ = LineEnds::kOpen;
-    std::string_view lineEnd_ = "\n";  // one of the three literals
-    bool crEnded_ = false;  // the last line ended in a CR: an LF next is part of its line end
-    bool firstEnd_ = true;  // no line end seen yet
-    std::string partial_;   // the start of a line that the last chunk cut
-    int64_t line_ = 0;      // the number of the line being read, 1-based
+    CsvLineSplitter splitter_;
+    Runs runs_{*this};
+    CsvLineEnds ends_ = CsvLineEnds::kLf;  // of the run being read
+    int64_t line_ = 0;  // the number of the line being read, 1-based
     bool noted1252_ = false;
 
     // Header and detection.
     bool headerSeen_ = false;
     bool detecting_ = false;
+    bool rowsPassed_ = false;  // a CsvRowsSink has the rows from here on
     std::string header_;
     int64_t headerLine_ = 0;
     std::vector<HeldLine> held_;
@@ -177,8 +189,9 @@ private:
     // Rows.
     bool inBlock_ = false;
     std::vector<CsvColumn> columns_;
-    std::vector<double> factors_;  // per column: base value = read value / factor
+    std::optional<CsvRowParser> parser_;
     std::vector<std::vector<float>> batch_;
+    std::vector<float> row_;  // the values of one row
     size_t batchRows_ = 0;
     size_t pending_ = 0;  // rows in batch_
     int64_t rows_ = 0;

@@ -1,0 +1,65 @@
+// CsvRowParser: the numbers of one row of a CSV recording, one per column of its header, in the
+// columns' base units.
+//
+// A row holds exactly one value per column, separated by the delimiter; a value may be quoted
+// and have blanks around it (and inside the quotes). Numbers are read in the classic form
+// (std::from_chars: optional sign, decimal or exponent notation, "nan", "inf") with the text's
+// decimal mark, and converted from the column's prefixed unit into base units (12.5 in a column
+// "(mV)" becomes 0.0125). A value too small for a float becomes 0 or the nearest subnormal;
+// one too large is refused.
+//
+// An undecided decimal mark is decided by the first value that has a point or a comma; from
+// then on the other mark is refused.
+//
+// A parser is used by one thread at a time; copies are independent.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "values/units/unit_info.h"
+#include "host/velogram/csv_dialect.h"
+#include "host/velogram/csv_error.h"
+
+namespace Velogram {
+
+// A column of a recording's header: "name (unit)".
+struct CsvColumn {
+    std::string name;  // UTF-8, without the unit
+    KVI::UnitInfo unit;
+};
+
+// What is wrong with a row: the byte column (from 1) and the text of the fault, without the
+// source and line that the caller adds.
+struct CsvRowFault {
+    size_t column = 0;
+    std::string what;
+};
+
+class CsvRowParser {
+public:
+    // [in] columns: the header's columns (names for messages, units for the conversion);
+    // outlive the parser. dialect: the delimiter and the decimal mark so far.
+    CsvRowParser(const std::vector<CsvColumn>& columns, const CsvDialect& dialect);
+
+    // [in] line: a row without its line end, not blank. [out] values: room for one per
+    // column. Throws CsvRowFault: a bad, empty or out-of-range number, more or fewer values
+    // than the header has columns, a quoted value not closed or followed by text.
+    void Parse(std::string_view line, float* values);
+
+    // The decimal mark, once a value decided it.
+    DecimalMark Decimal() const { return decimal_; }
+
+private:
+    float Number(std::string_view line, size_t begin, size_t end, size_t column);
+    [[noreturn]] void NotANumber(std::string_view line, size_t begin, size_t end, size_t column) const;
+
+    const std::vector<CsvColumn>* columns_;
+    std::vector<double> factors_;  // per column: base value = read value / factor
+    char delimiter_;
+    DecimalMark decimal_;
+};
+
+}  // namespace Velogram
