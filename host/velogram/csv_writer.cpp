@@ -2,7 +2,6 @@
 #include "host/velogram/csv_writer.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstring>
 
@@ -18,8 +17,7 @@ namespace {
 
 using platform::ComPtr;
 
-// The longest a formatted sample can be: a float in fixed notation with 17 decimals.
-constexpr size_t kMaxNumberChars = 64;
+constexpr size_t kMaxNumberChars = CsvNumberFormat::kMaxChars;
 
 
 std::string Unreadable(size_t channel, int32_t block, HRESULT hr)
@@ -73,7 +71,7 @@ public:
         char* p = begin + line.size();
         for (size_t a = 0; a < added_; ++a) {
             *p++ = w_.delimiter_;
-            if (r < have_[a]) p = w_.Format(p, samples_[a][r], w_.columns_[copied_ + a]);
+            if (r < have_[a]) p = w_.columns_[copied_ + a].format.Write(p, samples_[a][r]);
         }
         p = std::copy(w_.lineEnd_.begin(), w_.lineEnd_.end(), p);
         w_.out_.Advance(size_t(p - begin));
@@ -146,6 +144,28 @@ std::string CsvHeaderCell(const std::string& name, const std::string& unit, char
     return quoted + "\"";
 }
 
+CsvChannelColumn CsvColumnOfChannel(IRecording* recording, int32_t channel, char delimiter, char decimal)
+{
+    platform::ComPtr<IAutoKVIString> name;
+    recording->GetChannelName(channel, name.Put());
+    ComPtr<IUnitName> unit;
+    std::string unitText;
+    int32_t prefix = 1;
+    if (SUCCEEDED(recording->GetChannelUnit(channel, unit.Put())) && unit) {
+        platform::ComPtr<IAutoKVIString> text;
+        unit->GetText(1, text.Put());
+        unitText = KVI::TakeUtf8(std::move(text));
+        unit->GetPrefix(&prefix);
+    }
+    CsvChannelColumn column;
+    column.header = CsvHeaderCell(KVI::TakeUtf8(std::move(name)), unitText, delimiter);
+    KVI::UnitInfo info;
+    info.prefix_ = prefix;
+    column.format.factor = PrefixedUnitFactor(info);
+    column.format.decimal = decimal;
+    return column;
+}
+
 CsvWriter::CsvWriter(IRecording* recording, OutputFile& out) : recording_(recording), out_(out) {}
 
 void CsvWriter::SetDecimals(int32_t channel, int32_t places)
@@ -168,26 +188,11 @@ void CsvWriter::Prepare()
     int32_t channels = 0, blocks = 0;
     recording_->GetChannelCount(&channels);
     recording_->GetBlockCount(&blocks);
-    columns_.assign(size_t(channels), Column{});
+    columns_.clear();
     readSeconds_.assign(size_t(channels), 0.0);
     for (int32_t c = 0; c < channels; ++c) {
-        Column& column = columns_[size_t(c)];
-        platform::ComPtr<IAutoKVIString> name;
-        recording_->GetChannelName(c, name.Put());
-        ComPtr<IUnitName> unit;
-        std::string unitText;
-        int32_t prefix = 1;
-        if (SUCCEEDED(recording_->GetChannelUnit(c, unit.Put())) && unit) {
-            platform::ComPtr<IAutoKVIString> text;
-            unit->GetText(1, text.Put());
-            unitText = KVI::TakeUtf8(std::move(text));
-            unit->GetPrefix(&prefix);
-        }
-        column.header = CsvHeaderCell(KVI::TakeUtf8(std::move(name)), unitText, delimiter_);
-        KVI::UnitInfo info;
-        info.prefix_ = prefix;
-        column.factor = PrefixedUnitFactor(info);
-        if (size_t(c) < places_.size()) column.places = places_[size_t(c)];
+        columns_.push_back(CsvColumnOfChannel(recording_, c, delimiter_, decimal_));
+        if (size_t(c) < places_.size()) columns_.back().format.places = places_[size_t(c)];
         for (int32_t b = 0; b < blocks; ++b) {
             int64_t count = 0;
             if (SUCCEEDED(recording_->GetSampleCount(c, b, &count))) total_ += count;
@@ -289,7 +294,7 @@ void CsvWriter::WriteBlock(int32_t block, bool first, ProgressBar& progress, int
             char* p = begin;
             for (size_t c = 0; c < n; ++c) {
                 if (c) *p++ = delimiter_;
-                if (r < have[c]) p = Format(p, samples[c][r], columns_[c]);
+                if (r < have[c]) p = columns_[c].format.Write(p, samples[c][r]);
             }
             p = std::copy(lineEnd_.begin(), lineEnd_.end(), p);
             out_.Advance(size_t(p - begin));
@@ -300,21 +305,6 @@ void CsvWriter::WriteBlock(int32_t block, bool first, ProgressBar& progress, int
         progress.Update(done);
         ThrowIfInterrupted();
     }
-}
-
-char* CsvWriter::Format(char* p, float value, const Column& column) const
-{
-    // Scaled in double and rounded once, so a value read from a prefixed column comes back
-    // as it was written there.
-    if (column.factor != 1.0) value = static_cast<float>(double(value) * column.factor);
-    auto result = column.places < 0
-                      ? std::to_chars(p, p + kMaxNumberChars, value)
-                      : std::to_chars(p, p + kMaxNumberChars, value, std::chars_format::fixed, column.places);
-    // Only a fixed form of a huge value with many decimals could exceed the room: write it in
-    // the shortest form instead.
-    if (result.ec != std::errc()) result = std::to_chars(p, p + kMaxNumberChars, value);
-    if (decimal_ != '.') std::replace(p, result.ptr, '.', decimal_);
-    return result.ptr;
 }
 
 }  // namespace Velogram

@@ -23,12 +23,24 @@
 
 #include "interfaces/enum_float_ex.h"
 #include "interfaces/recording.h"
+#include "host/velogram/csv_number_format.h"
 #include "host/velogram/output_file.h"
 #include "host/velogram/progress_bar.h"
 #include "host/velogram/recording_import.h"
 #include "platform/com_ptr.h"
 
 namespace Velogram {
+
+// How a channel of a recording is written as a CSV column: its header cell and its numbers.
+struct CsvChannelColumn {
+    std::string header;
+    CsvNumberFormat format;
+};
+
+// [in] channel: 0-based; delimiter, decimal: the text's. The header "name (unit)" in the
+// channel's unit (a calculated channel's: its calculation's), its numbers in that prefixed
+// unit in the shortest form.
+CsvChannelColumn CsvColumnOfChannel(IRecording* recording, int32_t channel, char delimiter, char decimal);
 
 class CsvWriter {
 public:
@@ -54,11 +66,6 @@ public:
     double FormatSeconds() const { return formatSeconds_; }
 
 private:
-    struct Column {
-        std::string header;
-        double factor = 1;  // base unit -> the channel's prefixed unit
-        int32_t places = -1;
-    };
     class Copier;
 
     void Prepare();
@@ -70,7 +77,6 @@ private:
     // of count samples. Returns how many.
     uint32_t ReadStep(IEnumFloatEx* stream, size_t c, int32_t block, int64_t start, int64_t count,
                       std::vector<float>& samples);
-    char* Format(char* p, float value, const Column& column) const;
 
     IRecording* recording_;
     OutputFile& out_;
@@ -78,7 +84,7 @@ private:
     char delimiter_ = ',';
     char decimal_ = '.';
     std::string lineEnd_ = "\n";
-    std::vector<Column> columns_;
+    std::vector<CsvChannelColumn> columns_;
     std::vector<int32_t> places_;
     int64_t rows_ = 0;
     int64_t total_ = 0;
