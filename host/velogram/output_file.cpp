@@ -1,5 +1,6 @@
 #include "host/velogram/output_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,9 @@ namespace Velogram {
 namespace {
 
 constexpr size_t kBufferBytes = size_t(1) << 20;
+// Written bytes that are handed to the disk while writing goes on, so that the sync at the
+// commit waits for little.
+constexpr int64_t kWritebackBytes = int64_t(8) << 20;
 
 }  // namespace
 
@@ -28,6 +32,12 @@ void OutputFile::CheckFolder(const std::string& target)
 
 void OutputFile::Write(std::string_view bytes)
 {
+    // What fills the buffer anyway goes to the file without a copy.
+    if (bytes.size() >= buffer_.size()) {
+        Drain();
+        WriteOut(bytes.data(), bytes.size());
+        return;
+    }
     while (!bytes.empty()) {
         if (used_ == buffer_.size()) Drain();
         const size_t n = std::min(bytes.size(), buffer_.size() - used_);
@@ -46,16 +56,33 @@ char* OutputFile::Reserve(size_t n)
 
 void OutputFile::Drain()
 {
-    const char* p = buffer_.data();
-    size_t left = used_;
+    WriteOut(buffer_.data(), used_);
+    used_ = 0;
+}
+
+void OutputFile::WriteOut(const char* p, size_t left)
+{
     while (left > 0) {
         const ssize_t n = ::write(file_.Descriptor(), p, left);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) throw CommandError("cannot write \"" + target_ + "\": " + std::strerror(errno));
         p += n;
         left -= size_t(n);
+        written_ += n;
     }
+    if (written_ - handedOver_ >= kWritebackBytes) {
+        // Advice only: a failure shows at the commit's sync.
+        ::sync_file_range(file_.Descriptor(), handedOver_, written_ - handedOver_, SYNC_FILE_RANGE_WRITE);
+        handedOver_ = written_;
+    }
+}
+
+void OutputFile::Rewind()
+{
     used_ = 0;
+    written_ = handedOver_ = 0;
+    if (::ftruncate(file_.Descriptor(), 0) != 0 || ::lseek(file_.Descriptor(), 0, SEEK_SET) != 0)
+        throw CommandError("cannot write \"" + target_ + "\": " + std::strerror(errno));
 }
 
 void OutputFile::Commit()

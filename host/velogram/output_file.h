@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,8 @@ public:
     // first k of them. Lets formatting write straight into the output buffer.
     char* Reserve(size_t n);
     void Advance(size_t k) { used_ += k; }
+    // Drops everything written so far: the file starts again empty. Throws CommandError.
+    void Rewind();
     // Writes out the rest, syncs and puts the file in place. Throws CommandError; the
     // temporary file is then gone.
     void Commit();
@@ -43,11 +46,14 @@ public:
 
 private:
     void Drain();
+    void WriteOut(const char* p, size_t n);
 
     std::string target_;
     Zor::AtomicFile file_;
     std::vector<char> buffer_;
     size_t used_ = 0;
+    int64_t written_ = 0;     // bytes in the file
+    int64_t handedOver_ = 0;  // of them, those whose writing to the disk was started
 };
 
 }  // namespace Velogram

@@ -38,10 +38,17 @@ void ProgressBar::Update(int64_t done)
 
 void ProgressBar::Finish()
 {
-    if (shown_) std::fprintf(stderr, "\r\033[K");
+    Clear();
+    std::fflush(stderr);
+    active_ = false;
+}
+
+void ProgressBar::Clear()
+{
+    if (!shown_) return;
+    std::fprintf(stderr, "\r\033[K");
     std::fflush(stderr);
     shown_ = false;
-    active_ = false;
 }
 
 void ProgressBar::Draw(int64_t done)

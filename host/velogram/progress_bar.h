@@ -20,8 +20,10 @@ public:
 
     // [in] done: the work done so far, 0..total.
     void Update(int64_t done);
-    // Clears the bar.
+    // Clears the bar for good.
     void Finish();
+    // Clears the bar so that a line can be written; the next Update draws it again.
+    void Clear();
 
     static bool Enabled();
 
