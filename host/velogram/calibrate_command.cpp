@@ -13,12 +13,15 @@
 
 #include "interfaces/recording.h"
 #include "foundation/kvi_string.h"
+#include "values/units/unit_entry.h"
 #include "host/velogram/command_error.h"
 #include "host/velogram/csv_writer.h"
+#include "host/velogram/enumerator_column.h"
 #include "host/velogram/fit_kind_name.h"
 #include "host/velogram/interruption.h"
 #include "host/velogram/output_file.h"
 #include "host/velogram/point_set.h"
+#include "host/velogram/progress_bar.h"
 #include "host/velogram/recording_import.h"
 #include "platform/code_page.h"
 
@@ -127,29 +130,143 @@ int64_t SampleCount(IRecording* recording, int32_t channel, int32_t blocks)
     return total;
 }
 
-}  // namespace
+// The reference points and the fit kind, read and checked before any recording is.
+struct CheckedRun {
+    int32_t kind = 0;
+    PointSet set;
+};
 
-int64_t PeakMemoryBytes()
+CheckedRun CheckRun(const CalibrateOptions& options)
 {
-    struct rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return int64_t(usage.ru_maxrss) * 1024;
-}
-
-CalibrateSummary RunCalibrate(const CalibrateOptions& options)
-{
-    // Everything that needs no recording is checked first, so a mistake costs no reading.
     CheckOptions(options);
-    const int32_t kind = ParseFitKind(options.fit);
-    PointSet set = GatherPoints(options.pointsFile, options.points);
-    std::vector<ReferencePoint>& points = set.points;
-    if (points.size() > kMaxCalibrationPoints)
+    CheckedRun run;
+    run.kind = ParseFitKind(options.fit);
+    run.set = GatherPoints(options.pointsFile, options.points);
+    if (run.set.points.size() > kMaxCalibrationPoints)
         throw CommandError("calibrate takes at most " + std::to_string(kMaxCalibrationPoints) +
                            " reference points, the rows of the calibration dialog, so that the calibration stays "
-                           "editable there; " + std::to_string(points.size()) +
+                           "editable there; " + std::to_string(run.set.points.size()) +
                            " were given (velogram fit analyses any number)");
     RefuseInputsAsOutputs(options);
-    CatchInterruptions();
+    return run;
+}
+
+// The recording's calibrated channel, last: the points fitted in the source channel's unit into
+// settings, and a new channel given a calculation of the module's class with them. Fills the
+// summary's fit and names. Returns the channel; [out] source: the source channel.
+int32_t AddCalibratedChannel(const CalibrateContext& context, IRecording* recording, IChannelCalculations* calculations,
+                             const CalibrateOptions& options, CheckedRun& run, CalibrateSummary& summary,
+                             int32_t* sourceChannel)
+{
+    const ModuleSession& session = context.session;
+    std::vector<ReferencePoint>& points = run.set.points;
+    const int32_t source = FindChannel(recording, options.channel);
+    *sourceChannel = source;
+    summary.sourceName = ChannelName(recording, source);
+    const std::string sourceUnit = SourceUnitText(recording, source);
+    CompletePointUnits(points, ResolvePointUnits(run.set, sourceUnit, options.unit, false, "the channel"));
+    summary.points = points.size();
+    ComPtr<IPersistObject> settings =
+        session.Fit(points, sourceUnit, options.unit, run.kind, options.forceOrigin, source);
+    if (options.decimals) settings = session.WithDecimalPlaces(settings.Get(), *options.decimals);
+    if (!options.report.empty()) session.RenderReport(settings.Get(), options.report, sourceUnit);
+    summary.fit = session.Describe(settings.Get(), sourceUnit);
+
+    summary.channelName = options.name.empty() ? summary.sourceName + " calibrated" : options.name;
+    int32_t channel = -1;
+    Check(recording->AddChannel(KVI::String::FromUtf8(summary.channelName).Interface(), &channel),
+          "the recording cannot take a new channel");
+    Check(calculations->SetCalculation(channel, session.CalculationClass(), 0),
+          "the calibrated channel cannot be created");
+    Check(calculations->ApplySettings(channel, settings.Get()), "the calibration cannot be applied");
+    return channel;
+}
+
+struct Recording {
+    ComPtr<IZorDocument> document;
+    ComPtr<IRecording> recording;
+    ComPtr<IChannelCalculations> calculations;
+};
+
+Recording RecordingOf(ComPtr<IZorDocument> document)
+{
+    Recording r{std::move(document), {}, {}};
+    if (FAILED(r.document.As(IID_IRecording, r.recording)) || FAILED(r.document.As(IID_IChannelCalculations, r.calculations)))
+        throw CommandError("the framework's document lacks its recording");
+    return r;
+}
+
+// A new document with the header's channels (names and units) and one empty block.
+Recording RecordingOfHeader(IZorFramework* framework, const std::vector<CsvColumn>& columns)
+{
+    ComPtr<IZorDocument> document;
+    const HRESULT hr = framework->CreateDocument(document.Put());
+    if (FAILED(hr)) throw CommandError("the framework cannot create a document: " + ResultText(hr));
+    Recording r = RecordingOf(std::move(document));
+    for (const CsvColumn& column : columns) {
+        int32_t index = -1;
+        Check(r.recording->AddChannel(KVI::String::FromUtf8(column.name).Interface(), &index),
+              "the recording cannot take a channel");
+        const ComPtr<KVI::UnitEntry> unit(new KVI::UnitEntry(column.unit));
+        Check(r.recording->SetChannelUnit(index, unit.Get()), "the recording cannot take a channel's unit");
+    }
+    Check(r.recording->AddBlock(nullptr), "the recording cannot take a block");
+    return r;
+}
+
+// A CSV recording into CSV, streamed: the header into a recording of the framework, the rows
+// through the pipeline, calibrated by the calibrated channel's enumerators.
+CalibrateSummary CalibrateStreamed(const CalibrateOptions& options, const CalibrateContext& context, CheckedRun& run)
+{
+    OutputFile out(options.output);
+    const auto start = Clock::now();
+    CalibrateSummary summary;
+    summary.streamed = true;
+    summary.threads = std::max<size_t>(context.pool.Threads(), 1);
+    summary.window = context.window;
+    CsvPipelineOptions pipelineOptions;
+    if (options.chunkBytes) pipelineOptions.chunkBytes = options.chunkBytes;
+    summary.chunkBytes = pipelineOptions.chunkBytes;
+    pipelineOptions.window = context.window;
+    pipelineOptions.csv = options.csv;
+    pipelineOptions.onRead = context.onRead;
+    // Declared before the pipeline, whose producers are the recording's enumerators.
+    Recording recording;
+    CsvCalibratePipeline pipeline(options.recording, out, context.pool, pipelineOptions);
+    pipeline.ReadHead();
+    for (const std::string& note : pipeline.Notes()) std::cerr << "velogram: note: " << note << "\n";
+    {
+        const std::lock_guard lock(context.setup);
+        recording = RecordingOfHeader(context.session.Framework(), pipeline.Columns());
+        int32_t source = -1;
+        const int32_t channel = AddCalibratedChannel(context, recording.recording.Get(), recording.calculations.Get(),
+                                                     options, run, summary, &source);
+        const CsvDialect dialect = pipeline.Dialect();
+        const CsvChannelColumn column =
+            CsvColumnOfChannel(recording.recording.Get(), channel, dialect.delimiter, dialect.DecimalChar());
+        AddedColumn calibrated{column.header, column.format, {}};
+        if (options.decimals) calibrated.format.places = *options.decimals;
+        calibrated.makeProducer = [r = recording.recording.Get(), channel] {
+            return std::make_unique<EnumeratorColumn>(r, channel);
+        };
+        pipeline.Prepare(size_t(source), {calibrated});
+    }
+    pipeline.Run();
+    out.Commit();
+    summary.pipeline = pipeline.Stats();
+    summary.blocks = summary.pipeline.blocks;
+    summary.samples = summary.sourceSamples = summary.pipeline.rows;
+    summary.readSeconds = summary.pipeline.readSeconds;
+    summary.calibrateSeconds = summary.pipeline.produceSeconds;
+    summary.formatSeconds = summary.pipeline.formatSeconds + summary.pipeline.writeSeconds;
+    summary.seconds = Seconds(start);
+    return summary;
+}
+
+// Any recording into any output through the framework's recording: read whole, then written
+// (a document, or CSV from the recording's channels and the copied text).
+CalibrateSummary CalibrateWhole(const CalibrateOptions& options, const CalibrateContext& context, CheckedRun& run)
+{
     // The output's folder is tried before the recording is read: a missing or read-only folder
     // costs no reading.
     std::optional<OutputFile> out;
@@ -158,53 +275,34 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
     else
         out.emplace(options.output);
 
-    const ModuleSession session;
     // The clock runs from reading the recording to the last byte written; starting the
     // framework and loading the modules is the same for every recording.
     const auto start = Clock::now();
     CalibrateSummary summary;
-    ImportedRecording imported = ImportRecording(session.Framework(), options.recording, options.csv);
-    const ComPtr<IZorDocument>& document = imported.document;
+    ImportedRecording imported = ImportRecording(context.session.Framework(), options.recording, options.csv);
     summary.readSeconds = Seconds(start);
-    ComPtr<IRecording> recording;
-    ComPtr<IChannelCalculations> calculations;
-    if (FAILED(document.As(IID_IRecording, recording)) || FAILED(document.As(IID_IChannelCalculations, calculations)))
-        throw CommandError("the framework's document lacks its recording");
-
-    const int32_t source = FindChannel(recording.Get(), options.channel);
-    summary.sourceName = ChannelName(recording.Get(), source);
-    const std::string sourceUnit = SourceUnitText(recording.Get(), source);
-    CompletePointUnits(points, ResolvePointUnits(set, sourceUnit, options.unit, false, "the channel"));
-    summary.points = points.size();
-    ComPtr<IPersistObject> settings =
-        session.Fit(points, sourceUnit, options.unit, kind, options.forceOrigin, source);
-    if (options.decimals) settings = session.WithDecimalPlaces(settings.Get(), *options.decimals);
-    if (!options.report.empty()) session.RenderReport(settings.Get(), options.report, sourceUnit);
-    summary.fit = session.Describe(settings.Get(), sourceUnit);
-
-    // The calibrated channel, last: a calculation of the module's class on a new channel.
-    summary.channelName = options.name.empty() ? summary.sourceName + " calibrated" : options.name;
+    const Recording r = RecordingOf(imported.document);
+    IRecording* recording = r.recording.Get();
+    int32_t source = -1;
     int32_t channel = -1;
-    Check(recording->AddChannel(KVI::String::FromUtf8(summary.channelName).Interface(), &channel),
-          "the recording cannot take a new channel");
-    Check(calculations->SetCalculation(channel, session.CalculationClass(), 0),
-          "the calibrated channel cannot be created");
-    Check(calculations->ApplySettings(channel, settings.Get()), "the calibration cannot be applied");
-
+    {
+        const std::lock_guard lock(context.setup);
+        channel = AddCalibratedChannel(context, recording, r.calculations.Get(), options, run, summary, &source);
+    }
     recording->GetBlockCount(&summary.blocks);
-    summary.sourceSamples = SampleCount(recording.Get(), source, summary.blocks);
-    summary.samples = SampleCount(recording.Get(), channel, summary.blocks);
+    summary.sourceSamples = SampleCount(recording, source, summary.blocks);
+    summary.samples = SampleCount(recording, channel, summary.blocks);
 
     if (!out) {
         const auto t0 = Clock::now();
         platform::ComPtr<IAutoKVIString> error;
-        const HRESULT hr = document->Save(platform::Utf8ToUtf16(options.output).c_str(), error.Put());
+        const HRESULT hr = r.document->Save(platform::Utf8ToUtf16(options.output).c_str(), error.Put());
         const std::string why = KVI::TakeUtf8(std::move(error));
         if (FAILED(hr))
             throw CommandError(why.empty() ? "cannot write " + options.output + ": " + ResultText(hr) : why);
         summary.formatSeconds = Seconds(t0);
     } else {
-        CsvWriter writer(recording.Get(), *out);
+        CsvWriter writer(recording, *out);
         if (options.decimals) writer.SetDecimals(channel, *options.decimals);
         if (imported.text && imported.text->Rereadable())
             writer.CopyColumnsFrom(*imported.text);
@@ -222,32 +320,105 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
     return summary;
 }
 
+int64_t FileBytes(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? int64_t(st.st_size) : 0;
+}
+
+}  // namespace
+
+int64_t PeakMemoryBytes()
+{
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return int64_t(usage.ru_maxrss) * 1024;
+}
+
+size_t CalibrateThreads(int32_t threads) { return threads > 0 ? size_t(threads) : WorkerPool::Cores(); }
+
+size_t CalibrateWindow(size_t threads) { return threads <= 1 ? 1 : std::min<size_t>(2 * threads + 2, 16); }
+
+CalibrateSummary RunCalibrate(const CalibrateOptions& options, const CalibrateContext& context)
+{
+    // Everything that needs no recording is checked first, so a mistake costs no reading.
+    CheckedRun run = CheckRun(options);
+    CatchInterruptions();
+    if (!options.wholeRecording && IsCsvPath(options.output) && !IsDocumentPath(options.recording))
+        return CalibrateStreamed(options, context, run);
+    return CalibrateWhole(options, context, run);
+}
+
+CalibrateSummary RunCalibrate(const CalibrateOptions& options)
+{
+    // The options first: a mistake costs neither starting the framework nor reading.
+    CheckRun(options);
+    const ModuleSession session;
+    const size_t threads = CalibrateThreads(options.threads);
+    WorkerPool pool(threads > 1 ? threads : 0);
+    std::mutex setup;
+    ProgressBar progress("calibrating", FileBytes(options.recording));
+    int64_t read = 0;
+    const CalibrateContext context{session, pool, setup, CalibrateWindow(threads), [&](int64_t bytes) {
+                                       read += bytes;
+                                       progress.Update(read);
+                                   }};
+    return RunCalibrate(options, context);
+}
+
+std::string CalibrateStatsText(const CalibrateSummary& s, bool document)
+{
+    const double mib = 1024.0 * 1024.0;
+    const double shareBase = std::max(s.seconds, 1e-9);
+    char line[512];
+    std::string text;
+    const auto add = [&](int n) { text.append(line, size_t(std::clamp(n, 0, int(sizeof line) - 1))); };
+    if (document) {
+        // A document stores the calibration, not its samples: they are calculated when read.
+        add(std::snprintf(line, sizeof line,
+                          "velogram: %lld samples in the calibrated channel, written as a document in %.3f s "
+                          "(the calibration is stored; its samples are calculated when the document is read)\n",
+                          static_cast<long long>(s.samples), s.seconds));
+        add(std::snprintf(line, sizeof line,
+                          "velogram: time: reading the recording %.3f s (%.0f%%), writing the document %.3f s (%.0f%%)\n",
+                          s.readSeconds, 100 * s.readSeconds / shareBase, s.formatSeconds,
+                          100 * s.formatSeconds / shareBase));
+    } else if (s.streamed) {
+        const CsvPipelineStats& p = s.pipeline;
+        add(std::snprintf(line, sizeof line, "velogram: %lld samples calibrated in %.3f s (%.2f million samples/s), %zu %s\n",
+                          static_cast<long long>(s.samples), s.seconds, s.samples / shareBase / 1e6, s.threads,
+                          s.threads == 1 ? "thread" : "threads"));
+        add(std::snprintf(line, sizeof line,
+                          "velogram: work, summed over the threads: reading the file %.3f s, reading the numbers %.3f s, "
+                          "calibrating %.3f s, formatting %.3f s, writing %.3f s\n",
+                          p.readSeconds, p.parseSeconds, p.produceSeconds, p.formatSeconds, p.writeSeconds));
+        if (p.passes > 1)
+            add(std::snprintf(line, sizeof line,
+                              "velogram: read twice: the values' decimal mark was decided late, otherwise than the "
+                              "rows before were written\n"));
+    } else {
+        add(std::snprintf(line, sizeof line, "velogram: %lld samples calibrated in %.3f s (%.2f million samples/s)\n",
+                          static_cast<long long>(s.samples), s.seconds, s.samples / shareBase / 1e6));
+        add(std::snprintf(line, sizeof line,
+                          "velogram: time: reading the recording %.3f s (%.0f%%), calibrating %.3f s (%.0f%%), "
+                          "formatting and writing %.3f s (%.0f%%)\n",
+                          s.readSeconds, 100 * s.readSeconds / shareBase, s.calibrateSeconds,
+                          100 * s.calibrateSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase));
+    }
+    if (s.streamed)
+        add(std::snprintf(line, sizeof line, "velogram: peak memory %.1f MiB (at most %zu chunks of %zu KiB in flight)\n",
+                          PeakMemoryBytes() / mib, s.window, s.chunkBytes >> 10));
+    else
+        add(std::snprintf(line, sizeof line, "velogram: peak memory %.1f MiB (the source samples as floats: %.1f MiB)\n",
+                          PeakMemoryBytes() / mib, s.sourceSamples * sizeof(float) / mib));
+    return text;
+}
+
 int CalibrateCommand(const CalibrateOptions& options)
 {
     const CalibrateSummary s = RunCalibrate(options);
     WarnOfCutSingularValues(s.fit, std::cerr);
-    if (!options.stats) return 0;
-    const double mib = 1024.0 * 1024.0;
-    const double shareBase = std::max(s.seconds, 1e-9);
-    if (IsDocumentPath(options.output)) {
-        // A document stores the calibration, not its samples: they are calculated when read.
-        std::fprintf(stderr,
-                     "velogram: %lld samples in the calibrated channel, written as a document in %.3f s "
-                     "(the calibration is stored; its samples are calculated when the document is read)\n",
-                     static_cast<long long>(s.samples), s.seconds);
-        std::fprintf(stderr, "velogram: time: reading the recording %.3f s (%.0f%%), writing the document %.3f s (%.0f%%)\n",
-                     s.readSeconds, 100 * s.readSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase);
-    } else {
-        std::fprintf(stderr, "velogram: %lld samples calibrated in %.3f s (%.2f million samples/s)\n",
-                     static_cast<long long>(s.samples), s.seconds, s.samples / shareBase / 1e6);
-        std::fprintf(stderr,
-                     "velogram: time: reading the recording %.3f s (%.0f%%), calibrating %.3f s (%.0f%%), "
-                     "formatting and writing %.3f s (%.0f%%)\n",
-                     s.readSeconds, 100 * s.readSeconds / shareBase, s.calibrateSeconds,
-                     100 * s.calibrateSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase);
-    }
-    std::fprintf(stderr, "velogram: peak memory %.1f MiB (the source samples as floats: %.1f MiB)\n",
-                 PeakMemoryBytes() / mib, s.sourceSamples * sizeof(float) / mib);
+    if (options.stats) std::cerr << CalibrateStatsText(s, IsDocumentPath(options.output));
     return 0;
 }
 

@@ -4,15 +4,26 @@
 // settings, the framework gives a new channel a calculation of the module's class and applies
 // the settings, and the calibrated samples come from the module's enumerators as the output
 // is written.
+//
+// A CSV recording written as CSV is streamed (csv_calibrate_pipeline.h): only its header goes
+// into the framework's recording, and its rows pass through in chunks, read, calibrated by
+// enumerators of the calibrated channel and written on several threads, so that a file of any
+// size takes a few chunks of memory. Every other pairing reads the whole recording into the
+// framework's recording first and writes from it, as does a CSV recording given
+// wholeRecording (the same output, byte for byte).
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "host/velogram/csv_calibrate_pipeline.h"
 #include "host/velogram/csv_reader.h"
 #include "host/velogram/module_session.h"
+#include "host/velogram/worker_pool.h"
 
 namespace Velogram {
 
@@ -30,6 +41,9 @@ struct CalibrateOptions {
     bool stats = false;               // print throughput, time shares and peak memory
     std::string report;               // the fit report as a .pdf or .png file; empty: none
     CsvReadOptions csv;               // how a CSV recording is read
+    int32_t threads = 0;              // threads that calibrate a CSV recording; 0: one per core
+    size_t chunkBytes = 0;            // the streamed road's chunks; 0: CsvPipelineOptions' default
+    bool wholeRecording = false;      // read a CSV recording whole before writing it as CSV
 };
 
 struct CalibrateSummary {
@@ -44,6 +58,11 @@ struct CalibrateSummary {
     double calibrateSeconds = 0;
     double formatSeconds = 0;
     int64_t sourceSamples = 0;  // raw samples of the source channel
+    bool streamed = false;      // the streamed road: its figures are in pipeline
+    size_t threads = 1;
+    size_t window = 1;          // chunks in flight at most
+    size_t chunkBytes = 0;
+    CsvPipelineStats pipeline;
 };
 
 // The most reference points calibrate takes: the rows of the calibration dialog, so that the
@@ -57,8 +76,29 @@ constexpr size_t kMaxCalibrationPoints = 12;
 // text that reads back as the same float, or the given decimals.
 CalibrateSummary RunCalibrate(const CalibrateOptions& options);
 
+// What several runs of the command share: the framework with the module, the threads, and a
+// lock for the steps that go through the framework and the module's fitting (the chunks of
+// several recordings are calibrated at once, each run's by enumerators of its own).
+struct CalibrateContext {
+    const ModuleSession& session;
+    WorkerPool& pool;
+    std::mutex& setup;
+    size_t window = 6;                    // chunks in flight per recording
+    std::function<void(int64_t)> onRead;  // bytes of a CSV recording read (for a progress bar)
+};
+
+// The threads for --threads (0: one per core), and the chunks in flight for that many.
+size_t CalibrateThreads(int32_t threads);
+size_t CalibrateWindow(size_t threads);
+
+// RunCalibrate in a context; thread-safe for runs with different outputs.
+CalibrateSummary RunCalibrate(const CalibrateOptions& options, const CalibrateContext& context);
+
 // Runs it as the command line does: --stats printed on standard error. Returns the exit status.
 int CalibrateCommand(const CalibrateOptions& options);
+
+// The --stats lines of a run, each ending in a newline.
+std::string CalibrateStatsText(const CalibrateSummary& summary, bool document);
 
 // The process's peak resident memory in bytes.
 int64_t PeakMemoryBytes();

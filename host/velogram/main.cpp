@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "host/velogram/calibrate_batch.h"
 #include "host/velogram/calibrate_command.h"
 #include "host/velogram/command_error.h"
 #include "host/velogram/csv_dialect.h"
@@ -47,15 +48,16 @@ void AddPointOptions(CLI::App* command, std::string& pointsFile, std::vector<std
     command->add_flag("--force-origin", forceOrigin, "polynomial fits pass through the origin");
 }
 
-CLI::App* AddCalibrate(CLI::App& app, CalibrateOptions& o, int& decimals)
+CLI::App* AddCalibrate(CLI::App& app, CalibrateBatchOptions& batch, int& decimals)
 {
+    CalibrateOptions& o = batch.each;
     CLI::App* command = app.add_subcommand(
         "calibrate",
         "Calibrate one channel of a recording and write the recording with the calibrated channel added as its "
-        "last column (CSV) or as a document (.vdoc).");
-    command->add_option("RECORDING", o.recording,
+        "last column (CSV) or as a document (.vdoc); with --output-dir, several recordings at once.");
+    command->add_option("RECORDING", batch.recordings,
                         "the recording: a CSV file (header \"name (unit)\" per column, one column per channel, a "
-                        "blank line between blocks) or a document (.vdoc)")
+                        "blank line between blocks) or a document (.vdoc); with --output-dir, one or more")
         ->required();
     command->add_option("--channel", o.channel, "the source channel: its 0-based column number or its name")
         ->required();
@@ -63,9 +65,28 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateOptions& o, int& decimals)
     command->add_option("--unit", o.unit, "the unit of the calibrated values, e.g. kPa or mmHg")->required();
     command->add_option("--decimals", decimals, "decimal places of the calibrated values, 0 to 6")
         ->check(CLI::Range(0, 6));
-    command->add_option("-o,--output", o.output,
-                        "the output: a .csv or .vdoc file, written only on success, never one of the input files")
-        ->required();
+    CLI::Option* output = command->add_option(
+        "-o,--output", o.output,
+        "the output: a .csv or .vdoc file, written only on success, never one of the input files");
+    CLI::Option* outputDir =
+        command->add_option("--output-dir", batch.outputDir,
+                            "write each recording into this folder under its own file name (a CSV recording as "
+                            "CSV, a document as a document), each whole or not at all; a line for each on standard "
+                            "output, exit status 1 when any failed");
+    output->excludes(outputDir);
+    command->add_option("--threads", o.threads,
+                        "threads that calibrate (default: one per processor core); 1 does everything on one thread")
+        ->check(CLI::Range(1, 1024));
+    // For tests: the blocks a CSV recording is read in, and the road through a recording read whole.
+    command->add_option("--chunk-bytes", o.chunkBytes)->group("")->check(CLI::Range(size_t(1), CsvPipelineOptions::kMaxChunkBytes));
+    command->add_flag("--whole-recording", o.wholeRecording)->group("");
+    command->callback([&batch, output, outputDir] {
+        if (!*output && !*outputDir) throw CLI::RequiredError("-o FILE or --output-dir DIR");
+        if (*output && batch.recordings.size() > 1)
+            throw CLI::ValidationError("-o writes one recording; --output-dir DIR writes several");
+        if (*outputDir && !batch.each.report.empty())
+            throw CLI::ValidationError("--report goes with -o (one recording), not with --output-dir");
+    });
     command->add_option("--name", o.name,
                         "the calibrated channel's name (default: the source's name + \" calibrated\")");
     command->add_option("--report", o.report, "also write the fit report to a .pdf or .png file");
@@ -100,7 +121,8 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateOptions& o, int& decimals)
                     "semicolons or tabs) are detected from the header and the first rows; the text may be UTF-8 "
                     "or UTF-16 with a byte-order mark, a header that is not UTF-8 is read as Windows-1252, and lines "
                     "may end with LF, CR LF or CR. From a document, every column is written from its samples in "
-                    "the same shortest form.");
+                    "the same shortest form. A CSV recording written as CSV is streamed: read, calibrated and "
+                    "written in chunks on every core, in a few megabytes of memory whatever its size.");
     return command;
 }
 
@@ -156,7 +178,7 @@ int main(int argc, char** argv)
         return "velogram: error: " + CLI::FailureMessage::simple(a, e);
     });
     app.require_subcommand(1);
-    CalibrateOptions calibrate;
+    CalibrateBatchOptions calibrate;
     FitOptions fit;
     DemoOptions demo;
     int decimals = -1;
@@ -174,10 +196,14 @@ int main(int argc, char** argv)
         const int status = app.exit(e);
         return status == 0 ? 0 : kUsage;
     }
-    if (decimals >= 0) calibrate.decimals = decimals;
+    if (decimals >= 0) calibrate.each.decimals = decimals;
 
     try {
-        if (calibrateCommand->parsed()) return CalibrateCommand(calibrate);
+        if (calibrateCommand->parsed()) {
+            if (!calibrate.outputDir.empty()) return CalibrateBatchCommand(calibrate, std::cout, std::cerr);
+            calibrate.each.recording = calibrate.recordings.front();
+            return CalibrateCommand(calibrate.each);
+        }
         if (fitCommand->parsed()) return FitCommand(fit, std::cout);
         if (demoCommand->parsed()) return DemoCommand(demo, std::cout);
     } catch (const CommandError& e) {
