@@ -199,7 +199,8 @@ void CsvReader::HeaderLine(std::string_view line)
     }
     row_.resize(columns_.size());
     batchRows_ = std::max<size_t>(1, kBatchValues / columns_.size());
-    batch_.assign(columns_.size(), std::vector<float>(batchRows_));
+    // Grown as rows come, so that a short text costs no full batch.
+    batch_.assign(columns_.size(), {});
     sink_->OnHeader(columns_);
 }
 
@@ -234,7 +235,7 @@ void CsvReader::DataLine(std::string_view line)
     } catch (const CsvRowFault& fault) {
         Fail(fault.column, fault.what);
     }
-    for (size_t c = 0; c < row_.size(); ++c) batch_[c][pending_] = row_[c];
+    for (size_t c = 0; c < row_.size(); ++c) batch_[c].push_back(row_[c]);
     ++rows_;
     if (++pending_ == batchRows_) Flush();
 }
@@ -242,7 +243,10 @@ void CsvReader::DataLine(std::string_view line)
 void CsvReader::Flush()
 {
     if (pending_ == 0) return;
-    for (size_t c = 0; c < batch_.size(); ++c) sink_->OnSamples(c, std::span<const float>(batch_[c].data(), pending_));
+    for (size_t c = 0; c < batch_.size(); ++c) {
+        sink_->OnSamples(c, std::span<const float>(batch_[c].data(), pending_));
+        batch_[c].clear();
+    }
     pending_ = 0;
 }
 

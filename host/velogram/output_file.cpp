@@ -11,6 +11,8 @@
 namespace Velogram {
 namespace {
 
+// The buffer starts small (a short output costs little) and doubles at every drain up to this.
+constexpr size_t kFirstBufferBytes = size_t(64) << 10;
 constexpr size_t kBufferBytes = size_t(1) << 20;
 // Written bytes that are handed to the disk while writing goes on, so that the sync at the
 // commit waits for little.
@@ -21,7 +23,9 @@ constexpr int64_t kWritebackBytes = int64_t(8) << 20;
 OutputFile::OutputFile(std::string target) : target_(std::move(target)), file_(target_)
 {
     if (!file_.IsOpen()) throw CommandError(file_.ErrorText());
-    buffer_.resize(kBufferBytes);
+    // Not cleared: only what is written into it is read.
+    buffer_ = std::make_unique_for_overwrite<char[]>(kFirstBufferBytes);
+    capacity_ = kFirstBufferBytes;
 }
 
 void OutputFile::CheckFolder(const std::string& target)
@@ -33,15 +37,15 @@ void OutputFile::CheckFolder(const std::string& target)
 void OutputFile::Write(std::string_view bytes)
 {
     // What fills the buffer anyway goes to the file without a copy.
-    if (bytes.size() >= buffer_.size()) {
+    if (bytes.size() >= capacity_) {
         Drain();
         WriteOut(bytes.data(), bytes.size());
         return;
     }
     while (!bytes.empty()) {
-        if (used_ == buffer_.size()) Drain();
-        const size_t n = std::min(bytes.size(), buffer_.size() - used_);
-        std::memcpy(buffer_.data() + used_, bytes.data(), n);
+        if (used_ == capacity_) Drain();
+        const size_t n = std::min(bytes.size(), capacity_ - used_);
+        std::memcpy(buffer_.get() + used_, bytes.data(), n);
         used_ += n;
         bytes.remove_prefix(n);
     }
@@ -49,14 +53,21 @@ void OutputFile::Write(std::string_view bytes)
 
 char* OutputFile::Reserve(size_t n)
 {
-    if (buffer_.size() - used_ < n) Drain();
-    if (buffer_.size() < n) buffer_.resize(n);
-    return buffer_.data() + used_;
+    if (capacity_ - used_ < n) Drain();
+    if (capacity_ < n) {
+        buffer_ = std::make_unique_for_overwrite<char[]>(n);
+        capacity_ = n;
+    }
+    return buffer_.get() + used_;
 }
 
 void OutputFile::Drain()
 {
-    WriteOut(buffer_.data(), used_);
+    WriteOut(buffer_.get(), used_);
+    if (used_ == capacity_ && capacity_ < kBufferBytes) {
+        capacity_ *= 2;
+        buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+    }
     used_ = 0;
 }
 

@@ -10,9 +10,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "host/zor/atomic_file.h"
 
@@ -50,7 +50,8 @@ private:
 
     std::string target_;
     Zor::AtomicFile file_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    size_t capacity_ = 0;
     size_t used_ = 0;
     int64_t written_ = 0;     // bytes in the file
     int64_t handedOver_ = 0;  // of them, those whose writing to the disk was started
