@@ -1,5 +1,6 @@
 #include "host/velogram/interruption.h"
 
+#include <atomic>
 #include <csignal>
 
 #include "host/velogram/command_error.h"
@@ -7,9 +8,11 @@
 namespace Velogram {
 namespace {
 
-volatile std::sig_atomic_t g_signal = 0;
+// Lock-free, so that the handler may set it and the threads that calibrate may read it.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void OnSignal(int signal) { g_signal = signal; }
+extern "C" void OnSignal(int signal) { g_signal.store(signal, std::memory_order_relaxed); }
 
 }  // namespace
 
@@ -27,7 +30,7 @@ void CatchInterruptions()
 
 void ThrowIfInterrupted()
 {
-    if (g_signal != 0) throw CommandError("interrupted");
+    if (g_signal.load(std::memory_order_relaxed) != 0) throw CommandError("interrupted");
 }
 
 }  // namespace Velogram

@@ -7,7 +7,7 @@ namespace Velogram {
 
 // Installs the handlers (once; later calls do nothing).
 void CatchInterruptions();
-// Throws CommandError("interrupted") once a signal has arrived.
+// Throws CommandError("interrupted") once a signal has arrived. Thread-safe.
 void ThrowIfInterrupted();
 
 }  // namespace Velogram
