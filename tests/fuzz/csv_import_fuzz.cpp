@@ -9,16 +9,39 @@
 // anything else; what it delivers keeps the sink's contract (blocks in order, equal batches
 // for every column, as many rows as it counts); the same text read whole gives the same
 // samples, dialect and line end; a text that reads is read by a line reader into as many rows
-// and blocks, no row holding a line end; every point it returns reads as two values.
+// and blocks, no row holding a line end; every point it returns reads as two values. And the
+// streamed road of calibrate against the road through a recording read whole: the text as a
+// file, calibrated with a column that copies the first one (its samples added to the recording
+// as a channel on the whole road; an identity producer on the streamed road, in chunks of
+// (piece + 1) bytes, several in flight), gives the same bytes or the same error.
+#include <fcntl.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <memory>
+
+#include "values/units/unit_entry.h"
 #include "host/velogram/command_error.h"
+#include "host/velogram/csv_calibrate_pipeline.h"
 #include "host/velogram/csv_reader.h"
+#include "host/velogram/csv_writer.h"
+#include "host/velogram/output_file.h"
+#include "host/velogram/recording_import.h"
+#include "host/velogram/unit_text.h"
+#include "host/zor/document.h"
 #include "host/velogram/points_file.h"
 #include "host/velogram/reference_points.h"
 
@@ -132,6 +155,120 @@ Velogram::CsvReadOptions OptionsOf(uint8_t mode)
     return options;
 }
 
+// The recording's channels and samples, and a last channel "Y" with the first one's unit and
+// samples.
+struct DocumentSink final : Velogram::CsvSink {
+    platform::ComPtr<Zor::Document> doc = Zor::Document::Create();
+    int32_t copy = -1;
+    int32_t block = -1;
+
+    void OnHeader(const std::vector<Velogram::CsvColumn>& columns) override
+    {
+        for (const Velogram::CsvColumn& c : columns) Add(c.name, c.unit);
+        copy = Add("Y", columns[0].unit);
+    }
+    void OnBlock(int32_t) override { Check(SUCCEEDED(doc->AddBlock(&block))); }
+    void OnSamples(size_t column, std::span<const float> s) override
+    {
+        doc->AppendSamples(int32_t(column), block, s.data(), uint32_t(s.size()));
+        if (column == 0) doc->AppendSamples(copy, block, s.data(), uint32_t(s.size()));
+    }
+    int32_t Add(const std::string& name, const KVI::UnitInfo& unit)
+    {
+        int32_t index = -1;
+        doc->AddChannel(KVI::String::FromUtf8(name).Interface(), &index);
+        const platform::ComPtr<KVI::UnitEntry> entry(new KVI::UnitEntry(unit));
+        doc->SetChannelUnit(index, entry.Get());
+        return index;
+    }
+};
+
+struct Identity final : Velogram::ColumnProducer {
+    void Produce(std::span<const float> raw, std::span<float> values) override
+    {
+        std::copy(raw.begin(), raw.end(), values.begin());
+    }
+};
+
+// A folder in memory for the outputs, and the text as a file.
+const std::string& Folder()
+{
+    static const std::string folder = [] {
+        std::string f = "/dev/shm/csv_import_fuzz." + std::to_string(::getpid());
+        std::filesystem::create_directories(f);
+        return f;
+    }();
+    return folder;
+}
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The output's bytes, or "error: " and the message.
+std::string WriteWhole(const std::string& path, const Velogram::CsvReadOptions& options)
+{
+    const std::string target = Folder() + "/whole.csv";
+    try {
+        Velogram::OutputFile out(target);
+        DocumentSink sink;
+        Velogram::CsvRecordingText text(path, ::open(path.c_str(), O_RDONLY | O_CLOEXEC), options);
+        Velogram::CsvReader reader(path, sink, options);
+        text.ReadInto(reader, nullptr);
+        Velogram::CsvWriter writer(sink.doc.Get(), out);
+        writer.CopyColumnsFrom(text);
+        writer.Write();
+        out.Commit();
+    } catch (const Velogram::CommandError& e) {
+        return std::string("error: ") + e.what();
+    } catch (const Velogram::CsvError& e) {
+        return std::string("error: ") + e.what();
+    }
+    return Slurp(target);
+}
+
+std::string WriteStreamed(const std::string& path, const Velogram::CsvReadOptions& options, size_t piece)
+{
+    const std::string target = Folder() + "/streamed.csv";
+    try {
+        Velogram::OutputFile out(target);
+        Velogram::WorkerPool pool(0);
+        Velogram::CsvPipelineOptions po;
+        po.chunkBytes = piece;
+        po.window = 4;  // chunks done at once but joined later: their decimal marks settle late
+        po.csv = options;
+        Velogram::CsvCalibratePipeline pipeline(path, out, pool, po);
+        pipeline.ReadHead();
+        const Velogram::CsvColumn& first = pipeline.Columns().front();
+        Velogram::AddedColumn added;
+        added.header = Velogram::CsvHeaderCell("Y", Velogram::UnitText(first.unit), pipeline.Dialect().delimiter);
+        added.format.factor = Velogram::PrefixedUnitFactor(first.unit);
+        added.makeProducer = [] { return std::make_unique<Identity>(); };
+        pipeline.Prepare(0, {added});
+        pipeline.Run();
+        out.Commit();
+    } catch (const Velogram::CommandError& e) {
+        return std::string("error: ") + e.what();
+    }
+    return Slurp(target);
+}
+
+void CompareRoads(std::string_view text, size_t piece, const Velogram::CsvReadOptions& options)
+{
+    const int fd = ::memfd_create("f.csv", MFD_CLOEXEC);
+    Check(fd >= 0 && ::write(fd, text.data(), text.size()) == ssize_t(text.size()));
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const std::string whole = WriteWhole(path, options);
+    const std::string streamed = WriteStreamed(path, options, piece);
+    ::close(fd);
+    if (whole != streamed) {
+        std::fprintf(stderr, "whole:\n%s\nstreamed:\n%s\n", whole.c_str(), streamed.c_str());
+        std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -146,6 +283,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const CsvRead whole = ReadCsv(text, text.size() + 1, options);
         Check(pieces.ok == whole.ok && pieces.bits == whole.bits && pieces.delimiter == whole.delimiter &&
               pieces.mark == whole.mark && pieces.lineEnd == whole.lineEnd);
+        CompareRoads(text, piece, options);
         if (!whole.ok) return 0;
         LineSink lines;
         Velogram::CsvReader reader("f.csv", lines, options);
