@@ -1,19 +1,25 @@
 #!/usr/bin/env bash
 # Throughput of `velogram calibrate` on a generated CSV recording (one channel, a quintic
-# calibration), next to awk applying a linear map to the same file in the same run, with
-# velogram's time shares (reading the CSV, calibrating, formatting and writing) and the peak
-# memory of both, against the budget: the samples' size as floats plus 64 MiB.
+# calibration), on every core and on one thread, next to awk and Miller (mlr) applying a
+# linear map to the same file in the same run, with velogram's work shares (reading, reading
+# the numbers, calibrating, formatting, writing) and the peak memory of each, against
+# velogram's bound: 100 MiB whatever the file's size.
 #
-#   bash bench/velogram_bench.sh [BUILD_DIR [SAMPLES]]
+#   bash bench/velogram_bench.sh [BUILD_DIR [SAMPLES [velogram]]]
 #
-# BUILD_DIR: a Release build (default build/release); SAMPLES: default 10000000. The generated
-# file is kept in BUILD_DIR/velogram-bench and reused while SAMPLES stays the same.
+# BUILD_DIR: a Release build (default build/release); SAMPLES: default 10000000 (1.2e8 make a
+# file of about 1 GB); "velogram" as the third argument leaves out awk and Miller. The
+# generated file is kept in BUILD_DIR/velogram-bench and reused while SAMPLES stays the same.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/release}
 samples=${2:-10000000}
+only=${3:-}
 velogram="$build/bin/velogram"
 [ -x "$velogram" ] || { echo "no $velogram: build it first (cmake --build $build --target velogram)" >&2; exit 1; }
+if [ -z "$only" ]; then
+  command -v mlr > /dev/null || { echo "no mlr: install Miller (bash scripts/setup.sh)" >&2; exit 1; }
+fi
 
 work="$build/velogram-bench"
 mkdir -p "$work"
@@ -60,19 +66,38 @@ measure() {
 }
 
 export XDG_CONFIG_HOME="$work/config"   # the unit list velogram keeps stays in the bench folder
-read -r v_seconds v_kib < <(measure /dev/null "$velogram" calibrate "$input" --channel 0 --points "$work/points.csv" \
-  --fit quintic --unit kPa -o "$work/velogram-out.csv" --stats 2> "$work/velogram-stats.txt")
-read -r a_seconds a_kib < <(measure "$work/awk-out.csv" awk -F, 'NR == 1 { print $0 ",Pressure (kPa)"; next }
-  $0 == "" { print; next } { printf "%s,%.7g\n", $1, $1 * 50 - 25 }' "$input")
+calibrate=("$velogram" calibrate "$input" --channel 0 --points "$work/points.csv" --fit quintic --unit kPa
+           -o "$work/velogram-out.csv" --stats)
+read -r v_seconds v_kib < <(measure /dev/null "${calibrate[@]}" 2> "$work/velogram-stats.txt")
+read -r v1_seconds v1_kib < <(measure /dev/null "${calibrate[@]}" --threads 1 2> "$work/velogram-stats-1.txt")
+if [ -z "$only" ]; then
+  read -r a_seconds a_kib < <(measure "$work/awk-out.csv" awk -F, 'NR == 1 { print $0 ",Pressure (kPa)"; next }
+    $0 == "" { print; next } { printf "%s,%.7g\n", $1, $1 * 50 - 25 }' "$input")
+  read -r m_seconds m_kib < <(measure "$work/mlr-out.csv" mlr --icsv --ocsv \
+    put '$["Pressure (kPa)"] = fmtnum($["Signal (V)"] * 50 - 25, "%.7g")' "$input")
+fi
 
 echo
-echo "velogram calibrate vs awk, $samples samples ($(du -m "$input" | cut -f1) MB of CSV), same run:"
-awk -v n="$samples" -v vs="$v_seconds" -v vk="$v_kib" -v as="$a_seconds" -v ak="$a_kib" 'BEGIN {
-  printf "  %-34s %8.2f s  %7.2f million samples/s  peak %7.1f MiB\n", "velogram calibrate (quintic)", vs, n / vs / 1e6, vk / 1024
-  printf "  %-34s %8.2f s  %7.2f million samples/s  peak %7.1f MiB\n", "awk (linear map)", as, n / as / 1e6, ak / 1024
-  printf "  velogram / awk throughput: %.2f\n", as / vs
-  budget = n * 4 / 1048576 + 64
-  printf "  memory budget (samples as floats + 64 MiB): %.1f MiB; velogram used %.0f%% of it\n", budget, 100 * vk / 1024 / budget
+echo "velogram calibrate vs awk and Miller, $samples samples ($(du -m "$input" | cut -f1) MB of CSV), same run:"
+row() {  # NAME SECONDS KIB
+  awk -v name="$1" -v s="$2" -v k="$3" -v n="$samples" -v base="${a_seconds:-0}" 'BEGIN {
+    printf "  %-36s %8.2f s  %7.2f million samples/s  peak %7.1f MiB", name, s, n / s / 1e6, k / 1024
+    if (base > 0) printf "  %6.3f of awk'"'"'s time", s / base
+    printf "\n"
+  }'
+}
+cores=$(nproc)
+row "velogram calibrate ($cores threads)" "$v_seconds" "$v_kib"
+row "velogram calibrate (1 thread)" "$v1_seconds" "$v1_kib"
+if [ -z "$only" ]; then
+  row "awk (linear map)" "$a_seconds" "$a_kib"
+  row "Miller (linear map)" "$m_seconds" "$m_kib"
+fi
+awk -v vk="$v_kib" -v v1k="$v1_kib" 'BEGIN {
+  printf "  velogram'"'"'s memory bound 100 MiB: used %.0f%% of it (1 thread: %.0f%%)\n", 100 * vk / 1024 / 100, 100 * v1k / 1024 / 100
 }'
-sed 's/^velogram: /  /' "$work/velogram-stats.txt"
-rm -f "$work/velogram-out.csv" "$work/awk-out.csv"
+echo "  velogram, $cores threads:"
+sed 's/^velogram: /    /' "$work/velogram-stats.txt"
+echo "  velogram, 1 thread:"
+sed 's/^velogram: /    /' "$work/velogram-stats-1.txt"
+rm -f "$work/velogram-out.csv" "$work/awk-out.csv" "$work/mlr-out.csv"

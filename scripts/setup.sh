@@ -12,6 +12,8 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   poppler-utils fonts-dejavu-core
   python3-numpy
+  # the command-line benchmark's second yardstick beside awk
+  miller
   binutils
   # the package: cpack's dependency list (dpkg-shlibdeps) and its ELF search (file), the
   # manual page, the package check, the desktop entry's and the file type's checks
