@@ -30,10 +30,11 @@ enum class PointWeights : int32_t {
     InverseVariance = 1,  // 1 / SD_i^2 (sigma_i = SD_i); points without an SD take the median SD
 };
 
-// Where a point's raw value came from. Typed values have none (fromSelection false, the rest
-// 0); a value taken from the host's selection keeps the span it was the mean of.
+// Where a point's raw value came from. A typed value has none (measured false, the rest 0); a
+// value taken from the host's selection keeps the span it was the mean of; a value read with
+// its standard deviation from a points file keeps that (count 0 and block -1: not known).
 struct PointProvenance {
-    bool fromSelection = false;
+    bool measured = false;
     double mean = 0;          // the span's mean, base units (the raw value when it was taken)
     double sd = 0;            // the span's sample standard deviation, base units
     int64_t count = 0;        // samples in the span

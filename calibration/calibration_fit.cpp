@@ -69,7 +69,7 @@ std::vector<double> PointSigmas(const CalibrationData& data)
     if (data.weights_ != static_cast<int32_t>(PointWeights::InverseVariance) ||
         data.provenance_.size() != data.rawValues_.size())
         return {};
-    const auto usable = [](const PointProvenance& p) { return p.fromSelection && std::isfinite(p.sd) && p.sd > 0; };
+    const auto usable = [](const PointProvenance& p) { return p.measured && std::isfinite(p.sd) && p.sd > 0; };
     std::vector<double> known;
     for (const PointProvenance& p : data.provenance_)
         if (usable(p)) known.push_back(p.sd);

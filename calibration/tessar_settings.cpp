@@ -78,7 +78,7 @@ bool ReadKeeping(Reader& in, CalibrationData& d)
     if (d.validityDays_ < 0 || (count != 0 && count != d.rawValues_.size())) return false;
     d.provenance_.resize(count);
     for (PointProvenance& p : d.provenance_) {
-        p.fromSelection = in.UInt32() != 0;
+        p.measured = in.UInt32() != 0;
         p.mean = in.Double();
         p.sd = in.Double();
         p.count = in.Int64();
@@ -120,7 +120,7 @@ bool WriteKeeping(IObjectOutStream* stream, const CalibrationData& d)
     out.String(d.certificate_).String(d.operator_).String(d.note_);
     out.UInt32(uint32_t(d.provenance_.size()));
     for (const PointProvenance& p : d.provenance_) {
-        out.UInt32(p.fromSelection ? 1 : 0).Double(p.mean).Double(p.sd).Int64(p.count);
+        out.UInt32(p.measured ? 1 : 0).Double(p.mean).Double(p.sd).Int64(p.count);
         out.UInt32(uint32_t(p.block)).Int64(p.firstSample).Int64(p.lastSample);
     }
     return out.Ok();

@@ -265,7 +265,7 @@ TEST(ScaledFit, InverseVarianceWeightsAgreeWithTheWeightedReference)
     const std::vector<double> sd = {0.01, 0.02, 0.0, 0.05, 0.01, -1, 0.04};  // 0 and -1: no SD
     for (size_t i = 0; i < sd.size(); ++i) {
         Tessar::PointProvenance p;
-        p.fromSelection = sd[i] != -1;
+        p.measured = sd[i] != -1;
         p.mean = data.rawValues_[i];
         p.sd = std::max(sd[i], 0.0);
         p.count = 100;
@@ -295,7 +295,7 @@ TEST(ScaledFit, InverseVarianceWeightsAgreeWithTheWeightedReference)
     CalibrationData plain = data;
     plain.weights_ = 0;
     EXPECT_TRUE(Tessar::PointSigmas(plain).empty());
-    for (Tessar::PointProvenance& p : data.provenance_) p.fromSelection = false;
+    for (Tessar::PointProvenance& p : data.provenance_) p.measured = false;
     EXPECT_TRUE(Tessar::PointSigmas(data).empty());
 }
 
