@@ -1,7 +1,14 @@
 #include "calibration/calibration_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <fstream>
 #include <limits>
 #include <stdexcept>
 
@@ -274,6 +281,62 @@ std::string ReadCalibrationFile(std::string_view text, CalibrationData& data)
     } catch (const Json::exception&) {
         return "it is not JSON";
     }
+}
+
+namespace {
+
+std::string SystemReason() { return std::strerror(errno); }
+
+// Writes all of text to fd; false with errno set on a failure.
+bool WriteAll(int fd, std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        text.remove_prefix(size_t(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string WriteCalibrationFileAt(const std::string& path, const CalibrationData& data)
+{
+    if (data.coefficients_.empty()) return "the calibration " + path + " holds no fit to save";
+    const std::string text = WriteCalibrationFile(data);
+    const std::string temporary = path + ".tmp-" + std::to_string(::getpid());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return "cannot write the calibration file " + path + ": " + SystemReason();
+    const bool written = WriteAll(fd, text) && ::fsync(fd) == 0;
+    const std::string reason = written ? std::string() : SystemReason();
+    if (::close(fd) != 0 && written) {
+        ::unlink(temporary.c_str());
+        return "cannot write the calibration file " + path + ": " + SystemReason();
+    }
+    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string why = written ? SystemReason() : reason;
+        ::unlink(temporary.c_str());
+        return "cannot write the calibration file " + path + ": " + why;
+    }
+    return {};
+}
+
+std::string ReadCalibrationFileAt(const std::string& path, CalibrationData& data)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot read the calibration file " + path + ": " + SystemReason();
+    std::string text;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, size_t(in.gcount()));
+        if (text.size() > kMaxFileBytes) return path + ": it is larger than a calibration file can be";
+    }
+    if (in.bad()) return "cannot read the calibration file " + path + ": " + SystemReason();
+    const std::string error = ReadCalibrationFile(text, data);
+    return error.empty() ? error : path + ": " + error;
 }
 
 }  // namespace Tessar

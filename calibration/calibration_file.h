@@ -38,4 +38,10 @@ std::string WriteCalibrationFile(const CalibrationData& data);
 // lengths, a date that does not read, a provenance count other than 0 or the points').
 std::string ReadCalibrationFile(std::string_view text, CalibrationData& data);
 
+// The same with a file (a UTF-8 path). Writing replaces the file whole or not at all (a
+// temporary beside it, synced, then renamed), and refuses a record without a fit. Both return
+// an empty text on success, else a message naming the file and the reason.
+std::string WriteCalibrationFileAt(const std::string& path, const CalibrationData& data);
+std::string ReadCalibrationFileAt(const std::string& path, CalibrationData& data);
+
 }  // namespace Tessar

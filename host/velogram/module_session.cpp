@@ -1,6 +1,7 @@
 #include "host/velogram/module_session.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <ostream>
 
@@ -81,8 +82,11 @@ ComPtr<IPersistObject> ModuleSession::Fit(const std::vector<ReferencePoint>& poi
     }
     ComPtr<IPersistObject> settings;
     platform::ComPtr<IAutoKVIString> message;
+    // Standard deviations in base units; NaN for a point without one.
+    std::vector<double> sds;
+    for (const ReferencePoint& p : points) sds.push_back(p.sd.empty() ? std::nan("") : BaseValue(p.sd));
     const HRESULT hr = automation_->FitPointsEx(
-        static_cast<int32_t>(points.size()), rawTexts.data(), calibratedTexts.data(),
+        static_cast<int32_t>(points.size()), rawTexts.data(), calibratedTexts.data(), sds.data(),
         KVI::String::FromUtf8(sourceUnit).Interface(), KVI::String::FromUtf8(unit).Interface(), kind,
         forceOrigin ? 1 : 0, channel, kTessarFitKeepReplicates, settings.Put(), message.Put());
     const std::string text = KVI::TakeUtf8(std::move(message));

@@ -48,9 +48,10 @@ std::vector<ReferencePoint> ParsePointsText(std::string_view text, const std::st
         size_t bad = 0;
         if (!SplitCsvCells(line, cells, &starts, &bad))
             throw CommandError(where + std::to_string(bad + 1) + ": a quoted cell is not closed properly");
-        if (cells.size() != 2)
-            throw CommandError(where + "1: a point needs two values, raw and calibrated, separated by a comma; "
-                                       "the row has " + std::to_string(cells.size()));
+        if (cells.size() != 2 && cells.size() != 3)
+            throw CommandError(where + "1: a point needs two values, raw and calibrated, separated by a comma "
+                                       "(and optionally the raw value's standard deviation); the row has " +
+                               std::to_string(cells.size()));
         const bool isHeader = first && !IsValueText(cells[0]) && !IsValueText(cells[1]);
         first = false;
         if (isHeader) {
@@ -61,13 +62,18 @@ std::vector<ReferencePoint> ParsePointsText(std::string_view text, const std::st
         }
         ReferencePoint point;
         point.origin = source + ":" + std::to_string(lineNumber);
-        for (int c = 0; c < 2; ++c) {
-            std::string& value = c == 0 ? point.raw : point.calibrated;
-            value = cells[size_t(c)];
+        static constexpr const char* kWhat[] = {"raw value", "calibrated value", "standard deviation"};
+        for (size_t c = 0; c < cells.size(); ++c) {
+            std::string& value = c == 0 ? point.raw : c == 1 ? point.calibrated : point.sd;
+            value = cells[c];
+            // An empty third cell: this point has no standard deviation.
+            if (c == 2 && value.empty()) continue;
             if (!IsValueText(value))
-                throw CommandError(where + std::to_string(starts[size_t(c)] + 1) + ": the " +
-                                   (c == 0 ? "raw" : "calibrated") + " value \"" + value + "\" is not a number");
-            if (IsBareNumber(value) && !units[c].empty()) value += " " + units[c];
+                throw CommandError(where + std::to_string(starts[c] + 1) + ": the " + kWhat[c] + " \"" + value +
+                                   "\" is not a number");
+            // The standard deviation is in the raw column's unit.
+            const std::string& unit = units[c == 2 ? 0 : c];
+            if (IsBareNumber(value) && !unit.empty()) value += " " + unit;
         }
         points.push_back(std::move(point));
     }

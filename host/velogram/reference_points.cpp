@@ -59,6 +59,7 @@ void CompletePointUnits(std::vector<ReferencePoint>& points, const PointUnits& u
     for (ReferencePoint& p : points) {
         Complete(p.raw, units.raw, units.rawOwner, "raw", p);
         Complete(p.calibrated, units.calibrated, units.calibratedOwner, "calibrated", p);
+        if (!p.sd.empty()) Complete(p.sd, units.raw, units.rawOwner, "standard deviation", p);
     }
 }
 

@@ -13,6 +13,7 @@ struct ReferencePoint {
     std::string raw;         // UTF-8 text of the raw value
     std::string calibrated;  // UTF-8 text of the calibrated value
     std::string origin;      // where it was given, for messages: "--point 2", "points.csv:4"
+    std::string sd;          // UTF-8 text of the raw value's standard deviation; empty: none
 };
 
 // [in] text: "RAW=CAL", e.g. "12.5 mV=3 kPa"; index: 1-based, for messages. Throws
