@@ -79,14 +79,6 @@ bool IsUnitOf(std::string_view unit, std::string_view column)
     return UnitOfText(unit).name_ == UnitOfText(column).name_;
 }
 
-bool IsValueText(std::string_view text) { return !Read(text).IsInvalid(); }
-
-bool IsBareNumber(std::string_view text)
-{
-    const KVI::UnitValue v = Read(text);
-    return !v.IsInvalid() && v.Unit().IsEmpty();
-}
-
 double BaseValue(std::string_view text)
 {
     const KVI::UnitValue v = Read(text);

@@ -228,14 +228,14 @@ TEST_F(DocumentRoundTrip, SettingsOfANewerVersionAreRefusedAndChangeNothing)
     const size_t nested = bytes.find("KVOS", 8);
     ASSERT_NE(nested, std::string::npos);
     ASSERT_EQ(bytes.substr(nested + 8, 5), std::string("\x01\x02\x00\x00\x00", 5));
-    bytes[nested + 9] = 3;
+    bytes[nested + 9] = 4;  // version 3 is read since records keep dates; 4 is newer
     const uint32_t crc = Crc32(bytes.substr(0, bytes.size() - 5));
     for (int i = 0; i < 4; ++i) bytes[bytes.size() - 4 + static_cast<size_t>(i)] = static_cast<char>(crc >> (8 * i));
-    ZorTest::WriteFile(dir_.File("v3.vdoc"), bytes);
+    ZorTest::WriteFile(dir_.File("v4.vdoc"), bytes);
 
     Recording other = MakeRecording();
     IAutoKVIString* error = nullptr;
-    EXPECT_EQ(other.doc->Load(Path("v3.vdoc").c_str(), &error), static_cast<HRESULT>(0xA0048205u));
+    EXPECT_EQ(other.doc->Load(Path("v4.vdoc").c_str(), &error), static_cast<HRESULT>(0xA0048205u));
     const std::string text = ZorTest::Utf8(error);
     EXPECT_NE(text.find("channel 2 (Tessar)"), std::string::npos) << text;
     EXPECT_NE(text.find("stored by a newer version"), std::string::npos) << text;
