@@ -168,6 +168,26 @@ protected:
     ZorTest::TempDir dir_;
 };
 
+// A document a user already has (written before records kept dates and policies) loads and
+// saves back byte for byte, its settings still version 2.
+TEST_F(DocumentRoundTrip, AVersionTwoDocumentSavesBackByteForByte)
+{
+    ASSERT_NE(Host(), nullptr);
+    const std::string fixture = std::string(TESSAR_TEST_DATA) + "/v2_document.vdoc";
+    Recording loaded;
+    Host()->framework->CreateDocument(loaded.doc.Put());
+    loaded.doc.As(IID_IRecording, loaded.recording);
+    loaded.doc.As(IID_IChannelCalculations, loaded.calcs);
+    IAutoKVIString* error = nullptr;
+    ASSERT_EQ(loaded.doc->Load(platform::Utf8ToUtf16(fixture).c_str(), &error), S_OK) << ZorTest::Utf8(error);
+    ASSERT_EQ(loaded.doc->Save(Path("again.vdoc").c_str(), &error), S_OK) << ZorTest::Utf8(error);
+    const std::string before = ZorTest::ReadFile(fixture);
+    EXPECT_EQ(ZorTest::ReadFile(dir_.File("again.vdoc")), before);
+    const size_t nested = before.find("KVOS", 8);
+    ASSERT_NE(nested, std::string::npos);
+    EXPECT_EQ(before.substr(nested + 8, 5), std::string("\x01\x02\x00\x00\x00", 5));
+}
+
 TEST_F(DocumentRoundTrip, SavedAndLoadedGivesEqualSettingsAndTheSameSamples)
 {
     ASSERT_NE(Host(), nullptr);
