@@ -6,9 +6,9 @@
 //
 // Chunks are computed on several threads at once, so every job that can run at the same time
 // has producers of its own: AddedColumn::makeProducer makes one. A producer is used by one
-// thread at a time and sees the chunks of one recording in no particular order; what it counts
-// over the samples it is given (samples outside the reference points' range, say) is summed
-// over all producers of the column once every chunk is done.
+// thread at a time and sees the chunks of one recording in no particular order, a chunk
+// possibly twice (once its decimal mark is known); so a producer counts nothing: counts over
+// the raw samples are the chunk's, taken once the chunk is written (CsvChunkFormat::counted).
 #pragma once
 
 #include <functional>

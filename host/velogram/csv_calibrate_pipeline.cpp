@@ -106,7 +106,7 @@ void CsvCalibratePipeline::ReadPiece()
     ThrowIfInterrupted();
 }
 
-void CsvCalibratePipeline::Prepare(size_t sourceColumn, std::vector<AddedColumn> added)
+void CsvCalibratePipeline::Prepare(size_t sourceColumn, std::vector<AddedColumn> added, RawRange counted)
 {
     const CsvDialect dialect = Dialect();
     format_.source = path_;
@@ -114,6 +114,7 @@ void CsvCalibratePipeline::Prepare(size_t sourceColumn, std::vector<AddedColumn>
     format_.delimiter = dialect.delimiter;
     format_.sourceColumn = sourceColumn;
     format_.lineEnd = std::string(reader_->LineEnd());
+    format_.counted = counted;
     format_.formats.clear();
     addedHeaders_.clear();
     for (const AddedColumn& a : added) {
@@ -158,6 +159,7 @@ void CsvCalibratePipeline::Pass()
     ++stats_.passes;
     stats_.rows = 0;
     stats_.blocks = 0;
+    stats_.outside = 0;
     mark_ = reader_->Dialect().decimal;
     inBlock_ = false;
     chunkFault_ = false;
@@ -259,6 +261,7 @@ void CsvCalibratePipeline::CompleteOldest()
     stats_.blocks += chunk.InnerBlocks();
     inBlock_ = chunk.EndsInBlock();
     stats_.rows += chunk.Rows();
+    stats_.outside += chunk.Outside();
     out_.Write(chunk.Output());
     stats_.writeSeconds += Seconds(t0);
 }

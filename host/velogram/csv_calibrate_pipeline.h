@@ -56,6 +56,7 @@ struct CsvPipelineStats {
     int64_t rows = 0;
     int32_t blocks = 0;
     int32_t passes = 0;         // 2 when the decimal mark sent it through the file again
+    int64_t outside = 0;        // rows whose source sample lies outside the counted range (Prepare)
     double readSeconds = 0;     // the pipeline's thread: reading and cutting the file into chunks
     double parseSeconds = 0;    // reading the rows' numbers
     double produceSeconds = 0;  // computing the added columns (calibrating)
@@ -81,8 +82,9 @@ public:
     const std::vector<std::string>& Notes() const { return reader_->Notes(); }
 
     // The columns to add, computed from the raw samples of column sourceColumn: makes every
-    // job's producers (on this thread). Call after ReadHead.
-    void Prepare(size_t sourceColumn, std::vector<AddedColumn> added);
+    // job's producers (on this thread); the raw samples outside counted are counted
+    // (Stats().outside). Call after ReadHead.
+    void Prepare(size_t sourceColumn, std::vector<AddedColumn> added, RawRange counted = {});
     // Reads, calibrates and writes the rest; the output is complete but not committed. Throws
     // CommandError (a CsvError's text as it is, "no samples" for a text without rows).
     void Run();

@@ -26,10 +26,12 @@ void CsvChunk::Process(const CsvChunkFormat& format, std::span<ColumnProducer* c
 {
     error_ = nullptr;
     outSize_ = 0;
+    outside_ = 0;
     parseSeconds_ = produceSeconds_ = formatSeconds_ = 0;
     try {
         auto t0 = Clock::now();
         ReadRows(format);
+        outside_ = format.counted.CountOutside(raw_);
         parseSeconds_ = Seconds(t0);
         t0 = Clock::now();
         Produce(producers);

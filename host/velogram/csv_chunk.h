@@ -26,6 +26,7 @@
 #include "host/velogram/csv_line_splitter.h"
 #include "host/velogram/csv_number_format.h"
 #include "host/velogram/csv_row_parser.h"
+#include "host/velogram/raw_range.h"
 
 namespace Velogram {
 
@@ -37,6 +38,7 @@ struct CsvChunkFormat {
     size_t sourceColumn = 0;         // the column the producers' raw samples come from
     std::string lineEnd = "\n";      // the output's
     std::vector<CsvNumberFormat> formats;  // the added columns', in order (their decimal mark is the chunk's)
+    RawRange counted;                // the source samples outside it are counted (CsvChunk::Outside)
 };
 
 class CsvChunk {
@@ -55,6 +57,8 @@ public:
     // every block but the one of the first row.
     std::string_view Output() const { return std::string_view(out_.get(), outSize_); }
     int64_t Rows() const { return int64_t(raw_.size()); }
+    // The rows whose source sample lies outside the format's counted range.
+    int64_t Outside() const { return outside_; }
     // Blocks begun after the first row.
     int32_t InnerBlocks() const { return int32_t(separators_.size()); }
     // True when the first row comes before any blank line: it continues the block that the
@@ -92,6 +96,7 @@ private:
     std::vector<uint32_t> separators_;    // rows that begin a block, after the first row
     std::vector<std::vector<float>> values_;  // per added column, per row
     std::vector<float> row_;              // one row's values
+    int64_t outside_ = 0;
     bool firstRowLeads_ = false;
     bool endsInBlock_ = false;
     std::exception_ptr error_;

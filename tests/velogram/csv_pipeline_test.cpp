@@ -55,9 +55,9 @@ struct Streamed {
 };
 
 // The recording at path through the pipeline into a file of dir, the added column computed
-// from column `source`.
+// from column `source`, its samples outside `counted` counted.
 Streamed Stream(const ZorTest::TempDir& dir, const std::string& path, size_t source, size_t chunkBytes,
-                size_t threads, Velogram::CsvReadOptions csv = {})
+                size_t threads, Velogram::CsvReadOptions csv = {}, Velogram::RawRange counted = {})
 {
     Streamed s;
     const std::string target = dir.File("out.csv");
@@ -70,7 +70,7 @@ Streamed Stream(const ZorTest::TempDir& dir, const std::string& path, size_t sou
         options.csv = csv;
         CsvCalibratePipeline pipeline(path, out, pool, options);
         pipeline.ReadHead();
-        pipeline.Prepare(source, {AffineAdded()});
+        pipeline.Prepare(source, {AffineAdded()}, counted);
         pipeline.Run();
         out.Commit();
         s.stats = pipeline.Stats();
@@ -155,13 +155,21 @@ TEST(CsvCalibratePipeline, WritesThePlainOutputWhateverTheChunksAndThreads)
     for (const Case& c : cases) {
         const std::string path = dir.File("in.csv");
         ZorTest::WriteFile(path, c.text);
-        const std::string plain = VelogramTest::PlainOutput(c.text, c.delimiter, c.decimal, c.source, "Y (V)", Affine);
+        // The samples outside [0.5, 20] counted on the plain reading: infinities are, NaN is not.
+        const Velogram::RawRange counted{0.5, 20.0};
+        int64_t outside = 0;
+        const std::string plain =
+            VelogramTest::PlainOutput(c.text, c.delimiter, c.decimal, c.source, "Y (V)", [&](float raw) {
+                outside += raw < 0.5f || raw > 20.0f;
+                return Affine(raw);
+            });
         const Read read = ReadWhole(c.text, path);
         ASSERT_EQ(read.error, "") << c.name;
         for (size_t threads : kThreads) {
             for (size_t chunk : kChunkSizes) {
-                const Streamed s = Stream(dir, path, c.source, chunk, threads);
+                const Streamed s = Stream(dir, path, c.source, chunk, threads, {}, counted);
                 ASSERT_EQ(s.error, "") << c.name << ", chunks of " << chunk << ", " << threads << " threads";
+                EXPECT_EQ(s.stats.outside, outside) << c.name << ", chunks of " << chunk << ", " << threads << " threads";
                 EXPECT_EQ(s.output, plain) << c.name << ", chunks of " << chunk << ", " << threads << " threads";
                 EXPECT_EQ(s.stats.rows, read.rows) << c.name;
                 EXPECT_EQ(s.stats.blocks, read.blocks) << c.name;
