@@ -41,11 +41,6 @@ Outcome RunOne(const CalibrateOptions& options, const CalibrateContext& context)
     return outcome;
 }
 
-std::string Plural(int64_t n, const char* one, const char* many)
-{
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
 int64_t Bytes(const std::vector<std::string>& paths)
 {
     int64_t total = 0;
@@ -117,9 +112,14 @@ int CalibrateBatchCommand(const CalibrateBatchOptions& options, std::ostream& ou
         const Outcome& o = *outcomes[i];
         const std::string& recording = runs[i].recording;
         if (o.written) {
-            out << recording << ": " << Plural(o.summary.samples, "sample", "samples") << " in "
-                << Plural(o.summary.blocks, "block", "blocks") << " calibrated into " << runs[i].output << std::endl;
+            if (options.each.json)
+                out << CalibrateSummaryJson(o.summary, recording, runs[i].output)
+                           .dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                    << std::endl;
+            else
+                out << CalibrateSummaryLine(o.summary, recording, runs[i].output) << std::endl;
             WarnOfCutSingularValues(o.summary.fit, err);
+            WarnOfExpiry(o.summary, err);
             if (options.each.stats) err << CalibrateStatsText(o.summary, IsDocumentPath(runs[i].output));
         } else {
             ++failed;
@@ -130,7 +130,7 @@ int CalibrateBatchCommand(const CalibrateBatchOptions& options, std::ostream& ou
     for (std::thread& t : running) t.join();
     progress.Finish();
     if (failed == 0) return 0;
-    err << "velogram: " << failed << " of " << Plural(int64_t(n), "recording", "recordings")
+    err << "velogram: " << failed << " of " << CountText(int64_t(n), "recording", "recordings")
         << (failed == n ? " failed" : " failed; the others were written") << std::endl;
     return 1;
 }

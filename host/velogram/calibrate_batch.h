@@ -23,7 +23,8 @@ struct CalibrateBatchOptions {
 std::string OutputInFolder(const std::string& folder, const std::string& recording);
 
 // Runs the recordings. On out, a line for each that was written, in the order given, as soon
-// as it and those before it are done: "REC: N samples in B blocks calibrated into DIR/REC";
+// as it and those before it are done: CalibrateSummaryLine (with each.json, the summary's JSON
+// on one line);
 // on err, "velogram: error: REC: why" for each that failed (and, with --stats, each one's
 // figures), then how many failed. Returns 0 when all were written, 1 otherwise. Throws
 // CommandError, before any is read, when two recordings would be written to one file or the

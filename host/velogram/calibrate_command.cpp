@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "interfaces/recording.h"
 #include "foundation/kvi_string.h"
@@ -87,6 +90,11 @@ void CheckOptions(const CalibrateOptions& options)
     if (options.csv.dialect.delimiter == ',' && options.csv.dialect.decimalComma.value_or(false))
         throw CommandError("--decimal-comma needs values separated by semicolons or tabs (--delimiter semicolon "
                            "or tab), not by commas");
+    if (!options.outside.empty()) ParseRangePolicy(options.outside);
+    if (!options.calibrationFile.empty() &&
+        (!options.fit.empty() || !options.pointsFile.empty() || !options.points.empty() || options.forceOrigin))
+        throw CommandError("--calibration applies a saved calibration as it is; --fit, --points, --point and "
+                           "--force-origin do not go with it");
 }
 
 // True when a and b name the same file: the same device and inode, or, where either cannot be
@@ -109,7 +117,9 @@ void RefuseInputsAsOutputs(const CalibrateOptions& options)
         const std::string& path;
         const char* what;
     };
-    const Named inputs[] = {{options.recording, "the recording"}, {options.pointsFile, "the points file"}};
+    const Named inputs[] = {{options.recording, "the recording"},
+                            {options.pointsFile, "the points file"},
+                            {options.calibrationFile, "the calibration file"}};
     const Named outputs[] = {{options.output, "the output"}, {options.report, "the report"}};
     for (const Named& out : outputs) {
         for (const Named& in : inputs) {
@@ -140,6 +150,8 @@ CheckedRun CheckRun(const CalibrateOptions& options)
 {
     CheckOptions(options);
     CheckedRun run;
+    RefuseInputsAsOutputs(options);
+    if (!options.calibrationFile.empty()) return run;
     run.kind = ParseFitKind(options.fit);
     run.set = GatherPoints(options.pointsFile, options.points);
     if (run.set.points.size() > kMaxCalibrationPoints)
@@ -147,8 +159,37 @@ CheckedRun CheckRun(const CalibrateOptions& options)
                            " reference points, the rows of the calibration dialog, so that the calibration stays "
                            "editable there; " + std::to_string(run.set.points.size()) +
                            " were given (velogram fit analyses any number)");
-    RefuseInputsAsOutputs(options);
     return run;
+}
+
+// "the calibration in FILE was due on DAY" (or "the calibration").
+std::string ExpiryText(const CalibrateOptions& options, const KeptRecord& kept)
+{
+    return "the calibration" + (options.calibrationFile.empty() ? std::string() : " in " + options.calibrationFile) +
+           " was due on " + kept.dueDate;
+}
+
+// Raw samples of channel outside range, over every block.
+int64_t CountOutside(IRecording* recording, int32_t channel, int32_t blocks, const RawRange& range)
+{
+    if (!std::isfinite(range.low) && !std::isfinite(range.high)) return 0;  // none can be outside
+    std::vector<float> samples(size_t(1) << 16);
+    int64_t outside = 0;
+    for (int32_t b = 0; b < blocks; ++b) {
+        int64_t count = 0;
+        ComPtr<IEnumFloatEx> stream;
+        Check(recording->GetSampleCount(channel, b, &count), "the samples of channel " + std::to_string(channel));
+        Check(recording->CreateSampleStream(channel, b, 0, count, stream.Put()),
+              "the samples of channel " + std::to_string(channel));
+        for (;;) {
+            uint32_t got = 0;
+            const HRESULT hr = stream->Next(uint32_t(samples.size()), samples.data(), &got);
+            Check(hr, "the samples of channel " + std::to_string(channel));
+            outside += range.CountOutside(std::span<const float>(samples.data(), got));
+            if (hr != S_OK || got == 0) break;
+        }
+    }
+    return outside;
 }
 
 // The recording's calibrated channel, last: the points fitted in the source channel's unit into
@@ -164,10 +205,23 @@ int32_t AddCalibratedChannel(const CalibrateContext& context, IRecording* record
     *sourceChannel = source;
     summary.sourceName = ChannelName(recording, source);
     const std::string sourceUnit = SourceUnitText(recording, source);
-    CompletePointUnits(points, ResolvePointUnits(run.set, sourceUnit, options.unit, false, "the channel"));
-    summary.points = points.size();
-    ComPtr<IPersistObject> settings =
-        session.Fit(points, sourceUnit, options.unit, run.kind, options.forceOrigin, source);
+    ComPtr<IPersistObject> settings;
+    if (!options.calibrationFile.empty()) {
+        settings = session.LoadCalibrationFile(options.calibrationFile, source);
+    } else {
+        CompletePointUnits(points, ResolvePointUnits(run.set, sourceUnit, options.unit, false, "the channel"));
+        summary.points = points.size();
+        settings = session.Fit(points, sourceUnit, options.unit, run.kind, options.forceOrigin, source);
+    }
+    if (!options.outside.empty()) {
+        KeepingOptions keeping;
+        keeping.outside = options.outside;
+        settings = ApplyKeeping(session, settings.Get(), keeping);
+    }
+    summary.kept = DescribeKeeping(session, settings.Get());
+    if (summary.kept.info.expired && options.requireValid)
+        throw CommandError(ExpiryText(options, summary.kept) + "; --require-valid refuses an expired calibration");
+    summary.range = RawRange{summary.kept.info.rawLow, summary.kept.info.rawHigh};
     if (options.decimals) settings = session.WithDecimalPlaces(settings.Get(), *options.decimals);
     if (!options.report.empty()) session.RenderReport(settings.Get(), options.report, sourceUnit);
     summary.fit = session.Describe(settings.Get(), sourceUnit);
@@ -179,6 +233,13 @@ int32_t AddCalibratedChannel(const CalibrateContext& context, IRecording* record
     Check(calculations->SetCalculation(channel, session.CalculationClass(), 0),
           "the calibrated channel cannot be created");
     Check(calculations->ApplySettings(channel, settings.Get()), "the calibration cannot be applied");
+    if (!options.calibrationFile.empty() && !options.unit.empty()) {
+        const std::string unit = SourceUnitText(recording, channel);
+        if (unit != options.unit)
+            throw CommandError("--unit " + options.unit + " is not the unit of the calibration file " +
+                               options.calibrationFile + " (" + (unit.empty() ? "none" : unit) +
+                               "): a calibration file is applied as it was saved; leave --unit out");
+    }
     return channel;
 }
 
@@ -249,13 +310,14 @@ CalibrateSummary CalibrateStreamed(const CalibrateOptions& options, const Calibr
         calibrated.makeProducer = [r = recording.recording.Get(), channel] {
             return std::make_unique<EnumeratorColumn>(r, channel);
         };
-        pipeline.Prepare(size_t(source), {calibrated});
+        pipeline.Prepare(size_t(source), {calibrated}, summary.range);
     }
     pipeline.Run();
     out.Commit();
     summary.pipeline = pipeline.Stats();
     summary.blocks = summary.pipeline.blocks;
     summary.samples = summary.sourceSamples = summary.pipeline.rows;
+    summary.outside = summary.pipeline.outside;
     summary.readSeconds = summary.pipeline.readSeconds;
     summary.calibrateSeconds = summary.pipeline.produceSeconds;
     summary.formatSeconds = summary.pipeline.formatSeconds + summary.pipeline.writeSeconds;
@@ -292,6 +354,7 @@ CalibrateSummary CalibrateWhole(const CalibrateOptions& options, const Calibrate
     recording->GetBlockCount(&summary.blocks);
     summary.sourceSamples = SampleCount(recording, source, summary.blocks);
     summary.samples = SampleCount(recording, channel, summary.blocks);
+    summary.outside = CountOutside(recording, source, summary.blocks, summary.range);
 
     if (!out) {
         const auto t0 = Clock::now();
@@ -414,11 +477,62 @@ std::string CalibrateStatsText(const CalibrateSummary& s, bool document)
     return text;
 }
 
-int CalibrateCommand(const CalibrateOptions& options)
+std::string CountText(int64_t n, const char* one, const char* many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string CalibrateSummaryLine(const CalibrateSummary& s, const std::string& recording, const std::string& output)
+{
+    std::string line = recording + ": " + CountText(s.samples, "sample", "samples") + " in " +
+                       CountText(s.blocks, "block", "blocks") + " calibrated into " + output;
+    if (s.outside > 0)
+        line += ", " + std::to_string(s.outside) + " outside the reference points' raw range (" +
+                RangePolicyName(s.kept.info.rangePolicy) + ")";
+    return line;
+}
+
+nlohmann::ordered_json CalibrateSummaryJson(const CalibrateSummary& s, const std::string& recording,
+                                            const std::string& output)
+{
+    using Json = nlohmann::ordered_json;
+    // NaN and infinities have no JSON form.
+    const auto number = [](double v) { return std::isfinite(v) ? Json(v) : Json(); };
+    Json json;
+    json["recording"] = recording;
+    json["output"] = output;
+    json["sourceChannel"] = s.sourceName;
+    json["channel"] = s.channelName;
+    json["kind"] = s.fit.kind;
+    json["kindName"] = FitKindName(s.fit.kind);
+    json["samples"] = s.samples;
+    json["blocks"] = s.blocks;
+    json["rawLow"] = number(s.range.low);
+    json["rawHigh"] = number(s.range.high);
+    json["outside"] = s.outside;
+    AddKeepingJson(s.kept, json);
+    return json;
+}
+
+void WarnOfExpiry(const CalibrateSummary& s, std::ostream& err)
+{
+    if (!s.kept.info.expired) return;
+    err << "velogram: warning: the calibration was due on " << s.kept.dueDate
+        << ": it has expired (--require-valid refuses an expired calibration)\n";
+}
+
+int CalibrateCommand(const CalibrateOptions& options, std::ostream& out, std::ostream& err)
 {
     const CalibrateSummary s = RunCalibrate(options);
-    WarnOfCutSingularValues(s.fit, std::cerr);
-    if (options.stats) std::cerr << CalibrateStatsText(s, IsDocumentPath(options.output));
+    WarnOfCutSingularValues(s.fit, err);
+    WarnOfExpiry(s, err);
+    if (options.json)
+        out << CalibrateSummaryJson(s, options.recording, options.output)
+                   .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+            << "\n";
+    else
+        out << CalibrateSummaryLine(s, options.recording, options.output) << "\n";
+    if (options.stats) err << CalibrateStatsText(s, IsDocumentPath(options.output));
     return 0;
 }
 

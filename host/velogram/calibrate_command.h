@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -22,7 +23,9 @@
 
 #include "host/velogram/csv_calibrate_pipeline.h"
 #include "host/velogram/csv_reader.h"
+#include "host/velogram/keeping_options.h"
 #include "host/velogram/module_session.h"
+#include "host/velogram/raw_range.h"
 #include "host/velogram/worker_pool.h"
 
 namespace Velogram {
@@ -34,7 +37,13 @@ struct CalibrateOptions {
     std::vector<std::string> points;  // "RAW=CAL" texts
     std::string fit;                  // fit kind name or number
     bool forceOrigin = false;
-    std::string unit;                 // calibrated unit, e.g. "kPa"
+    std::string unit;                 // calibrated unit, e.g. "kPa"; with calibrationFile: empty or the file's
+    // A calibration file (velogram fit --save) applied as it was saved, instead of fitting
+    // points: then pointsFile, points and fit stay empty.
+    std::string calibrationFile;
+    std::string outside;              // the range policy to set: extrapolate | clamp | blank; empty: the calibration's
+    bool requireValid = false;        // refuse a calibration past its due day (else a warning)
+    bool json = false;                // the summary as one JSON object on standard output
     std::optional<int32_t> decimals;  // 0..6
     std::string output;               // ".csv" or ".vdoc"
     std::string name;                 // the calibrated channel's name; empty: "<source> calibrated"
@@ -58,6 +67,10 @@ struct CalibrateSummary {
     double calibrateSeconds = 0;
     double formatSeconds = 0;
     int64_t sourceSamples = 0;  // raw samples of the source channel
+    // Of them, those outside the reference points' raw range (range), whatever the policy.
+    int64_t outside = 0;
+    RawRange range;
+    KeptRecord kept;            // what the calibration keeps (policy, dates ...)
     bool streamed = false;      // the streamed road: its figures are in pipeline
     size_t threads = 1;
     size_t window = 1;          // chunks in flight at most
@@ -94,8 +107,23 @@ size_t CalibrateWindow(size_t threads);
 // RunCalibrate in a context; thread-safe for runs with different outputs.
 CalibrateSummary RunCalibrate(const CalibrateOptions& options, const CalibrateContext& context);
 
-// Runs it as the command line does: --stats printed on standard error. Returns the exit status.
-int CalibrateCommand(const CalibrateOptions& options);
+// Runs it as the command line does: the summary on out (a line, or JSON with options.json),
+// warnings and --stats on err. Returns the exit status.
+int CalibrateCommand(const CalibrateOptions& options, std::ostream& out, std::ostream& err);
+
+// "1 sample", "2 samples".
+std::string CountText(int64_t n, const char* one, const char* many);
+
+// The summary line of a run written: "REC: N samples in B blocks calibrated into OUT", and
+// ", K outside the reference points' raw range (POLICY)" when there are any.
+std::string CalibrateSummaryLine(const CalibrateSummary& summary, const std::string& recording,
+                                 const std::string& output);
+// The summary as JSON: recording, output, channel, samples, blocks, the raw range and the
+// samples outside it, and what the calibration keeps.
+nlohmann::ordered_json CalibrateSummaryJson(const CalibrateSummary& summary, const std::string& recording,
+                                            const std::string& output);
+// The warning of a calibration past its due day, on err; nothing for a valid one.
+void WarnOfExpiry(const CalibrateSummary& summary, std::ostream& err);
 
 // The --stats lines of a run, each ending in a newline.
 std::string CalibrateStatsText(const CalibrateSummary& summary, bool document);

@@ -47,11 +47,16 @@ bool KeepingOptions::Any() const
            validDays;
 }
 
-void AddKeepingOptions(CLI::App* command, KeepingOptions& o)
+void AddOutsideOption(CLI::App* command, std::string& outside)
 {
-    command->add_option("--outside", o.outside,
+    command->add_option("--outside", outside,
                         "raw values outside the reference points' range: extrapolate (the curve continued, the "
                         "default), clamp (the value at the nearest end point) or blank (no value)");
+}
+
+void AddKeepingOptions(CLI::App* command, KeepingOptions& o)
+{
+    AddOutsideOption(command, o.outside);
     command->add_option("--weights", o.weights,
                         "weigh the points: none (the default) or inverse-variance (1/SD^2, the standard deviations of "
                         "a points file's third column; points without one take the median SD)");

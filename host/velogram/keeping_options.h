@@ -28,6 +28,8 @@ struct KeepingOptions {
 
 // Adds the options to a command.
 void AddKeepingOptions(CLI::App* command, KeepingOptions& options);
+// Adds --outside alone (calibrate sets only the policy of what it applies).
+void AddOutsideOption(CLI::App* command, std::string& outside);
 
 // The range policy named by --outside (0..2). Throws CommandError for another name.
 int32_t ParseRangePolicy(const std::string& name);

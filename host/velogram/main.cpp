@@ -36,16 +36,19 @@ const char* const kValuesHelp =
     "calibrated column and an optional header row that may give each column a unit (\"Transducer (V),"
     "Pressure (kPa)\").";
 
-// Options that calibrate and fit share.
-void AddPointOptions(CLI::App* command, std::string& pointsFile, std::vector<std::string>& points, std::string& fit,
-                     bool& forceOrigin)
+// Options that calibrate and fit share: --points, --point, --fit (returned first) and
+// --force-origin.
+std::vector<CLI::Option*> AddPointOptions(CLI::App* command, std::string& pointsFile, std::vector<std::string>& points,
+                                          std::string& fit, bool& forceOrigin)
 {
-    command->add_option("--points", pointsFile, "CSV file of reference points: raw value, calibrated value");
-    command
-        ->add_option("--point", points, "a reference point RAW=CAL, e.g. \"0.5=50\" or \"12.5 mV=3 kPa\"; repeatable")
-        ->allow_extra_args(false);
-    command->add_option("--fit", fit, "the fit kind: " + FitKindList())->required();
-    command->add_flag("--force-origin", forceOrigin, "polynomial fits pass through the origin");
+    CLI::Option* file = command->add_option("--points", pointsFile, "CSV file of reference points: raw value, calibrated value");
+    CLI::Option* point =
+        command
+            ->add_option("--point", points, "a reference point RAW=CAL, e.g. \"0.5=50\" or \"12.5 mV=3 kPa\"; repeatable")
+            ->allow_extra_args(false);
+    CLI::Option* fitOption = command->add_option("--fit", fit, "the fit kind: " + FitKindList());
+    CLI::Option* origin = command->add_flag("--force-origin", forceOrigin, "polynomial fits pass through the origin");
+    return {fitOption, file, point, origin};
 }
 
 CLI::App* AddCalibrate(CLI::App& app, CalibrateBatchOptions& batch, int& decimals)
@@ -61,8 +64,20 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateBatchOptions& batch, int& decimal
         ->required();
     command->add_option("--channel", o.channel, "the source channel: its 0-based column number or its name")
         ->required();
-    AddPointOptions(command, o.pointsFile, o.points, o.fit, o.forceOrigin);
-    command->add_option("--unit", o.unit, "the unit of the calibrated values, e.g. kPa or mmHg")->required();
+    const std::vector<CLI::Option*> fitting = AddPointOptions(command, o.pointsFile, o.points, o.fit, o.forceOrigin);
+    CLI::Option* unit = command->add_option(
+        "--unit", o.unit, "the unit of the calibrated values, e.g. kPa or mmHg (with --calibration: the file's)");
+    CLI::Option* calibration = command->add_option(
+        "--calibration", o.calibrationFile,
+        "apply a calibration file (velogram fit --save) as it was saved, without fitting: instead of --fit and the "
+        "points");
+    for (CLI::Option* option : fitting) calibration->excludes(option);
+    AddOutsideOption(command, o.outside);
+    command->add_flag("--require-valid", o.requireValid,
+                      "fail when the calibration is past its due day (otherwise a warning on standard error)");
+    command->add_flag("--json", o.json,
+                      "the summary (samples, blocks, samples outside the points' raw range, what the calibration "
+                      "keeps) as JSON on standard output; with --output-dir one object per line");
     command->add_option("--decimals", decimals, "decimal places of the calibrated values, 0 to 6")
         ->check(CLI::Range(0, 6));
     CLI::Option* output = command->add_option(
@@ -80,7 +95,11 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateBatchOptions& batch, int& decimal
     // For tests: the blocks a CSV recording is read in, and the road through a recording read whole.
     command->add_option("--chunk-bytes", o.chunkBytes)->group("")->check(CLI::Range(size_t(1), CsvPipelineOptions::kMaxChunkBytes));
     command->add_flag("--whole-recording", o.wholeRecording)->group("");
-    command->callback([&batch, output, outputDir] {
+    command->callback([&batch, output, outputDir, calibration, fitting, unit] {
+        if (!*calibration) {
+            if (!*fitting.front()) throw CLI::RequiredError("--fit");
+            if (!*unit) throw CLI::RequiredError("--unit");
+        }
         if (!*output && !*outputDir) throw CLI::RequiredError("-o FILE or --output-dir DIR");
         if (*output && batch.recordings.size() > 1)
             throw CLI::ValidationError("-o writes one recording; --output-dir DIR writes several");
@@ -131,7 +150,7 @@ CLI::App* AddFit(CLI::App& app, FitOptions& o)
     CLI::App* command = app.add_subcommand(
         "fit", "Fit reference points and print the fit: coefficients, statistics, the report's texts and every "
                "point's residual.");
-    AddPointOptions(command, o.pointsFile, o.points, o.fit, o.forceOrigin);
+    AddPointOptions(command, o.pointsFile, o.points, o.fit, o.forceOrigin).front()->required();
     command->add_option("--unit", o.unit, "the unit of bare calibrated numbers (and of the calibration)");
     command->add_option("--source-unit", o.sourceUnit, "the unit of bare raw numbers");
     command->add_flag("--json", o.json, "print one JSON object");
@@ -207,7 +226,7 @@ int main(int argc, char** argv)
         if (calibrateCommand->parsed()) {
             if (!calibrate.outputDir.empty()) return CalibrateBatchCommand(calibrate, std::cout, std::cerr);
             calibrate.each.recording = calibrate.recordings.front();
-            return CalibrateCommand(calibrate.each);
+            return CalibrateCommand(calibrate.each, std::cout, std::cerr);
         }
         if (fitCommand->parsed()) return FitCommand(fit, std::cout);
         if (demoCommand->parsed()) return DemoCommand(demo, std::cout);

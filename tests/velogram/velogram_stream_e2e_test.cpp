@@ -89,7 +89,8 @@ TEST_F(Velogram, RecordingsGoIntoAFolderEachWholeAndOneFailingDoesNotStopTheOthe
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_EQ(r.out,
               "a.csv: 3 samples in 2 blocks calibrated into out/a.csv\n"
-              "sub/c.csv: 2 samples in 1 block calibrated into out/c.csv\n"
+              "sub/c.csv: 2 samples in 1 block calibrated into out/c.csv, 1 outside the reference points' raw range "
+              "(extrapolate)\n"
               "a.vdoc: 3 samples in 2 blocks calibrated into out/a.vdoc\n");
     EXPECT_EQ(r.err,
               "velogram: error: bad.csv:3:1: \"0.5x\" is not a number in column 1 (Transducer)\n"
