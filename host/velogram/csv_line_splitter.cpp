@@ -125,7 +125,7 @@ bool CsvLineCursor::Next(std::string_view* line)
         if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++next;
     }
     std::string_view found = text.substr(pos_, end - pos_);
-    pos_ = next;
+    pos_ = std::min(next, text.size());  // a last line without a line end leaves nothing after it
     ++line_;
     if (found.size() > CsvLineSplitter::kMaxLineBytes)
         throw CsvError(CsvErrorText(source_, line_, CsvLineSplitter::kMaxLineBytes, TooLong()));

@@ -126,4 +126,42 @@ TEST(CsvLineSplitter, AnOverlongLineIsRefusedAtItsNumberWhateverThePieces)
     EXPECT_EQ(split.lines[1].text.size(), max);
 }
 
+TEST(CsvLineCursor, TheRestAfterEachLineIsTheLinesAfterIt)
+{
+    // Every line end, and a last line with and without one: after each line the rest holds
+    // the lines that follow, numbered on, and nothing after the last.
+    struct Case {
+        std::string text;
+        Velogram::CsvLineEnds ends;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"a\nbb\n\nc", Velogram::CsvLineEnds::kLf, {"a", "bb", "", "c"}},
+        {"a\nbb\n", Velogram::CsvLineEnds::kLf, {"a", "bb"}},
+        {"a\r\nb\r\n", Velogram::CsvLineEnds::kLf, {"a", "b"}},
+        {"a\rb\r\nc\n\rd", Velogram::CsvLineEnds::kCr, {"a", "b", "c", "", "d"}},
+        {"a\rb", Velogram::CsvLineEnds::kCr, {"a", "b"}},
+        {"x", Velogram::CsvLineEnds::kLf, {"x"}},
+    };
+    const std::string source = "t.csv";
+    for (const Case& c : cases) {
+        const CsvRun run{c.text, 7, c.ends};
+        CsvLineCursor cursor(run, source);
+        std::string_view line;
+        for (size_t i = 0; i < c.lines.size(); ++i) {
+            ASSERT_TRUE(cursor.Next(&line)) << c.text << ", line " << i;
+            EXPECT_EQ(line, c.lines[i]) << c.text;
+            EXPECT_EQ(cursor.Line(), 7 + int64_t(i));
+            const CsvRun rest = cursor.Rest();
+            EXPECT_EQ(rest.firstLine, 8 + int64_t(i));
+            // The rest read on its own gives the remaining lines.
+            CsvLineCursor after(rest, source);
+            std::vector<std::string> remaining;
+            while (after.Next(&line)) remaining.emplace_back(line);
+            EXPECT_EQ(remaining, std::vector<std::string>(c.lines.begin() + long(i) + 1, c.lines.end())) << c.text;
+        }
+        EXPECT_FALSE(cursor.Next(&line)) << c.text;
+    }
+}
+
 }  // namespace
