@@ -1,8 +1,6 @@
 #include "host/velogram/position_text.h"
 
 #include <algorithm>
-#include <locale>
-#include <sstream>
 
 #include "interfaces/enum_float_ex.h"
 #include "host/velogram/time_text.h"
@@ -16,15 +14,6 @@ double IntervalOf(const HostDocument& document, int32_t block)
 {
     double seconds = 0;
     return document.Recording()->GetSampleInterval(block, &seconds) == S_OK ? seconds : 0.0;
-}
-
-std::string Significant(double value)
-{
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out.precision(6);
-    out << value;
-    return out.str();
 }
 
 std::optional<double> SampleOf(const HostDocument& document, int32_t channel, const HostPosition& at)
@@ -90,7 +79,7 @@ std::string ReadingText(const PositionReading& reading)
             text += "-";
             continue;
         }
-        text += Significant(*c.value);
+        text += SixDigits(*c.value);
         if (!c.unit.empty()) text += " " + c.unit;
     }
     return text;

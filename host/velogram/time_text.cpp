@@ -48,16 +48,6 @@ std::string_view Trimmed(std::string_view s)
     return s;
 }
 
-// Six significant digits, no exponent for the values the formatters pass (1 to 1000).
-std::string Significant(double value)
-{
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out.precision(6);
-    out << value;
-    return out.str();
-}
-
 // The first unit of a table, largest first, that value reaches; the last one below them all.
 const NamedScale& UnitFor(double value, const auto& table)
 {
@@ -67,6 +57,15 @@ const NamedScale& UnitFor(double value, const auto& table)
 }
 
 }  // namespace
+
+std::string SixDigits(double value)
+{
+    std::ostringstream out;
+    out.imbue(std::locale::classic());
+    out.precision(6);
+    out << value;
+    return out.str();
+}
 
 std::optional<double> SecondsPerTimeUnit(std::string_view unit) { return Find(unit, kTimeUnits); }
 
@@ -111,7 +110,7 @@ std::optional<double> ParseSampleInterval(std::string_view text)
 std::string FormatSampleInterval(double seconds)
 {
     const NamedScale& unit = UnitFor(seconds, kIntervalUnits);
-    return Significant(seconds / unit.factor) + " " + std::string(unit.name);
+    return SixDigits(seconds / unit.factor) + " " + std::string(unit.name);
 }
 
 std::string FormatSampleRate(double seconds)
@@ -120,7 +119,7 @@ std::string FormatSampleRate(double seconds)
     // Largest first: the rate table is smallest first.
     const std::array<NamedScale, 4> table = {kRateUnits[3], kRateUnits[2], kRateUnits[1], kRateUnits[0]};
     const NamedScale& unit = UnitFor(hertz, table);
-    return Significant(hertz / unit.factor) + " " + std::string(unit.name);
+    return SixDigits(hertz / unit.factor) + " " + std::string(unit.name);
 }
 
 std::string FormatTime(double seconds, double resolution, double span)

@@ -1,6 +1,7 @@
 // Times as a recording's users write and read them: the units of a time column ("Time (ms)"),
-// a sample interval typed as "1 ms" or as a rate, "2.5 kHz", and times and intervals written
-// for the window's status line and axis. Qt-free; the decimal point is '.' whatever the locale.
+// a sample interval typed as "1 ms" or as a rate, "2.5 kHz", and times, intervals and values
+// written for the window's status line and axis. Qt-free; the decimal point is '.' whatever
+// the locale.
 #pragma once
 
 #include <optional>
@@ -29,6 +30,10 @@ std::optional<double> ParseSampleInterval(std::string_view text);
 std::string FormatSampleInterval(double seconds);
 // The same as a rate ("1 kHz", "44.1 kHz", "0.5 Hz").
 std::string FormatSampleRate(double seconds);
+
+// A number with six significant digits in the stream's general notation ("12.5", "1e-07"), as
+// the window's texts write values; '.' is the decimal point.
+std::string SixDigits(double value);
 
 // A time for a read-out, in one unit for every time of a context: the unit suits span, the
 // largest time the context writes (a block's duration): s from 1 s up, ms from 1 ms, µs from

@@ -495,25 +495,7 @@ TEST_F(WindowTest, ATessarChannelIsSetUpInTheModulesDialogFromTheSelection)
     bool answered = false;
     TestSupport::AnswerNextModal<QDialog>([&](QDialog* dialog) {
         answered = true;
-        QWidget* frame = KVI::FindControl(dialog, 301);
-        ASSERT_NE(frame, nullptr);
-        const QRect f = frame->geometry();
-        QWidget* pane = dialog->childAt(QPoint(f.right() - 30, f.center().y()));
-        ASSERT_NE(pane, nullptr);
-        const int xs[2] = {6, pane->width() - 30};
-        for (int row = 0; row < 2; ++row) {
-            QTest::mouseClick(pane, Qt::LeftButton, {}, QPoint(xs[row], pane->height() / 2));
-            QTest::mouseClick(KVI::FindControl<QAbstractButton>(dialog, 280 + row), Qt::LeftButton);
-            auto* raw = KVI::FindControl<QLineEdit>(dialog, 208 + row);
-            rawTexts[row] = raw->text();
-            auto* calibrated = KVI::FindControl<QLineEdit>(dialog, 220 + row);
-            QTest::mouseClick(calibrated, Qt::LeftButton);
-            calibrated->selectAll();
-            QTest::keyClicks(calibrated, row == 0 ? QStringLiteral("0") : QStringLiteral("100"));
-            QTest::keyClick(calibrated, Qt::Key_Tab);
-        }
-        QTest::mouseClick(KVI::FindControl<QAbstractButton>(dialog, 1), Qt::LeftButton);
-        if (dialog->isVisible()) dialog->reject();  // refused: the checks below say why
+        VelogramTest::CalibrateFromThePane(dialog, rawTexts);  // refused: the checks below say why
     });
     const int32_t channel = window_->AddCalculation(TheSession().tessar.Get(), 0);
     ASSERT_TRUE(answered);
