@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "calibration/calibration_dates.h"
 #include "calibration/calibration_fit.h"
 #include "calibration/evaluators.h"
 #include "calibration/fit_kind.h"
@@ -14,6 +17,7 @@
 #include "calibration/settings_text.h"
 #include "calibration/tessar_ext.h"
 #include "calibration/tessar_settings.h"
+#include "module/automation_answers.h"
 #include "platform/com_ptr.h"
 #include "report/fit_text.h"
 #include "resources/string_ids.h"
@@ -29,10 +33,19 @@ std::vector<KVI::String> Texts(int32_t count, IAutoKVIString* const* texts)
     return out;
 }
 
-HRESULT Refuse(uint32_t messageId, IAutoKVIString** message)
+// The provenance of rows given with standard deviations (base units): measured with that SD,
+// the rest not known. Empty without SDs.
+std::vector<PointProvenance> Provenance(int32_t count, const double* rawSds)
 {
-    *message = KVI::String(KVI::ThisModule(), messageId).NewReference();
-    return KVI_E_MESSAGE;
+    std::vector<PointProvenance> rows;
+    if (!rawSds) return rows;
+    for (int32_t i = 0; i < count; ++i) {
+        PointProvenance p;
+        p.measured = std::isfinite(rawSds[i]) && rawSds[i] >= 0;
+        if (p.measured) p.sd = rawSds[i];
+        rows.push_back(p);
+    }
+    return rows;
 }
 
 // The message of a failed fit: why, where the module can say.
@@ -45,6 +58,25 @@ uint32_t FailureMessage(FitFailure failure)
         return StringId::kFitNotFinite;
     default:
         return StringId::kFitFailed;
+    }
+}
+
+// The texts a laboratory keeps, by GetFitText's which.
+KVI::String KeptText(const CalibrationData& d, int32_t which)
+{
+    switch (which) {
+    case kTessarCalibrationDate:
+        return d.calibrationDate_;
+    case kTessarDueDate: {
+        const std::optional<int64_t> due = DueDay(d);
+        return due ? KVI::String::FromUtf8(FormatIsoDate(*due)) : KVI::String();
+    }
+    case kTessarCertificate:
+        return d.certificate_;
+    case kTessarOperator:
+        return d.operator_;
+    default:
+        return d.note_;
     }
 }
 
@@ -61,14 +93,15 @@ HRESULT TessarAutomation::FitPoints(int32_t count, IAutoKVIString* const* rawTex
                                     IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin, int32_t channel,
                                     IPersistObject** settings, IAutoKVIString** message)
 {
-    return FitPointsEx(count, rawTexts, calibratedTexts, sourceUnit, unit, fitKind, forceOrigin, channel, 0, settings,
-                       message);
+    return FitPointsEx(count, rawTexts, calibratedTexts, nullptr, sourceUnit, unit, fitKind, forceOrigin, channel, 0,
+                       settings, message);
 }
 
 HRESULT TessarAutomation::FitPointsEx(int32_t count, IAutoKVIString* const* rawTexts,
-                                      IAutoKVIString* const* calibratedTexts, IAutoKVIString* sourceUnit,
-                                      IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin, int32_t channel,
-                                      int32_t flags, IPersistObject** settings, IAutoKVIString** message)
+                                      IAutoKVIString* const* calibratedTexts, const double* rawSds,
+                                      IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind,
+                                      int32_t forceOrigin, int32_t channel, int32_t flags, IPersistObject** settings,
+                                      IAutoKVIString** message)
 {
     if (!settings || !message) return E_POINTER;
     *settings = nullptr;
@@ -85,7 +118,8 @@ HRESULT TessarAutomation::FitPointsEx(int32_t count, IAutoKVIString* const* rawT
         data.fitKind_ = fitKind;
         data.forceOrigin_ = forceOrigin != 0;
         data.unit_ = UnitFromText(KVI::String(unit));
-        ReadReferencePoints(raw, calibrated, UnitFromText(KVI::String(sourceUnit)), data, repeated);
+        ReadReferencePoints(raw, calibrated, UnitFromText(KVI::String(sourceUnit)), data, repeated,
+                            Provenance(count, rawSds));
         if (const uint32_t refusal = CheckReferenceTable(raw, data, repeated)) return Refuse(refusal, message);
         FitDiagnostics diagnostics;
         if (!FitCalibration(data, &diagnostics)) return Refuse(FailureMessage(diagnostics.failure), message);
@@ -115,9 +149,7 @@ HRESULT TessarAutomation::GetFitDiagnostics(IPersistObject* settings, TessarFitD
         TessarFitDiagnostics full;
         full.singularValuesCut = diagnostics.singularValuesCut;
         full.conditionNumber = diagnostics.conditionNumber;
-        const auto size = static_cast<std::size_t>(std::min<int32_t>(out->size, sizeof full));
-        std::memcpy(reinterpret_cast<char*>(out) + sizeof out->size, reinterpret_cast<const char*>(&full) + sizeof full.size,
-                    size - sizeof full.size);
+        CopySized(full, out);
         return S_OK;
     });
 }
@@ -159,6 +191,15 @@ HRESULT TessarAutomation::GetFitTextInUnits(IPersistObject* settings, int32_t wh
     case kTessarSettingsText:
         return GuardedCall([&] {
             *out = FormatSettingsText(s->Data()).NewReference();
+            return S_OK;
+        });
+    case kTessarCalibrationDate:
+    case kTessarDueDate:
+    case kTessarCertificate:
+    case kTessarOperator:
+    case kTessarNote:
+        return GuardedCall([&] {
+            *out = KeptText(s->Data(), which).NewReference();
             return S_OK;
         });
     case kTessarFitTypeLine:

@@ -20,7 +20,7 @@ public:
     uint32_t AddRef() override { return owner_->AddRef(); }
     uint32_t Release() override { return owner_->Release(); }
 
-    // Slots 3 to 12: contracts in interfaces/tessar_automation.h.
+    // Slots 3 to 16: contracts in interfaces/tessar_automation.h.
     HRESULT FitPoints(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
                       IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
                       int32_t channel, IPersistObject** settings, IAutoKVIString** message) override;
@@ -31,13 +31,20 @@ public:
     HRESULT EvaluateFit(IPersistObject* settings, int32_t count, double* values) override;
     HRESULT WithDecimalPlaces(IPersistObject* settings, int32_t places, IPersistObject** copy) override;
     HRESULT FitPointsEx(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
-                        IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
-                        int32_t channel, int32_t flags, IPersistObject** settings, IAutoKVIString** message) override;
+                        const double* rawSds, IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind,
+                        int32_t forceOrigin, int32_t channel, int32_t flags, IPersistObject** settings,
+                        IAutoKVIString** message) override;
     HRESULT GetFitDiagnostics(IPersistObject* settings, TessarFitDiagnostics* out) override;
     HRESULT GetFitTextInUnits(IPersistObject* settings, int32_t which, IAutoKVIString* sourceUnit,
                               IAutoKVIString** out) override;
     HRESULT RenderReportInUnits(IPersistObject* settings, IAutoKVIString* path, int32_t flags,
                                 IAutoKVIString* sourceUnit) override;
+    HRESULT SaveCalibrationFile(IPersistObject* settings, IAutoKVIString* path, IAutoKVIString** message) override;
+    HRESULT LoadCalibrationFile(IAutoKVIString* path, int32_t channel, IPersistObject** settings,
+                                IAutoKVIString** message) override;
+    HRESULT GetCalibrationInfo(IPersistObject* settings, TessarCalibrationInfo* out) override;
+    HRESULT WithRecordChanges(IPersistObject* settings, const TessarRecordChanges* changes, IPersistObject** copy,
+                              IAutoKVIString** message) override;
 
     // What RenderReport hands a settings object's record to: the fit report, which needs the
     // module's Qt half, installs itself when the module is loaded (report/report_file.h);

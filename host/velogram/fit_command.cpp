@@ -49,11 +49,22 @@ FitReport RunFit(const FitOptions& options)
     CompletePointUnits(points, units);
 
     const ModuleSession session;
-    const platform::ComPtr<IPersistObject> settings =
-        session.Fit(points, units.raw, units.calibrated, kind, options.forceOrigin, 0);
+    platform::ComPtr<IPersistObject> settings =
+        ApplyKeeping(session, session.Fit(points, units.raw, units.calibrated, kind, options.forceOrigin, 0).Get(),
+                     options.keeping);
+    if (!options.save.empty()) {
+        // A calibration saved to be applied elsewhere carries the day it was made.
+        if (session.FitText(settings.Get(), kTessarCalibrationDate).empty()) {
+            KeepingOptions dated;
+            dated.calibrationDate = TodayText();
+            settings = ApplyKeeping(session, settings.Get(), dated);
+        }
+        session.SaveCalibrationFile(settings.Get(), options.save);
+    }
     if (!options.report.empty()) session.RenderReport(settings.Get(), options.report, units.raw);
     FitReport report;
     report.fit = session.Describe(settings.Get(), units.raw);
+    report.kept = DescribeKeeping(session, settings.Get());
 
     // The points as the settings hold them: in base units, sorted by raw value, replicates in
     // the order given.
@@ -93,6 +104,7 @@ void PrintFitText(const FitReport& report, std::ostream& out)
     out << "Equation:        " << f.equation << "\n";
     if (!f.units.empty()) out << "Units:           " << f.units << "\n";
     out << "Statistics:      " << f.statistics << "\n";
+    PrintKeepingText(report.kept, out);
 
     // The points table, in base units, columns aligned.
     std::vector<std::array<std::string, 4>> rows = {{"raw", "calibrated", "fitted", "residual"}};
@@ -141,6 +153,7 @@ void PrintFitJson(const FitReport& report, std::ostream& out)
     json["equation"] = f.equation;
     json["units"] = f.units;
     json["statistics"] = f.statistics;
+    AddKeepingJson(report.kept, json);
     json["points"] = points;
     json["largestResidualIndex"] = report.largest >= 0 ? Json(report.largest) : Json();
     // Texts that are not UTF-8 (a unit name from a foreign file) must not stop the report.
