@@ -15,6 +15,17 @@ std::string TakeText(IAutoKVIString* text)
     return utf8;
 }
 
+// A date the calibration keeps (kTessarCalibrationDate, kTessarDueDate): nothing when it keeps
+// none or the module does not report it.
+std::optional<std::string> KeptDate(ITessarAutomation& automation, IPersistObject* settings, int32_t which)
+{
+    IAutoKVIString* text = nullptr;
+    if (FAILED(automation.GetFitText(settings, which, &text)) || !text) return std::nullopt;
+    std::string date = TakeText(text);
+    if (date.empty()) return std::nullopt;
+    return date;
+}
+
 }  // namespace
 
 std::optional<CalibrationGlance> ReadCalibrationGlance(const HostDocument& document, int32_t channel)
@@ -46,6 +57,8 @@ std::optional<CalibrationGlance> ReadCalibrationGlance(const HostDocument& docum
     text = nullptr;
     if (SUCCEEDED(automation->GetFitTextInUnits(settings.Get(), kTessarUnitsLine, sourceUnit.Interface(), &text)))
         glance.unitsLine = TakeText(text);
+    SetCalibrationDates(glance, KeptDate(*automation.Get(), settings.Get(), kTessarCalibrationDate),
+                        KeptDate(*automation.Get(), settings.Get(), kTessarDueDate));
     return glance;
 }
 

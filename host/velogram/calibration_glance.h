@@ -1,6 +1,5 @@
 // What the channel list shows of a calculated channel's calibration at a glance: the class,
-// the fit kind, the unit and (once the calculation reports them) the calibration's date and
-// whether it has expired, "Tessar: cubic, kPa, 2026-12-08"; and for its tooltip the fit's
+// the fit kind, the unit and the calibration's date and whether it has expired, "Tessar: cubic, kPa, 2026-12-08"; and for its tooltip the fit's
 // equation in the units shown, with the line that names them. The host knows the calibration
 // only through the module's automation interface (interfaces/tessar_automation.h) and its
 // class object. Qt-free; the user-interface thread only.
@@ -19,7 +18,7 @@ struct CalibrationGlance {
     std::string fitKind;    // "cubic" (the command line's name of the kind); empty: not known
     std::string unit;       // the calibrated unit ("kPa"); empty: none
     // ISO 8601 dates ("2026-12-08"): the day of the calibration and the last day it is valid.
-    // Nothing while the calculation does not report them.
+    // Nothing when the calibration keeps none.
     std::optional<std::string> date;
     std::optional<std::string> validUntil;
     std::string equation;   // in the units shown: raw values in the source's unit
@@ -31,8 +30,7 @@ struct CalibrationGlance {
 // calculation); the list then shows what it knows of the channel alone.
 std::optional<CalibrationGlance> ReadCalibrationGlance(const HostDocument& document, int32_t channel);
 
-// Gives the glance its dates ([in] ISO 8601 dates; nothing: not known). The automation
-// interface does not report them yet; this is where they go once it does.
+// Gives the glance its dates ([in] ISO 8601 dates; nothing: not known).
 void SetCalibrationDates(CalibrationGlance& glance, std::optional<std::string> date,
                          std::optional<std::string> validUntil);
 

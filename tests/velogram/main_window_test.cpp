@@ -64,6 +64,23 @@ HRESULT PressureSettings(const VelogramTest::EditSettingsCall& call, IPersistObj
     return hr;
 }
 
+// The same calibration, dated 2020-01-10 and due on 2020-06-30: long expired.
+HRESULT ExpiredPressureSettings(const VelogramTest::EditSettingsCall& call, IPersistObject** settings)
+{
+    ComPtr<IPersistObject> fitted;
+    const HRESULT hr = PressureSettings(call, fitted.Put());
+    if (FAILED(hr)) return hr;
+    const KVI::String date(u"2020-01-10"), due(u"2020-06-30");
+    TessarRecordChanges changes;
+    changes.fields = kTessarSetCalibrationDate | kTessarSetDueDate;
+    changes.calibrationDate = date.Interface();
+    changes.dueDate = due.Interface();
+    IAutoKVIString* message = nullptr;
+    const HRESULT changed = TheSession().automation->WithRecordChanges(fitted.Get(), &changes, settings, &message);
+    if (message) message->Release();
+    return changed;
+}
+
 std::vector<float> Samples(IRecordData* data, int32_t channel, uint32_t block)
 {
     int32_t length = 0;
@@ -125,6 +142,7 @@ protected:
 
     // Declared first: the document's calculations hold it, so it must outlive the window.
     VelogramTest::CalculationClassDouble tessar_{TheSession().tessar.Get(), PressureSettings};
+    VelogramTest::CalculationClassDouble expired_{TheSession().tessar.Get(), ExpiredPressureSettings};
     std::unique_ptr<MainWindow> window_;
 };
 
@@ -179,6 +197,15 @@ TEST_F(WindowTest, ADragAcrossTwoBlocksIsTheHostSelection)
     EXPECT_FALSE(ApplicationVisible(TheSession().framework.Get()));
 }
 
+TEST_F(WindowTest, AnExpiredCalibrationIsDatedAndMarkedInTheChannelList)
+{
+    const int32_t channel = window_->AddCalculation(&expired_, 0);
+    ASSERT_EQ(channel, 1);
+    const QTableWidgetItem* glance = window_->Channels()->item(1, Velogram::ChannelList::kCalculation);
+    EXPECT_EQ(glance->text(), QStringLiteral("Tessar: linear, mmHg, 2020-01-10, expired"));
+    EXPECT_EQ(glance->foreground().color(), QColor(180, 0, 0));
+}
+
 TEST_F(WindowTest, ATessarChannelIsMadeByItsClassAndDrawnFromItsEnumerators)
 {
     const int32_t channel = window_->AddCalculation(&tessar_, 0);
@@ -195,6 +222,8 @@ TEST_F(WindowTest, ATessarChannelIsMadeByItsClassAndDrawnFromItsEnumerators)
     EXPECT_EQ(glance->text(), QStringLiteral("Tessar: linear, mmHg"));
     EXPECT_TRUE(glance->toolTip().startsWith(QStringLiteral("From Transducer\n"))) << glance->toolTip().toStdString();
     EXPECT_TRUE(glance->toolTip().endsWith(QStringLiteral("\nx in V, y in mmHg"))) << glance->toolTip().toStdString();
+
+    EXPECT_NE(glance->foreground().color(), QColor(180, 0, 0)) << "an undated calibration never expires";
 
     // Its samples: the source's through the calibration (0.5 V is 50 mmHg).
     for (uint32_t block = 0; block < 2; ++block) {
