@@ -81,6 +81,7 @@ TessarDialog::TessarDialog(QWidget* parent, int32_t channel, IUnitList* units, I
     FindControls();
     unitsControl_ = new KVIControls::UnitsControl(this, units_.Get(), boost::bind(&TessarDialog::OnUnitChanged, this));
     decimalEdit_ = new KVI::IntEdit(this);
+    decimalEdit_->setFixedWidth(KVI::DialogUnitsX(font(), kDecimalEditWidth));
     pane_ = new UnitConvertDataPane(this, trace);
     const int inset = QFontMetrics(font()).height() / 2 + 2;
     scale_ = std::make_unique<CDragScale>(this, CDragScale::kPaneScaleStyle, 0, -inset, -inset);

@@ -67,6 +67,8 @@ public:
     static constexpr int kCancelId = 2;
     static constexpr int kHelpId = 9;
     static constexpr int kEditTextLimit = 255;
+    // The decimal-places edit's width in the template, in dialog units.
+    static constexpr int kDecimalEditWidth = 32;
 
     // [in] parent: the host's window (may be null); channel: the source channel, 0-based;
     // units: the host's unit list for the units control; document, selection: the host's

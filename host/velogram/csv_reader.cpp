@@ -1,12 +1,16 @@
 #include "host/velogram/csv_reader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
+#include "host/velogram/time_text.h"
 #include "host/velogram/unit_text.h"
+#include "interfaces/recording.h"
 #include "platform/code_page.h"
 
 namespace Velogram {
@@ -63,6 +67,77 @@ std::string Plural(size_t n, const char* one, const char* many)
 
 std::string TooLong() { return "the line is longer than " + std::to_string(CsvReader::kMaxLineBytes) + " bytes"; }
 
+std::string Lower(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// A header that names the rows' times: "time" with no unit or a unit of time, "t" with a unit
+// of time.
+bool IsTimeHeader(const CsvColumn& column)
+{
+    const std::string name = Lower(column.name);
+    const std::string unit = UnitText(column.unit);
+    const bool timeUnit = SecondsPerTimeUnit(unit).has_value();
+    return (name == "time" && (unit.empty() || timeUnit)) || (name == "t" && timeUnit);
+}
+
+// A value's text with its decimal mark made a point and a leading plus sign dropped, as
+// std::from_chars reads numbers: [first, last).
+class NumberText {
+public:
+    // False when the text has a point while its decimal mark is a comma.
+    bool Prepare(std::string_view text, DecimalMark mark)
+    {
+        first = text.data();
+        last = text.data() + text.size();
+        if (mark == DecimalMark::kComma) {
+            if (text.find('.') != std::string_view::npos) return false;
+            const size_t comma = text.find(',');
+            if (comma != std::string_view::npos) {
+                char* copy = buffer_;
+                if (text.size() > sizeof buffer_) {
+                    longer_.assign(text);
+                    copy = longer_.data();
+                } else {
+                    std::copy(text.begin(), text.end(), buffer_);
+                }
+                copy[comma] = '.';
+                first = copy;
+                last = copy + text.size();
+            }
+        }
+        // from_chars takes no plus sign; a number may carry one.
+        if (*first == '+' && last - first > 1 && first[1] != '-' && first[1] != '+') ++first;
+        return true;
+    }
+
+    const char* first = nullptr;
+    const char* last = nullptr;
+
+private:
+    char buffer_[64];
+    std::string longer_;
+};
+
+// The value of the last printed digit of a number text ("0.125" 0.001, "2e-3" 0.001, "40" 1).
+double PrintedResolution(std::string_view text)
+{
+    const size_t exponentAt = text.find_first_of("eE");
+    int exponent = 0;
+    if (exponentAt != std::string_view::npos) {
+        const std::string_view e = text.substr(exponentAt + 1);
+        std::from_chars(e.data() + (e.starts_with('+') ? 1 : 0), e.data() + e.size(), exponent);
+    }
+    const std::string_view digits = text.substr(0, exponentAt);
+    const size_t mark = digits.find_first_of(".,");
+    const int decimals = mark == std::string_view::npos ? 0 : int(digits.size() - mark - 1);
+    return std::pow(10.0, exponent - decimals);
+}
+
+
 }  // namespace
 
 CsvReader::CsvReader(std::string source, CsvSink& sink, CsvReadOptions options)
@@ -70,6 +145,14 @@ CsvReader::CsvReader(std::string source, CsvSink& sink, CsvReadOptions options)
 {
     if (options_.dialect.delimiter == ',' && options_.dialect.decimalComma.value_or(false))
         throw CsvError(source_ + ": a decimal comma needs values separated by semicolons or tabs, not commas");
+    if (options_.sampleRate != 0) {
+        const double interval = 1.0 / options_.sampleRate;
+        if (!(interval >= kMinSampleInterval && interval <= kMaxSampleInterval))
+            throw CsvError(source_ + ": a sample rate must lie between " + FormatSampleRate(kMaxSampleInterval) +
+                           " and " + FormatSampleRate(kMinSampleInterval));
+        if (options_.time.mode == CsvTimeColumn::Mode::kNamed)
+            throw CsvError(source_ + ": a sample rate and a time column cannot both give the sample interval");
+    }
 }
 
 CsvReader::CsvReader(std::string source, CsvLineSink& sink, CsvReadOptions options)
@@ -91,6 +174,8 @@ void CsvReader::Finish()
     }
     if (detecting_) Detect();
     Flush();
+    if (inBlock_) EndBlock();
+    inBlock_ = false;
     if (!headerSeen_) throw CsvError(source_ + ": no header row: the text is empty");
     if (rows_ == 0) throw CsvError(source_ + ": no samples: the header is not followed by any row of numbers");
 }
@@ -249,9 +334,42 @@ void CsvReader::HeaderLine(std::string_view line)
     for (size_t i = 0; i < cells.size(); ++i) columns_.push_back(ColumnOfHeader(cells[i], i));
     factors_.clear();
     for (const CsvColumn& c : columns_) factors_.push_back(PrefixedUnitFactor(c.unit));
-    batchRows_ = std::max<size_t>(1, kBatchValues / columns_.size());
-    batch_.assign(columns_.size(), std::vector<float>(batchRows_));
-    sink_->OnHeader(columns_);
+    ChooseTimeColumn();
+    std::vector<CsvColumn> channels = columns_;
+    if (timeColumn_ != kNoTimeColumn) channels.erase(channels.begin() + std::ptrdiff_t(timeColumn_));
+    batchRows_ = std::max<size_t>(1, kBatchValues / channels.size());
+    batch_.assign(channels.size(), std::vector<float>(batchRows_));
+    sink_->OnHeader(channels);
+}
+
+void CsvReader::ChooseTimeColumn()
+{
+    timeColumn_ = kNoTimeColumn;
+    const CsvTimeColumn& choice = options_.time;
+    if (choice.mode == CsvTimeColumn::Mode::kDetect) {
+        if (options_.sampleRate == 0 && columns_.size() > 1 && IsTimeHeader(columns_[0])) timeColumn_ = 0;
+    } else if (choice.mode == CsvTimeColumn::Mode::kNamed) {
+        const bool number = !choice.name.empty() && choice.name.size() < 6 &&
+                            std::all_of(choice.name.begin(), choice.name.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (number) {
+            const size_t index = size_t(std::stoul(choice.name));
+            if (index < columns_.size()) timeColumn_ = index;
+        }
+        for (size_t i = 0; timeColumn_ == kNoTimeColumn && i < columns_.size(); ++i)
+            if (columns_[i].name == choice.name) timeColumn_ = i;
+        if (timeColumn_ == kNoTimeColumn)
+            Fail(1, "no column " + Quoted(choice.name) + " holds the time: the header names " +
+                        Plural(columns_.size(), "column", "columns"));
+        if (columns_.size() == 1) Fail(1, "the time column is the only column: no channel is left");
+    }
+    if (timeColumn_ == kNoTimeColumn) return;
+    const std::string unit = UnitText(columns_[timeColumn_].unit);
+    const std::optional<double> perUnit = unit.empty() ? 1.0 : SecondsPerTimeUnit(unit);
+    if (!perUnit)
+        Fail(1, "the time column " + Quoted(columns_[timeColumn_].name) + " has the unit " + Quoted(unit) +
+                    ", which is no unit of time (s, ms, \u00B5s, ns, min, h)");
+    secondsPerTimeUnit_ = *perUnit;
+    times_ = BlockTimes{};
 }
 
 void CsvReader::Row(std::string_view line)
@@ -259,6 +377,7 @@ void CsvReader::Row(std::string_view line)
     if (IsBlankLine(line)) {
         if (inBlock_) {
             Flush();
+            EndBlock();
             inBlock_ = false;
         }
         return;
@@ -309,48 +428,39 @@ void CsvReader::DataLine(std::string_view line)
         if (!last && next >= line.size()) Fail(line.size() + 1, count(c + 1));
         if (last && next < line.size())
             Fail(next + 1, count(n + size_t(std::count(line.begin() + std::ptrdiff_t(next), line.end(), d))));
-        batch_[c][pending_] = Number(line, valueBegin, valueEnd, c);
+        if (c == timeColumn_)
+            TimeValue(line, valueBegin, valueEnd);
+        else
+            batch_[c < timeColumn_ ? c : c - 1][pending_] = Number(line, valueBegin, valueEnd, c);
         pos = next + 1;
     }
     ++rows_;
     if (++pending_ == batchRows_) Flush();
 }
 
-float CsvReader::Number(std::string_view line, size_t begin, size_t end, size_t column)
+std::string_view CsvReader::ValueText(std::string_view line, size_t& begin, size_t& end, size_t column)
 {
     const char d = dialect_.delimiter;
     while (begin < end && IsCsvBlank(line[begin], d)) ++begin;
     while (end > begin && IsCsvBlank(line[end - 1], d)) --end;
     if (begin == end)
         Fail(begin + 1, "empty value in column " + std::to_string(column + 1) + " (" + columns_[column].name + ")");
-    const char* first = line.data() + begin;
-    const char* last = line.data() + end;
-    const std::string_view text(first, end - begin);
+    const std::string_view text = line.substr(begin, end - begin);
     if (dialect_.decimal == DecimalMark::kUndecided) {
         const size_t mark = text.find_first_of(".,");
         if (mark != std::string_view::npos) dialect_.decimal = text[mark] == ',' ? DecimalMark::kComma : DecimalMark::kPoint;
     }
+    return text;
+}
+
+float CsvReader::Number(std::string_view line, size_t begin, size_t end, size_t column)
+{
+    const std::string_view text = ValueText(line, begin, end, column);
+    NumberText number;
     // A decimal comma becomes a point for from_chars; a point is then no decimal mark.
-    char buffer[64];
-    std::string longer;
-    if (dialect_.decimal == DecimalMark::kComma) {
-        if (text.find('.') != std::string_view::npos) NotANumber(line, begin, end, column);
-        const size_t comma = text.find(',');
-        if (comma != std::string_view::npos) {
-            char* copy = buffer;
-            if (text.size() > sizeof buffer) {
-                longer.assign(text);
-                copy = longer.data();
-            } else {
-                std::copy(text.begin(), text.end(), buffer);
-            }
-            copy[comma] = '.';
-            first = copy;
-            last = copy + text.size();
-        }
-    }
-    // from_chars takes no plus sign; a number may carry one.
-    if (*first == '+' && last - first > 1 && first[1] != '-' && first[1] != '+') ++first;
+    if (!number.Prepare(text, dialect_.decimal)) NotANumber(line, begin, end, column);
+    const char* first = number.first;
+    const char* last = number.last;
 
     const double factor = factors_[column];
     if (factor == 1.0) {
@@ -372,6 +482,62 @@ float CsvReader::Number(std::string_view line, size_t begin, size_t end, size_t 
         Fail(begin + 1, Quoted(text) + " is too large for a sample in column " + std::to_string(column + 1) + " (" +
                             columns_[column].name + ")");
     return sample;
+}
+
+void CsvReader::TimeValue(std::string_view line, size_t begin, size_t end)
+{
+    const std::string_view text = ValueText(line, begin, end, timeColumn_);
+    NumberText number;
+    double value = 0;
+    if (!number.Prepare(text, dialect_.decimal)) NotANumber(line, begin, end, timeColumn_);
+    const auto [stop, ec] = std::from_chars(number.first, number.last, value);
+    if (stop != number.last || ec != std::errc() || !std::isfinite(value)) {
+        if (ec == std::errc::invalid_argument || stop != number.last) NotANumber(line, begin, end, timeColumn_);
+        Fail(begin + 1, Quoted(text) + " is no finite time in column " + std::to_string(timeColumn_ + 1) + " (" +
+                            columns_[timeColumn_].name + ")");
+    }
+    const double seconds = value * secondsPerTimeUnit_;
+    BlockTimes& t = times_;
+    if (t.count > 0) {
+        const double step = seconds - t.last;
+        if (!(step > 0) && t.notIncreasing == 0) t.notIncreasing = line_;
+        t.minStep = t.count == 1 ? step : std::min(t.minStep, step);
+        t.maxStep = t.count == 1 ? step : std::max(t.maxStep, step);
+    } else {
+        t.first = seconds;
+    }
+    t.last = seconds;
+    // The finest digit any time shows: a writer that drops trailing zeros prints "1" for 1.000.
+    const double resolution = PrintedResolution(text) * secondsPerTimeUnit_;
+    t.resolution = t.count == 0 ? resolution : std::min(t.resolution, resolution);
+    ++t.count;
+}
+
+void CsvReader::EndBlock()
+{
+    if (!sink_) return;
+    const int32_t block = blocks_ - 1;
+    const std::string where = source_ + ": block " + std::to_string(block + 1) + ": ";
+    if (options_.sampleRate > 0) {
+        sink_->OnSampleInterval(block, 1.0 / options_.sampleRate);
+    } else if (timeColumn_ != kNoTimeColumn && times_.count > 1) {
+        const BlockTimes& t = times_;
+        const double interval = (t.last - t.first) / double(t.count - 1);
+        if (t.notIncreasing != 0) {
+            notes_.push_back(where + "the time does not increase at line " + std::to_string(t.notIncreasing) +
+                             "; the block has no sample interval");
+        } else if (!(interval >= kMinSampleInterval && interval <= kMaxSampleInterval)) {
+            notes_.push_back(where + "the times give a sample interval of " + FormatSampleInterval(interval) +
+                             ", which a recording cannot hold; the block has none");
+        } else {
+            if (t.maxStep - t.minStep > interval / 50.0 + 2.0 * t.resolution)
+                notes_.push_back(where + "the times are not evenly spaced (steps from " +
+                                 FormatSampleInterval(t.minStep) + " to " + FormatSampleInterval(t.maxStep) +
+                                 "); the block's sample interval is their mean, " + FormatSampleInterval(interval));
+            sink_->OnSampleInterval(block, interval);
+        }
+    }
+    times_ = BlockTimes{};
 }
 
 void CsvReader::NotANumber(std::string_view line, size_t begin, size_t end, size_t column) const

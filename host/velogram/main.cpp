@@ -1,6 +1,7 @@
 // velogram: the host application. Without a command, or with the path of a document or CSV
-// recording, it opens its window (when built with Qt). Commands: calibrate, fit, demo; --help on
-// each; they run without a display. --version (-V) prints "velogram VERSION". Exit status 0 on
+// recording, it opens its window (when built with Qt); --time-column and --rate choose how a CSV
+// recording's sample interval is found. Commands: calibrate, fit, demo; --help on each; they
+// run without a display. --version (-V) prints "velogram VERSION". Exit status 0 on
 // success, 1 when a command fails (the message on standard error), 2 for a command line that
 // does not parse (the message on standard error, on a line of its own).
 #include <exception>
@@ -134,16 +135,54 @@ CLI::App* AddDemo(CLI::App& app, DemoOptions& o)
 }
 
 #ifdef VELOGRAM_WITH_WINDOW
-// The window is for `velogram` alone or `velogram PATH`: one argument that is neither a command
-// nor an option. [out] path: that argument, or empty.
-bool WantsWindow(int argc, char** argv, std::string* path)
+// The window is for `velogram [--time-column NAME] [--rate HZ] [PATH]`: the window's options
+// and at most one argument that is not a command. Anything else is for the commands' parser.
+bool WantsWindow(int argc, char** argv)
 {
-    if (argc == 1) return true;
-    if (argc != 2) return false;
-    const std::string arg = argv[1];
-    if (arg.empty() || arg[0] == '-' || arg == "calibrate" || arg == "fit" || arg == "demo") return false;
-    *path = arg;
+    int paths = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--time-column" || arg == "--rate") {
+            ++i;  // its value; a missing one is the window's parser's to report
+            continue;
+        }
+        if (arg.starts_with("--time-column=") || arg.starts_with("--rate=")) continue;
+        if (arg.empty() || arg[0] == '-') return false;
+        if (i == 1 && (arg == "calibrate" || arg == "fit" || arg == "demo")) return false;
+        if (++paths > 1) return false;
+    }
     return true;
+}
+
+// Parses the window's command line and runs the window. Returns the exit status.
+int RunWindow(int argc, char** argv)
+{
+    CLI::App app{"velogram: opens a recording in the application window.", "velogram"};
+    app.failure_message([](const CLI::App* a, const CLI::Error& e) {
+        return "velogram: error: " + CLI::FailureMessage::simple(a, e);
+    });
+    std::string path, timeColumn;
+    double rate = 0;
+    app.add_option("PATH", path, "a document (.vdoc) or CSV recording to open");
+    CLI::Option* column = app.add_option(
+        "--time-column", timeColumn,
+        "CSV: the column (its name or 0-based number) that holds the rows' times in seconds, or in the unit its "
+        "header gives (\"Time (ms)\"); it gives each block its sample interval and is no channel (default: the "
+        "first column when its header names a time)");
+    app.add_option("--rate", rate, "CSV: the samples per second of every block (no time column is then looked for)")
+        ->check(CLI::PositiveNumber)
+        ->excludes(column);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e);
+        return status == 0 ? 0 : kUsage;
+    }
+    CsvReadOptions options;
+    options.time.mode = timeColumn.empty() ? CsvTimeColumn::Mode::kDetect : CsvTimeColumn::Mode::kNamed;
+    options.time.name = timeColumn;
+    options.sampleRate = rate;
+    return RunApplicationWindow(argc, argv, path, options);
 }
 #endif
 
@@ -152,7 +191,7 @@ bool WantsWindow(int argc, char** argv, std::string* path)
 int main(int argc, char** argv)
 {
 #ifdef VELOGRAM_WITH_WINDOW
-    if (std::string path; WantsWindow(argc, argv, &path)) return RunApplicationWindow(argc, argv, path);
+    if (WantsWindow(argc, argv)) return RunWindow(argc, argv);
 #endif
     CLI::App app{"velogram: calibrates recordings through the Tessar calibration module.", "velogram"};
     app.set_version_flag("-V,--version", std::string("velogram ") + kVersion, "print the version and exit");
@@ -171,7 +210,10 @@ int main(int argc, char** argv)
 #ifdef VELOGRAM_WITH_WINDOW
     // Set after the commands are added, which would otherwise take it as their own footer.
     app.footer("Without a command, or with the path of a document (.vdoc) or CSV recording, velogram opens its "
-               "window.");
+               "window: velogram [--time-column NAME] [--rate HZ] [PATH]. A CSV recording's blocks get their sample "
+               "interval from the column --time-column names (its name or 0-based number; seconds, or the unit its "
+               "header gives, such as \"Time (ms)\"), else from --rate (samples per second), else from the first "
+               "column when its header names a time (\"Time (s)\"); a time column is no channel.");
 #endif
     try {
         app.parse(argc, argv);

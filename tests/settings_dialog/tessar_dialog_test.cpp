@@ -18,6 +18,7 @@
 
 #include "values/units/prefix_table.h"
 #include "foundation/gui/control_id.h"
+#include "foundation/gui/window_utils.h"
 #include "foundation/gui/qt_string.h"
 #include "foundation/message_box.h"
 #include "platform/com_ptr.h"
@@ -230,6 +231,11 @@ TEST_F(TessarDialogTest, DecimalPlacesAreClampedToZeroToSix)
 {
     Open();
     auto* places = Control<QLineEdit>(TessarDialog::kDecimalEditId);
+    // As wide as the template makes it (32 dialog units of the dialog's font): room for its
+    // digit, far narrower than the Fit list above it.
+    EXPECT_EQ(places->width(), KVI::DialogUnitsX(dialog_->font(), TessarDialog::kDecimalEditWidth));
+    EXPECT_LT(places->width(), Control<QComboBox>(TessarDialog::kFitComboId)->width() / 2);
+    EXPECT_GT(places->width(), 3 * places->fontMetrics().horizontalAdvance(QLatin1Char('6')));
     QTest::mouseClick(places, Qt::LeftButton);
     places->selectAll();
     QTest::keyClick(places, Qt::Key_9);
