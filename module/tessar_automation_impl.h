@@ -20,7 +20,7 @@ public:
     uint32_t AddRef() override { return owner_->AddRef(); }
     uint32_t Release() override { return owner_->Release(); }
 
-    // Slots 3 to 12: contracts in interfaces/tessar_automation.h.
+    // Slots 3 to 16: contracts in interfaces/tessar_automation.h.
     HRESULT FitPoints(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
                       IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
                       int32_t channel, IPersistObject** settings, IAutoKVIString** message) override;
@@ -38,6 +38,12 @@ public:
                               IAutoKVIString** out) override;
     HRESULT RenderReportInUnits(IPersistObject* settings, IAutoKVIString* path, int32_t flags,
                                 IAutoKVIString* sourceUnit) override;
+    HRESULT GetStandardErrors(IPersistObject* settings, int32_t capacity, double* errors, int32_t* count) override;
+    HRESULT GetPredictionHalfWidths(IPersistObject* settings, int32_t count, const double* raw,
+                                    double* halfWidths) override;
+    HRESULT GetFitAdvice(IPersistObject* settings, TessarFitAdvice* out) override;
+    HRESULT InvertFit(IPersistObject* settings, double calibrated, int32_t flags, int32_t* status, double* raw,
+                      int32_t capacity, double* solutions, int32_t* count) override;
 
     // What RenderReport hands a settings object's record to: the fit report, which needs the
     // module's Qt half, installs itself when the module is loaded (report/report_file.h);
