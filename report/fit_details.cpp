@@ -12,6 +12,7 @@
 #include "foundation/gui/text_format.h"
 #include "foundation/ostring_stream.h"
 #include "report/fit_text.h"
+#include "report/uncertainty_text.h"
 
 namespace Tessar {
 namespace {
@@ -47,6 +48,14 @@ std::vector<KVI::String> FitDetailsLines(const CalibrationData& data, const KVI:
     return lines;
 }
 
+std::vector<KVI::String> ReportDetailsLines(const CalibrationData& data, const KVI::UnitInfo& sourceUnit)
+{
+    std::vector<KVI::String> lines = FitDetailsLines(data, sourceUnit);
+    for (KVI::String& line : UncertaintyLines(data, sourceUnit)) lines.push_back(std::move(line));
+    if (KVI::String advice = AdviceLine(AdviseFitKind(data)); !advice.IsEmpty()) lines.push_back(std::move(advice));
+    return lines;
+}
+
 QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, QPainter& painter,
                      const QRect& rect)
 {
@@ -62,7 +71,7 @@ QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUni
     const int x = rect.left() + 4;
     int y = static_cast<int>(std::trunc(rect.top() + pitch));
     const int frameTop = y;
-    for (const KVI::String& line : FitDetailsLines(data, sourceUnit)) {
+    for (const KVI::String& line : ReportDetailsLines(data, sourceUnit)) {
         format.DrawAt(painter, QPoint(x, y), KVI::ToQString(line));
         y = static_cast<int>(std::trunc(y + pitch));
     }

@@ -109,7 +109,7 @@ QString ReportText(const TessReportDialog& report)
     if (!text.empty() && text.back() == L'\0') text.pop_back();
     // Then what the picture's details block says, so the text keeps the fit and its units.
     text += L'\n';
-    for (const KVI::String& line : FitDetailsLines(report.WorkingData(), report.SourceUnit()))
+    for (const KVI::String& line : ReportDetailsLines(report.WorkingData(), report.SourceUnit()))
         text += line.ToWide() + L'\n';
     return QString::fromStdWString(text);
 }

@@ -28,7 +28,7 @@ QByteArray ReportSvg(const TessReportDialog& report, QSize* frame = nullptr);
 QImage ReportImage(const TessReportDialog& report);
 // The table's text form (CTabulatedData::WriteText) in fixed notation with the working record's
 // decimal places, without the text form's terminating null character; then a blank line and
-// the lines of the details block (FitDetailsLines), each ended by a line feed.
+// the lines of the details block (ReportDetailsLines), each ended by a line feed.
 QString ReportText(const TessReportDialog& report);
 
 // Puts ReportSvg and ReportImage on the clipboard.

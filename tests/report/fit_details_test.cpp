@@ -138,8 +138,8 @@ TEST(FitDetails, PointToPointDrawsTwoLinesInAFrameThatStartsOnePitchDown)
 TEST(FitDetails, TheFrameGrowsByOnePitchALine)
 {
     const double pitch = Pitch();
-    for (const auto& [data, lines] : {std::pair(Record(0, {1, 2.5}), 5), std::pair(Record(0, {0, 2.5}, true), 4),
-                                      std::pair(Record(3, {1, 1, 1, 1, 1}), 4)}) {
+    for (const CalibrationData& data : {Record(0, {1, 2.5}), Record(0, {0, 2.5}, true), Record(3, {1, 1, 1, 1, 1})}) {
+        const int lines = int(Tessar::ReportDetailsLines(data, KVI::UnitInfo::Empty()).size());
         QImage image = Canvas(QSize(400, 200));
         QRect frame;
         {
