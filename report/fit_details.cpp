@@ -56,18 +56,38 @@ std::vector<KVI::String> ReportDetailsLines(const CalibrationData& data, const K
     return lines;
 }
 
-QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, QPainter& painter,
-                     const QRect& rect)
+namespace {
+
+// The block's text format on the painter's device, and its line pitch.
+GUILib::TextFormat DetailsFormat(const QPainter& painter, double* pitch)
 {
-    painter.save();
     GUILib::TextFormat format;
     format.SetupFont(QStringLiteral("Tahoma"), 8, false, painter);
     format.textColour_ = Qt::black;
     format.backgroundMode_ = GUILib::TextFormat::kOpaque;
     format.alignment_ = GUILib::TextFormat::kAlignLeft | GUILib::TextFormat::kAlignTop;
     format.rotation_ = GUILib::TextFormat::kNoRotation;
+    *pitch = 1.2 * QFontMetrics(format.CreateFont(), painter.device()).height();
+    return format;
+}
 
-    const double pitch = 1.2 * QFontMetrics(format.CreateFont(), painter.device()).height();
+}  // namespace
+
+int FitDetailsHeight(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, const QPainter& painter)
+{
+    double pitch = 0;
+    DetailsFormat(painter, &pitch);
+    int y = static_cast<int>(std::trunc(pitch));
+    for (size_t i = ReportDetailsLines(data, sourceUnit).size(); i > 0; --i) y = static_cast<int>(std::trunc(y + pitch));
+    return y;
+}
+
+QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, QPainter& painter,
+                     const QRect& rect)
+{
+    painter.save();
+    double pitch = 0;
+    const GUILib::TextFormat format = DetailsFormat(painter, &pitch);
     const int x = rect.left() + 4;
     int y = static_cast<int>(std::trunc(rect.top() + pitch));
     const int frameTop = y;

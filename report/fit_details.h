@@ -47,4 +47,8 @@ std::vector<KVI::String> ReportDetailsLines(const CalibrationData& data, const K
 QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, QPainter& painter,
                      const QRect& rect);
 
+// How far below a block's top DrawFitDetails draws on the painter's device: to the outline's
+// last row, inclusive.
+int FitDetailsHeight(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, const QPainter& painter);
+
 }  // namespace Tessar

@@ -40,6 +40,28 @@ void AppendDisplayed(ITabulatedData& table, int32_t column, const std::vector<do
     for (double v : values) table.AppendValue(column, float(DisplayValue(v, prefix)));
 }
 
+// values with those within kRoundingShare of the calibrated values' largest magnitude of zero
+// set to 0: what an exact fit leaves there is the rounding of its coefficients, which the
+// table would otherwise show as -2.92e-32.
+constexpr double kRoundingShare = 1e-12;
+std::vector<double> Tidied(std::vector<double> values, const std::vector<double>& calibrated)
+{
+    double largest = 0;
+    for (double y : calibrated)
+        if (std::isfinite(y)) largest = std::max(largest, std::fabs(y));
+    for (double& v : values)
+        if (std::fabs(v) <= kRoundingShare * largest) v = 0;
+    return values;
+}
+
+// Half of max - min of the values; 0 for none.
+double PointsHalfSpan(const std::vector<double>& values)
+{
+    if (values.empty()) return 0;
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    return (*high - *low) / 2;
+}
+
 }  // namespace
 
 double DisplayValue(double value, int32_t prefixIndex)
@@ -93,11 +115,15 @@ std::vector<BandSample> BandSamples(const CalibrationData& data, double lower, d
     FitUncertainty uncertainty;
     if (!uncertainty.Build(data) || uncertainty.DegreesOfFreedom() < 1) return {};
     std::vector<BandSample> band;
+    double widest = 0;
     for (const double x : CurveAbscissae(lower, upper)) {
         const PredictionInterval at = uncertainty.At(x);
+        if (std::isfinite(at.halfWidth)) widest = std::max(widest, at.halfWidth);
         band.push_back({float(DisplayValue(x, sourcePrefix)), float(DisplayValue(at.lower, data.unit_.prefix_)),
                         float(DisplayValue(at.upper, data.unit_.prefix_))});
     }
+    // A band within the fit's rounding would only hide the curve.
+    if (!(widest > kMinResidualShare * PointsHalfSpan(data.calibratedValues_))) band.clear();
     return band;
 }
 
@@ -122,12 +148,8 @@ AxisRange ResidualAxisRange(const CalibrationData& data)
     double largest = 0;
     for (double r : Residuals(data))
         if (std::isfinite(r)) largest = std::max(largest, std::fabs(r));
-    double points = 0;
-    if (!data.calibratedValues_.empty()) {
-        const auto [low, high] = std::minmax_element(data.calibratedValues_.begin(), data.calibratedValues_.end());
-        points = (*high - *low) / 2;
-    }
-    const double half = std::max({1.5 * largest, kMinResidualShare * points, kMinHalfSpan});
+    const double half =
+        std::max({1.5 * largest, kMinResidualShare * PointsHalfSpan(data.calibratedValues_), kMinHalfSpan});
     return AxisRange{DisplayValue(half, data.unit_.prefix_), DisplayValue(-half, data.unit_.prefix_)};
 }
 
@@ -187,8 +209,8 @@ std::optional<int32_t> FillReportTable(ITabulatedData& table, const CalibrationD
         if (i < data.calibratedValues_.size())
             table.AppendValue(2, float(DisplayValue(data.calibratedValues_[i], data.unit_.prefix_)));
     }
-    AppendDisplayed(table, 3, FittedValues(data), data.unit_.prefix_);
-    AppendDisplayed(table, 4, Residuals(data), data.unit_.prefix_);
+    AppendDisplayed(table, 3, Tidied(FittedValues(data), data.calibratedValues_), data.unit_.prefix_);
+    AppendDisplayed(table, 4, Tidied(Residuals(data), data.calibratedValues_), data.unit_.prefix_);
     std::optional<int32_t> marked;
     if (data.forceOrigin_ && IsPolynomialKind(data.fitKind_)) {
         // The origin the fit passes through, as a row of its own without a point number.

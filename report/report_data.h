@@ -97,8 +97,9 @@ std::vector<double> CurveAbscissae(double lower, double upper);
 
 // The 95 % prediction band at the curve's sample positions (CurveAbscissae), in display units:
 // x, the lower and the upper edge (FitUncertainty::At). Empty when the record has no band (point
-// to point, no degree of freedom left, points that no longer fit); an edge the kind has no value
-// for (x <= 0 logarithmic) is NaN.
+// to point, no degree of freedom left, points that no longer fit) or when the band is nowhere
+// wider than kMinResidualShare of the calibrated points' half-span (an exact fit, where it would
+// only cover the curve); an edge the kind has no value for (x <= 0 logarithmic) is NaN.
 struct BandSample {
     float x = 0;
     float lower = 0;
@@ -133,7 +134,9 @@ void FillGraphColumns(ITabulatedData& table, const CalibrationData& data, const 
 // column 0 (no title) the point number 1, 2, ...; column 1 titled with the source unit text,
 // the raw values; column 2 titled with the calibrated unit text, the calibrated values;
 // column 3 "Fitted" the fitted values and 4 "Residual" the residuals (FittedValues,
-// Residuals); in display units. With force origin on a polynomial kind one more row holds 0
+// Residuals, a value within 1e-12 of the largest calibrated value's magnitude of zero shown as
+// 0: an exact fit's rounding); in display units. With force origin on a polynomial kind one more
+// row holds 0
 // and 0 in columns 1 and 2, with no point number, fitted value or residual. Result: that row's index in the table grid's numbering (the heading is row 0),
 // to be drawn marked; nothing when there is no such row.
 std::optional<int32_t> FillReportTable(ITabulatedData& table, const CalibrationData& data,

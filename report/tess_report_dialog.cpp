@@ -20,6 +20,7 @@
 #include "report/report_print.h"
 #include "report/tess_copy_select.h"
 #include "report/tessar_wnd.h"
+#include "report/uncertainty_text.h"
 #include "resources/string_ids.h"
 #include "ui_ReportDlg.h"
 
@@ -34,6 +35,8 @@ constexpr int kFitTypeId = 306;
 constexpr int kUnitsId = 314;  // the units of the equation (x in mV, y in kPa)
 constexpr int kEquationId = 305;
 constexpr int kStatisticsId = 313;
+constexpr int kUncertaintyId = 315;  // how good the fit is
+constexpr int kAdviceId = 316;       // the fit kind the points support best
 constexpr int kCopyId = 310;
 constexpr int kPrintId = 311;
 constexpr int kOkId = 1;
@@ -78,6 +81,8 @@ TessReportDialog::TessReportDialog(QWidget* owner, int32_t channel, IUnknown* da
     units_ = KVI::FindControl<QLabel>(this, kUnitsId);
     equation_ = KVI::FindControl<QLabel>(this, kEquationId);
     statistics_ = KVI::FindControl<QLabel>(this, kStatisticsId);
+    uncertainty_ = KVI::FindControl<QLabel>(this, kUncertaintyId);
+    advice_ = KVI::FindControl<QLabel>(this, kAdviceId);
     copy_ = KVI::FindControl<QPushButton>(this, kCopyId);
     print_ = KVI::FindControl<QPushButton>(this, kPrintId);
 
@@ -93,10 +98,8 @@ TessReportDialog::TessReportDialog(QWidget* owner, int32_t channel, IUnknown* da
     graph_ = PlaceInFrame(graphFrame, new TessarWnd(graphFrame, sourceUnit_, working_));
     QWidget* tableFrame = KVI::FindControl(this, kTableFrameId);
     table_ = PlaceInFrame(tableFrame, new GUILib::Table2D(tableFrame));
-    table_->SetColumnCount(3);
-    table_->SetColumnFraction(0, kNumberColumnShare);
-    table_->SetColumnFraction(1, kValueColumnShare);
-    table_->SetColumnFraction(2, kValueColumnShare);
+    table_->SetColumnCount(kTableColumns);
+    for (int32_t c = 0; c < kTableColumns; ++c) table_->SetColumnFraction(c, kColumnShares[c]);
     table_->SetFramedRows(kTableRows);
     table_->update();
 
@@ -137,6 +140,15 @@ void TessReportDialog::RefreshReport()
     units_->setVisible(!units.IsEmpty());
     equation_->setText(KVI::ToQString(FormatEquation(working_, sourceUnit_)));
     statistics_->setText(KVI::ToQString(FormatStatistics(working_)));
+    // s and the prediction half-widths; the standard errors are on the copied and printed report.
+    QStringList uncertainty;
+    for (const KVI::String& line : UncertaintyLines(working_, sourceUnit_)) uncertainty << KVI::ToQString(line);
+    if (uncertainty.size() > 2) uncertainty.removeLast();
+    uncertainty_->setText(uncertainty.join(QLatin1Char('\n')));
+    uncertainty_->setVisible(!uncertainty.isEmpty());
+    const QString advice = KVI::ToQString(AdviceLine(AdviseFitKind(working_)));
+    advice_->setText(advice);
+    advice_->setVisible(!advice.isEmpty());
 
     const std::optional<int32_t> marked = FillReportTable(*tableData_.Get(), working_, sourceUnit_);
     if (marked)

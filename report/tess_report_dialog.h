@@ -3,7 +3,9 @@
 // of the points and the fitted curve (TessarWnd), a table of the points in display units, the
 // fit kind (308) and force-origin flag (309) to change the fit, the fit-type line (306), the
 // equation (305) and the statistics (313), and buttons to copy (310) or print (311) the whole
-// report.
+// report. Below the statistics it says how good the fit is (315: s and the prediction
+// half-widths, or that no degree of freedom is left; the standard errors are on the copied and
+// printed report) and which fit kind the points support best (316).
 //
 // The dialog works on its own copy of the caller's record (the working record). Changing the fit
 // kind or the force-origin flag refits a copy of it: on success the copy becomes the working
@@ -41,9 +43,13 @@ class TessarWnd;
 
 class TessReportDialog : public QDialog {
 public:
-    // The table grid's column widths (shares of its width) and framed rows.
-    static constexpr float kNumberColumnShare = 0.15f;
-    static constexpr float kValueColumnShare = 0.425f;
+    // The table grid's columns (point number, raw, calibrated, fitted, residual), their widths
+    // (shares of its width) and framed rows.
+    // NOTE: five columns, not the three of the template: the fitted value and the residual of
+    // every point beside it.
+    // The residuals get the widest column: their digits are the ones a measurement leaves.
+    static constexpr int32_t kTableColumns = 5;
+    static constexpr float kColumnShares[kTableColumns] = {0.08f, 0.21f, 0.21f, 0.23f, 0.27f};
     static constexpr int32_t kTableRows = 14;
 
     // [in] owner: the parent window (the calibration dialog), may be null; channel: the source
@@ -107,6 +113,8 @@ private:
     QLabel* units_ = nullptr;
     QLabel* equation_ = nullptr;
     QLabel* statistics_ = nullptr;
+    QLabel* uncertainty_ = nullptr;
+    QLabel* advice_ = nullptr;
     QPushButton* copy_ = nullptr;
     QPushButton* print_ = nullptr;
 };

@@ -55,7 +55,7 @@ KVI::String HalfWidthLine(const CalibrationData& data, const FitUncertainty& u)
     lowText << low;
     highText << high;
     TextStream os;
-    os << L"95 % prediction half-width over the points: " << lowText.Str().ToWide();
+    os << L"95 % prediction at the points: \u00B1 " << lowText.Str().ToWide();
     if (lowText.Str() != highText.Str()) os << L" to " << highText.Str().ToWide();
     os << UnitSuffix(data);
     return os.Str();

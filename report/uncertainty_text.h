@@ -27,8 +27,9 @@ extern const char16_t kNoDegreesOfFreedom[];
 //   "s = 1.18 mmHg (2 degrees of freedom)", for the exponential kind "s = 0.0123 in ln y (...)"
 //   (one degree of freedom is written "1 degree of freedom"); with none left, only
 //   kNoDegreesOfFreedom;
-//   "95 % prediction half-width over the points: 2.1 to 2.6 mmHg" (the smallest and the
-//   largest at the points' raw values; one number when they agree to six digits);
+//   "95 % prediction at the points: ± 2.1 to 2.6 mmHg" (the smallest and the largest half-width
+//   of the prediction interval at the points' raw values; one number when they agree to six
+//   digits);
 //   "Standard errors: c0 ± 0.341, c1 ± 0.0213", c_k as in the equation (multiplying x^k; for
 //   the exponential c0 the rate and c1 the amplitude).
 // [in] uncertainty: built from data, or null to build it here.

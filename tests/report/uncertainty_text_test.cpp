@@ -43,7 +43,7 @@ TEST(UncertaintyText, LinesOfALine)
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], u"s = 0.408248 mmHg (1 degree of freedom)");
     // At the points sqrt(1 + h) with h = 5/6, 1/3, 5/6: 12.7062 * 0.408248 * sqrt(4/3) and sqrt(11/6).
-    EXPECT_EQ(lines[1], u"95 % prediction half-width over the points: 5.98976 to 7.02362 mmHg");
+    EXPECT_EQ(lines[1], u"95 % prediction at the points: \u00B1 5.98976 to 7.02362 mmHg");
     EXPECT_EQ(lines[2], u"Standard errors: c0 \u00B1 0.372678, c1 \u00B1 0.288675");
 }
 
