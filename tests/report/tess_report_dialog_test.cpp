@@ -397,4 +397,61 @@ TEST_F(ReportDialog, CopiesDrawTheGridGreyAndTheScreenKeepsItsOwn)
     ExpectCurveThroughPoints(*Dialog().GraphWindow(), caller, "after a copy");
 }
 
+// The graph draws the 95 % band as dashed curves on either side of the fitted line, and the
+// strip below it each residual as a point on its side of the zero line.
+TEST_F(ReportDialog, GraphShowsTheDashedBandAndEachResidualOnItsSideOfZero)
+{
+    const QColor band(90, 130, 255), curve(0, 0, 255), point(255, 0, 0), zero(96, 96, 96);
+    CalibrationData noisy = Record(0, {0, 0.5, 1, 1.5}, {0.2, 49, 101.5, 149});
+    Open(noisy);
+    TessarWnd& wnd = *Dialog().GraphWindow();
+    const QImage graph = wnd.Graph()->grab().toImage();
+    // Along the points' raw range each edge of the band, one above the curve and one below
+    // it, is there in most columns of pixels but not in all: dashed.
+    int columns = 0, columnsAbove = 0, columnsBelow = 0;
+    const int from = GraphPixel(wnd, 0, 0).x(), to = GraphPixel(wnd, 1.5, 0).x();
+    for (int x = from; x <= to; ++x) {
+        int curveRow = -1;
+        for (int y = 0; y < graph.height() && curveRow < 0; ++y)
+            if (graph.pixelColor(x, y) == curve) curveRow = y;
+        if (curveRow < 0) continue;  // under a point's marker or number
+        ++columns;
+        bool above = false, below = false;
+        for (int y = 0; y < graph.height(); ++y)
+            if (graph.pixelColor(x, y) == band) (y < curveRow ? above : below) = true;
+        columnsAbove += above;
+        columnsBelow += below;
+    }
+    ASSERT_GT(columns, 100);
+    for (const int n : {columnsAbove, columnsBelow}) {
+        EXPECT_GT(n, columns / 2);
+        EXPECT_LT(n, columns * 9 / 10) << "dashed";
+    }
+
+    const QImage strip = wnd.ResidualGraph()->grab().toImage();
+    int zeroRow = -1, most = 0;
+    for (int y = 0; y < strip.height(); ++y) {
+        int n = 0;
+        for (int x = 0; x < strip.width(); ++x) n += strip.pixelColor(x, y) == zero;
+        if (n > most) most = n, zeroRow = y;
+    }
+    ASSERT_GT(most, strip.width() / 2) << "the zero line";
+    const std::vector<double> residuals = Tessar::Residuals(noisy);
+    ASSERT_EQ(residuals.size(), 4u);
+    for (size_t i = 0; i < residuals.size(); ++i) {
+        const int x = GraphPixel(wnd, noisy.rawValues_[i], 0).x();
+        double sum = 0;
+        int n = 0;
+        for (int y = 0; y < strip.height(); ++y)
+            if (strip.pixelColor(x, y) == point) sum += y, ++n;
+        ASSERT_GT(n, 0) << "point " << i;
+        EXPECT_EQ(sum / n < zeroRow, residuals[i] > 0) << "point " << i << " residual " << residuals[i];
+    }
+
+    // An exact fit has no band to draw.
+    CalibrationData exact = ThreePoints();
+    Open(exact);
+    EXPECT_EQ(PixelsOf(Dialog().GraphWindow()->Graph()->grab().toImage(), band), 0);
+}
+
 }  // namespace
