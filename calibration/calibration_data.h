@@ -16,6 +16,35 @@
 
 namespace Tessar {
 
+// What the calibrated channel gives for a raw value outside the reference points' raw range
+// (below the lowest or above the highest raw point).
+enum class RangePolicy : int32_t {
+    Extrapolate = 0,  // the curve continued (the function of the fit kind)
+    Clamp = 1,        // the curve's value at the nearest end point
+    Blank = 2,        // NaN
+};
+
+// How the least-squares fits weigh the points.
+enum class PointWeights : int32_t {
+    None = 0,             // every point alike (sigma_i = 1)
+    InverseVariance = 1,  // 1 / SD_i^2 (sigma_i = SD_i); points without an SD take the median SD
+};
+
+// Where a point's raw value came from. A typed value has none (measured false, the rest 0); a
+// value taken from the host's selection keeps the span it was the mean of; a value read with
+// its standard deviation from a points file keeps that (count 0 and block -1: not known).
+struct PointProvenance {
+    bool measured = false;
+    double mean = 0;          // the span's mean, base units (the raw value when it was taken)
+    double sd = 0;            // the span's sample standard deviation, base units
+    int64_t count = 0;        // samples in the span
+    int32_t block = -1;       // 0-based block of the recording
+    int64_t firstSample = 0;  // the span's samples in the block: [first, last)
+    int64_t lastSample = 0;
+
+    friend bool operator==(const PointProvenance&, const PointProvenance&) = default;
+};
+
 struct CalibrationData {
     CalibrationData() = default;
     // Defaults, with the source channel set to the given (0-based) channel.
@@ -36,9 +65,26 @@ struct CalibrationData {
     double paneBottom_ = 0;                // selection pane scale: lower limit
     std::set<KVI::String> strings_;        // carried through load, copy, compare and save
 
+    // What a calibration laboratory keeps with a calibration (stored form version 3; a record
+    // that uses none of it is stored as version 2, byte for byte).
+    int32_t rangePolicy_ = 0;              // RangePolicy
+    double zeroOffset_ = 0;                // added to every calibrated value (re-zero), base units
+    int32_t weights_ = 0;                  // PointWeights
+    KVI::String calibrationDate_;          // "YYYY-MM-DD"; empty: not dated
+    KVI::String dueDate_;                  // "YYYY-MM-DD"; empty: none (validityDays_ may say)
+    int32_t validityDays_ = 0;             // days from the calibration date; 0: none
+    KVI::String certificate_;              // a reference or certificate text
+    KVI::String operator_;                 // who calibrated
+    KVI::String note_;
+    std::vector<PointProvenance> provenance_;  // empty, or one per point in the order of the points
+
+    // True when any of the fields above differs from its default.
+    bool UsesKeepingFields() const;
+
     // Equality ignores the coefficients, chi-square, SSE and pane limits; units compare by
     // name (both empty: equal), prefix (1 counts as 8) and flag. Vectors compare element by
-    // element with ==, so a NaN point never equals itself.
+    // element with ==, so a NaN point never equals itself. The fields a laboratory keeps take
+    // part: a changed policy, offset, weighting, date or note is a change to apply and store.
     friend bool operator==(const CalibrationData& a, const CalibrationData& b);
 };
 

@@ -44,16 +44,17 @@ bool FitByKind(CalibrationData& data, FitDiagnostics* diagnostics)
 {
     const CCurveFit fit;
     const int32_t kind = data.fitKind_;
+    const std::vector<double> sigma = PointSigmas(data);
     if (IsPolynomialKind(kind))
         return fit.PolynomialFit(PolynomialOrder(kind), data.rawValues_, data.calibratedValues_,
-                                 data.coefficients_, data.chiSquare_, data.forceOrigin_, {}, diagnostics);
+                                 data.coefficients_, data.chiSquare_, data.forceOrigin_, sigma, diagnostics);
     switch (static_cast<FitKind>(kind)) {
     case FitKind::Logarithmic:
         return fit.LogarithmicFit(data.rawValues_, data.calibratedValues_, data.coefficients_,
-                                  data.chiSquare_, {}, diagnostics);
+                                  data.chiSquare_, sigma, diagnostics);
     case FitKind::Exponential:
         return fit.ExponentialFit(data.rawValues_, data.calibratedValues_, data.coefficients_,
-                                  data.chiSquare_, {}, diagnostics);
+                                  data.chiSquare_, sigma, diagnostics);
     case FitKind::PointToPoint:
         return BuildPointTable(data);
     default:
@@ -62,6 +63,24 @@ bool FitByKind(CalibrationData& data, FitDiagnostics* diagnostics)
 }
 
 }  // namespace
+
+std::vector<double> PointSigmas(const CalibrationData& data)
+{
+    if (data.weights_ != static_cast<int32_t>(PointWeights::InverseVariance) ||
+        data.provenance_.size() != data.rawValues_.size())
+        return {};
+    const auto usable = [](const PointProvenance& p) { return p.measured && std::isfinite(p.sd) && p.sd > 0; };
+    std::vector<double> known;
+    for (const PointProvenance& p : data.provenance_)
+        if (usable(p)) known.push_back(p.sd);
+    if (known.empty()) return {};
+    std::sort(known.begin(), known.end());
+    const size_t h = known.size() / 2;
+    const double median = known.size() % 2 ? known[h] : known[h - 1] / 2 + known[h] / 2;
+    std::vector<double> sigma;
+    for (const PointProvenance& p : data.provenance_) sigma.push_back(usable(p) ? p.sd : median);
+    return sigma;
+}
 
 bool HasEnoughPoints(const CalibrationData& data)
 {

@@ -13,11 +13,18 @@
 
 namespace Tessar {
 
+// The standard deviations the least-squares fits weigh the points with: empty (every point
+// alike) unless the record asks for PointWeights::InverseVariance and keeps a provenance for
+// every point; then SD_i for a point taken from the selection with a positive, finite SD, and
+// the median of those SDs for every other point (empty again when no point has one).
+std::vector<double> PointSigmas(const CalibrationData& data);
+
 // True when fitKind_ is 0..7 and rawValues_ and calibratedValues_ each hold at least the
 // fewest points of the kind (FewestPoints in fit_kind.h).
 bool HasEnoughPoints(const CalibrationData& data);
 
-// Fits by data.fitKind_ and stores coefficients_ and chiSquare_, then always recomputes sse_
+// Fits by data.fitKind_ (weighted by PointSigmas; the chi-square is then the weighted sum, the
+// SSE stays unweighted) and stores coefficients_ and chiSquare_, then always recomputes sse_
 // (ComputeSse). Kinds 0..4 fit the polynomial of order kind + 1 honouring forceOrigin_, 5 the
 // logarithmic, 6 the exponential curve; 7 stores the points as x0, y0, x1, y1, ... sorted by
 // raw value with chi-square 0. Returns the fit's success; after a failure the fit members are

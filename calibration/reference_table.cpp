@@ -26,24 +26,32 @@ KVI::UnitValue ReadTableValue(const KVI::String& text, const KVI::UnitInfo& defa
 }
 
 void ReadReferencePoints(std::span<const KVI::String> raw, std::span<const KVI::String> calibrated,
-                         const KVI::UnitInfo& sourceUnit, CalibrationData& data, RepeatedRawValues repeated)
+                         const KVI::UnitInfo& sourceUnit, CalibrationData& data, RepeatedRawValues repeated,
+                         std::span<const PointProvenance> provenance)
 {
-    std::multimap<double, double> points;
+    std::multimap<double, std::pair<double, PointProvenance>> points;
     const size_t rows = std::min(raw.size(), calibrated.size());
     for (size_t i = 0; i < rows; ++i) {
         const KVI::UnitValue x = ReadTableValue(raw[i], sourceUnit);
         const KVI::UnitValue y = ReadTableValue(calibrated[i], data.unit_);
         // A NaN raw value orders with nothing, so it could not key the sorted points.
         if (x.IsInvalid() || y.IsInvalid() || std::isnan(x.Value())) continue;
+        PointProvenance p = i < provenance.size() ? provenance[i] : PointProvenance{};
+        if (p.measured) p.mean = x.Value();
         if (repeated == RepeatedRawValues::Refused) points.erase(x.Value());
-        points.emplace(x.Value(), y.Value());  // after its equals: table order kept
+        points.emplace(x.Value(), std::pair(y.Value(), p));  // after its equals: table order kept
     }
     data.rawValues_.clear();
     data.calibratedValues_.clear();
-    for (const auto& [x, y] : points) {
+    data.provenance_.clear();
+    bool anyMeasured = false;
+    for (const auto& [x, point] : points) {
         data.rawValues_.push_back(x);
-        data.calibratedValues_.push_back(y);
+        data.calibratedValues_.push_back(point.first);
+        data.provenance_.push_back(point.second);
+        anyMeasured = anyMeasured || point.second.measured;
     }
+    if (!anyMeasured) data.provenance_.clear();
 }
 
 bool HasRepeatedRawValue(std::span<const KVI::String> raw)

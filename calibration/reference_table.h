@@ -33,10 +33,13 @@ enum class RepeatedRawValues {
 // read; rows past the shorter column are ignored), in base units, sorted by raw value. With
 // Refused a later row replaces an earlier one with an equal raw value; with Kept every row
 // stays, rows of equal raw values in table order. Bare raw numbers are taken in sourceUnit,
-// bare calibrated numbers in data.unit_.
+// bare calibrated numbers in data.unit_. [in] provenance: empty, or one per row: where each
+// row's raw value came from; the points keep theirs (a measured one with its mean set to the
+// point's raw value), and data.provenance_ is left empty when no point is measured.
 void ReadReferencePoints(std::span<const KVI::String> raw, std::span<const KVI::String> calibrated,
                          const KVI::UnitInfo& sourceUnit, CalibrationData& data,
-                         RepeatedRawValues repeated = RepeatedRawValues::Refused);
+                         RepeatedRawValues repeated = RepeatedRawValues::Refused,
+                         std::span<const PointProvenance> provenance = {});
 
 // True when two raw texts that read denote the same number. Bare numbers count as written
 // (without the source unit), as the dialog checks them.

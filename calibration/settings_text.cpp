@@ -19,6 +19,7 @@ namespace {
 constexpr std::u16string_view kInvalidUnit = u"INVALID_UNIT";
 constexpr size_t kMaxUnitName = 1023;
 constexpr int32_t kKnownFitKinds = 8;
+constexpr int32_t kLastRangePolicy = static_cast<int32_t>(RangePolicy::Blank);
 // The fewest characters one value of a counted list takes: a digit and a tab.
 constexpr int64_t kMinCharsPerValue = 2;
 
@@ -271,6 +272,15 @@ SettingsTextStatus ParseInto(std::u16string_view text, SettingsTextScope scope, 
     d.calibratedValues_.assign(size_t(n), 0.0);
     if (!NextValues(cursor, d.rawValues_)) return SettingsTextStatus::Stopped;
     if (!NextValues(cursor, d.calibratedValues_)) return SettingsTextStatus::Stopped;
+
+    // The fields after the points are written only when used: their absence is no stop.
+    const std::u16string_view policyToken = cursor.NextToken();
+    if (policyToken.empty()) return SettingsTextStatus::Complete;
+    int32_t policy = 0;
+    if (ParseNumber(policyToken, policy) != Read::Ok) return SettingsTextStatus::Stopped;
+    if (policy < 0 || policy > kLastRangePolicy) return SettingsTextStatus::Rejected;
+    d.rangePolicy_ = policy;
+    if (!NextNumber(cursor, d.zeroOffset_)) return SettingsTextStatus::Stopped;
     return SettingsTextStatus::Complete;
 }
 
@@ -298,6 +308,8 @@ KVI::String FormatSettingsText(const CalibrationData& data)
     numbers << n;
     for (size_t i = 0; i < n; ++i) numbers << data.rawValues_[i];
     for (size_t i = 0; i < n; ++i) numbers << data.calibratedValues_[i];
+    if (data.rangePolicy_ != 0 || std::bit_cast<uint64_t>(data.zeroOffset_) != 0)
+        numbers << data.rangePolicy_ << data.zeroOffset_;
     numbers.FlushTo(text);
     return KVI::String(text);
 }
@@ -316,6 +328,8 @@ SettingsTextStatus ParseSettingsText(std::u16string_view text, SettingsTextScope
     if (scope == SettingsTextScope::Full) {
         data.rawValues_ = std::move(parsed.rawValues_);
         data.calibratedValues_ = std::move(parsed.calibratedValues_);
+        data.rangePolicy_ = parsed.rangePolicy_;
+        data.zeroOffset_ = parsed.zeroOffset_;
     }
     return status;
 }

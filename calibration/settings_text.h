@@ -5,8 +5,11 @@
 // locale):
 //   fit kind, force origin (0/1), unit name without prefix ("INVALID_UNIT" when empty),
 //   chi-square, SSE, coefficient count m, m coefficients, point count n (the shorter of the
-//   raw and calibrated values), n raw values, n calibrated values.
-// e.g. "0\t0\tmmHg\t0\t0\t2\t0\t2\t2\t0\t1\t0\t2\t".
+//   raw and calibrated values), n raw values, n calibrated values;
+//   then, only when either differs from its default, what the enumerators apply beyond the
+//   curve: the range policy (RangePolicy, 0..2) and the zero offset.
+// e.g. "0\t0\tmmHg\t0\t0\t2\t0\t2\t2\t0\t1\t0\t2\t". Readers of the older text stop after the
+// calibrated values and never see the two trailing fields.
 //
 // Every double is written losslessly (RoundTripNumberText): the enumerators compute with the
 // coefficients they read from this text, so a text that rounded them would calibrate with
@@ -41,7 +44,7 @@ std::string RoundTripNumberText(double value);
 // How much of the text a parse reads.
 enum class SettingsTextScope {
     Head,  // fit kind, force origin, unit, chi-square, SSE and the coefficients
-    Full,  // the head, then the reference points
+    Full,  // the head, then the reference points, the range policy and the zero offset
 };
 
 enum class SettingsTextStatus {
@@ -52,7 +55,9 @@ enum class SettingsTextStatus {
 
 // Parses the text form in the classic locale into the text-form fields of data that the scope
 // covers (fit kind, force origin, unit, chi-square, SSE, coefficients; with Full also the raw
-// and calibrated values). Other fields are not touched.
+// and calibrated values, the range policy and the zero offset, which default to Extrapolate
+// and 0 when the text ends before them). Other fields are not touched. A range policy outside
+// 0..2 is Rejected.
 //
 // Fields are blank-delimited tokens read in order, except the unit name: after the force
 // origin one tab is skipped and the name runs to the next tab (at most 1023 characters);

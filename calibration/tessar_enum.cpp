@@ -20,6 +20,7 @@ TessarEnum::TessarEnum(const TessarEnum& other)
       forceOrigin_(other.forceOrigin_),
       fitKind_(other.fitKind_),
       coefficients_(other.coefficients_),
+      outside_(other.outside_),
       chiSquare_(other.chiSquare_),
       sse_(other.sse_),
       samplesRead_(other.samplesRead_)
@@ -37,13 +38,14 @@ HRESULT TessarEnum::SetSettingsText(IAutoKVIString* text, uint32_t* flags)
         KVI::String kept(text);
         CalibrationData parsed;
         // A rejected text leaves parsed at its defaults: no coefficients, samples pass through.
-        ParseSettingsText(kept.View(), SettingsTextScope::Head, parsed);
+        ParseSettingsText(kept.View(), SettingsTextScope::Full, parsed);
         text_ = std::move(kept);
         fitKind_ = parsed.fitKind_;
         forceOrigin_ = parsed.forceOrigin_;
         coefficients_ = std::move(parsed.coefficients_);
         chiSquare_ = parsed.chiSquare_;
         sse_ = parsed.sse_;
+        outside_ = OutsideRule::Of(parsed);
         unit_.Reset();
         // The unit object is a convenience for the host; an enumerator without one still
         // calibrates, so a missing service is no failure of the text.
@@ -65,7 +67,13 @@ void TessarEnum::CalibrateInPlace(float* samples, uint32_t count)
         const uint32_t n = std::min(count - done, kWorkBlock);
         float* piece = samples + done;
         for (uint32_t i = 0; i < n; ++i) work[i] = piece[i];
-        EvaluateCalibration(fitKind_, coefficients_, work, work + n);
+        if (outside_.IsPlain()) {
+            EvaluateCalibration(fitKind_, coefficients_, work, work + n);
+        } else {
+            outside_.Prepare(work, work + n);
+            EvaluateCalibration(fitKind_, coefficients_, work, work + n);
+            outside_.Finish(piece, work, n);
+        }
         for (uint32_t i = 0; i < n; ++i) piece[i] = static_cast<float>(work[i]);
         done += n;
     }

@@ -1,7 +1,7 @@
 // Tessar::TessarEnum: the sample enumerator of the calibrated channel. It reads raw samples
 // from its source stream and returns them passed through the calibration function of the
-// settings text it was given (the fit kind and the coefficients as written in the text, so
-// with the text form's six significant digits).
+// settings text it was given (the fit kind and the coefficients as the lossless text form
+// writes them), then applies the text's range policy and zero offset (outside_rule.h).
 //
 // A new enumerator, or one whose text has no coefficients, passes the source samples through
 // unchanged (coefficients 0 and 1 at first; with none the evaluator is skipped).
@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "calibration/outside_rule.h"
 #include "calibration/single_source_no_delay_calc.h"
 
 namespace Tessar {
@@ -32,9 +33,10 @@ public:
     TessarEnum(ICalcEnumClass2* enumClass, intptr_t creationValue);
 
     // Slot 5. [in] text: the calculation's settings text form (null: empty). [out] flags
-    // (may be null): 0x40000000. Keeps the text and reads its head with the settings text
-    // parser (settings_text.h): fit kind, force origin, unit, chi-square, SSE and the
-    // coefficients; fields the text does not hold keep the parser's defaults (so a text
+    // (may be null): 0x40000000. Keeps the text and reads it whole with the settings text
+    // parser (settings_text.h): fit kind, force origin, unit, chi-square, SSE, the
+    // coefficients, the points (whose raw range the policy needs), the range policy and the
+    // zero offset; fields the text does not hold keep the parser's defaults (so a text
     // without coefficients gives none), and a corrupt text gives the defaults whole. Builds
     // the unit object through the host's units service (prefix index 1, the unit name, 0);
     // without the service there is none. S_OK (E_OUTOFMEMORY when the text cannot be kept).
@@ -62,6 +64,7 @@ private:
     double chiSquare_ = 0;
     double sse_ = 0;
     uint64_t samplesRead_ = 0;  // running count of calibrated samples
+    OutsideRule outside_;  // the range policy and the zero offset of the text
     std::array<double, kWorkBlock> work_;
 };
 

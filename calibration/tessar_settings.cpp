@@ -44,6 +44,12 @@ public:
         return KVI::String(s.Get());
     }
     void Unit(KVI::UnitInfo& unit) { Check(KVI::UnitEntry::ReadUnit(s_, &unit)); }
+    int64_t Int64()
+    {
+        const uint64_t low = UInt32();
+        const uint64_t high = UInt32();
+        return static_cast<int64_t>(low | high << 32);
+    }
 
 private:
     static void Check(HRESULT hr)
@@ -52,6 +58,73 @@ private:
     }
     IObjectInStream* s_;
 };
+
+// The version 3 fields after the version 2 form; false for a value out of its range.
+bool ReadKeeping(Reader& in, CalibrationData& d)
+{
+    const uint32_t policy = in.UInt32();
+    d.zeroOffset_ = in.Double();
+    const uint32_t weights = in.UInt32();
+    if (policy > uint32_t(RangePolicy::Blank) || weights > uint32_t(PointWeights::InverseVariance)) return false;
+    d.rangePolicy_ = int32_t(policy);
+    d.weights_ = int32_t(weights);
+    d.calibrationDate_ = in.String();
+    d.dueDate_ = in.String();
+    d.validityDays_ = in.Int32();
+    d.certificate_ = in.String();
+    d.operator_ = in.String();
+    d.note_ = in.String();
+    const uint32_t count = in.UInt32();
+    if (d.validityDays_ < 0 || (count != 0 && count != d.rawValues_.size())) return false;
+    d.provenance_.resize(count);
+    for (PointProvenance& p : d.provenance_) {
+        p.measured = in.UInt32() != 0;
+        p.mean = in.Double();
+        p.sd = in.Double();
+        p.count = in.Int64();
+        p.block = in.Int32();
+        p.firstSample = in.Int64();
+        p.lastSample = in.Int64();
+    }
+    return true;
+}
+
+class Writer {
+public:
+    explicit Writer(IObjectOutStream* s) : s_(s) {}
+    Writer& UInt32(uint32_t v) { return Check(s_->WriteUInt32(v)); }
+    Writer& Double(double v) { return Check(s_->WriteDouble(v)); }
+    Writer& String(const KVI::String& v) { return Check(s_->WriteString(v.Interface())); }
+    Writer& Int64(int64_t v)
+    {
+        const auto bits = static_cast<uint64_t>(v);
+        return UInt32(static_cast<uint32_t>(bits)).UInt32(static_cast<uint32_t>(bits >> 32));
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    Writer& Check(HRESULT hr)
+    {
+        ok_ = ok_ && SUCCEEDED(hr);
+        return *this;
+    }
+    IObjectOutStream* s_;
+    bool ok_ = true;
+};
+
+bool WriteKeeping(IObjectOutStream* stream, const CalibrationData& d)
+{
+    Writer out(stream);
+    out.UInt32(uint32_t(d.rangePolicy_)).Double(d.zeroOffset_).UInt32(uint32_t(d.weights_));
+    out.String(d.calibrationDate_).String(d.dueDate_).UInt32(uint32_t(d.validityDays_));
+    out.String(d.certificate_).String(d.operator_).String(d.note_);
+    out.UInt32(uint32_t(d.provenance_.size()));
+    for (const PointProvenance& p : d.provenance_) {
+        out.UInt32(p.measured ? 1 : 0).Double(p.mean).Double(p.sd).Int64(p.count);
+        out.UInt32(uint32_t(p.block)).Int64(p.firstSample).Int64(p.lastSample);
+    }
+    return out.Ok();
+}
 
 CachedTypeId& SettingsTypeId()
 {
@@ -90,7 +163,7 @@ HRESULT TessarSettings::Load(IObjectInStream* stream)
     try {
         Reader in(stream);
         const uint32_t version = in.UInt32();
-        if (version > kSettingsVersion) return KVI_E_VERSION_TOO_NEW;
+        if (version > kSettingsVersionKeeping) return KVI_E_VERSION_TOO_NEW;
 
         // Everything goes into a new record, which replaces the old one only at the end.
         CalibrationData loaded;
@@ -106,8 +179,11 @@ HRESULT TessarSettings::Load(IObjectInStream* stream)
         const KVI::String text = in.String();
         if (ParseSettingsText(text.View(), SettingsTextScope::Full, loaded) == SettingsTextStatus::Rejected)
             return E_FAIL;
-        if (version == kSettingsVersion) {
+        if (version >= kSettingsVersion) {
             in.Unit(loaded.unit_);
+            // The keeping fields of the stored form are the record's; the text's copy of the
+            // policy and offset is the enumerators'.
+            if (version == kSettingsVersionKeeping && !ReadKeeping(in, loaded)) return E_FAIL;
             if (FAILED(stream->GetStatus())) return E_FAIL;
         }
         data_ = std::move(loaded);
@@ -124,7 +200,8 @@ HRESULT TessarSettings::Save(IObjectOutStream* stream)
     if (!stream) return E_POINTER;
     try {
         const CalibrationData& d = data_;
-        bool ok = SUCCEEDED(stream->WriteUInt32(kSettingsVersion)) &&
+        const bool keeping = d.UsesKeepingFields();
+        bool ok = SUCCEEDED(stream->WriteUInt32(keeping ? kSettingsVersionKeeping : kSettingsVersion)) &&
                   SUCCEEDED(stream->WriteUInt32(d.calculatedView_ ? 1 : 0)) &&
                   SUCCEEDED(stream->WriteUInt32(static_cast<uint32_t>(d.channel_))) &&
                   SUCCEEDED(stream->WriteUInt32(static_cast<uint32_t>(d.decimalPlaces_))) &&
@@ -134,6 +211,7 @@ HRESULT TessarSettings::Save(IObjectOutStream* stream)
             ok = SUCCEEDED(stream->WriteString(it->Interface()));
         ok = ok && SUCCEEDED(stream->WriteString(FormatSettingsText(d).Interface())) &&
              SUCCEEDED(KVI::UnitEntry::WriteUnit(stream, d.unit_));
+        if (keeping) ok = ok && WriteKeeping(stream, d);
         return ok && SUCCEEDED(stream->GetStatus()) ? S_OK : E_FAIL;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

@@ -2,7 +2,8 @@
 // knows it as TessarExt::Settings). The host stores it inside its documents through
 // IPersistObject; it holds one CalibrationData.
 //
-// Stored form, version 2 (Save writes it; Load reads versions 0 to 2):
+// Stored form, version 2 (Save writes it for a record that uses none of the fields a laboratory
+// keeps, CalibrationData::UsesKeepingFields; Load reads versions 0 to 3):
 //   unsigned 32-bit  version (2)
 //   unsigned 32-bit  calculated view (0/1)
 //   unsigned 32-bit  channel          (read back signed)
@@ -14,6 +15,20 @@
 //   unit part (version 2 only): unsigned 32-bit prefix index, string name, unsigned 32-bit
 //                    flag (KVI::UnitEntry::WriteUnit)
 // Versions 0 and 1 have no unit part; the unit is the one of the text form.
+//
+// Version 3: the same values (the version word 3), then what a laboratory keeps:
+//   unsigned 32-bit  range policy (0..2)       double  zero offset
+//   unsigned 32-bit  weights (0..1)
+//   string           calibration date          string  due date
+//   unsigned 32-bit  validity in days
+//   string           certificate               string  operator      string  note
+//   unsigned 32-bit  provenance count P (0, or the number of points), then P entries:
+//     unsigned 32-bit  from the selection (0/1)
+//     double           mean                    double  standard deviation
+//     2 x unsigned 32  sample count (low word, then high word)
+//     unsigned 32-bit  block (read back signed)
+//     2 x unsigned 32  first sample           2 x unsigned 32  last sample
+// A reader of version 2 refuses version 3 as too new, so no older reader misreads it.
 //
 // Reference counting: the count starts at 0; the creator adds the first reference. The last
 // Release destroys the object through its destructor slot.
@@ -32,6 +47,7 @@ namespace Tessar {
 constexpr GUID TYPE_Tessar = platform::Guid("{CBECD358-009A-4663-8F02-4CF1EF89FEFD}");
 constexpr uint16_t kSettingsTypeLowWord = 1;
 constexpr uint32_t kSettingsVersion = 2;
+constexpr uint32_t kSettingsVersionKeeping = 3;
 
 class TessarSettings final : public IPersistObject {
 public:
@@ -49,9 +65,11 @@ public:
     uint32_t Release() override;
 
     // Slot 3. Reads the stored form into a new record and keeps it only when everything read
-    // and parsed: S_OK; KVI_E_VERSION_TOO_NEW (0xA0048205) for a version above 2, with nothing
+    // and parsed: S_OK; KVI_E_VERSION_TOO_NEW (0xA0048205) for a version above 3, with nothing
     // read after the version; E_FAIL for a failed read, a failed stream status, a corrupt text
-    // form (ParseSettingsText's Rejected); E_POINTER for a null stream. On every failure the
+    // form (ParseSettingsText's Rejected), a version 3 field out of its range (a policy or
+    // weighting that does not exist, a negative validity, a provenance count other than 0 or
+    // the number of points); E_POINTER for a null stream. On every failure the
     // record is left as it was. The new record replaces the old one whole (the string set
     // included); a text form that stops early is no failure.
     HRESULT Load(IObjectInStream* stream) override;

@@ -45,6 +45,58 @@ enum TessarFitText : int32_t {
     // The advice on the fit kind: "Best supported by these points: Quadratic", with a simpler
     // kind within 10 % named; empty when no kind can be compared.
     kTessarAdviceLine = 6,
+    // What a laboratory keeps with the calibration: the calibration date and the day it is due
+    // ("YYYY-MM-DD", the due date or the calibration date plus the validity; empty when none),
+    // the certificate, the operator and the note.
+    kTessarCalibrationDate = 20,
+    kTessarDueDate = 21,
+    kTessarCertificate = 22,
+    kTessarOperator = 23,
+    kTessarNote = 24,
+};
+
+// The numbers a laboratory keeps with a calibration, as GetCalibrationInfo reports them. The
+// caller sets size to sizeof the structure it knows; fields past that size are not written.
+struct TessarCalibrationInfo {
+    int32_t size = sizeof(TessarCalibrationInfo);
+    int32_t rangePolicy = 0;   // 0 extrapolate, 1 clamp, 2 blank
+    int32_t weights = 0;       // 0 none, 1 inverse variance (1 / SD^2)
+    int32_t validityDays = 0;  // 0: none
+    double zeroOffset = 0;     // added to every calibrated value, base units
+    double rawLow = 0;         // the reference points' raw range, base units; NaN without points
+    double rawHigh = 0;
+    int32_t hasDueDay = 0;     // 1 when the calibration has a due day
+    int32_t expired = 0;       // 1 when today lies after it
+    int64_t dueDay = 0;        // days since 1970-01-01
+    int32_t measuredPoints = 0;  // points with a provenance (taken from a selection or given an SD)
+};
+
+// Which members of TessarRecordChanges apply.
+enum TessarRecordField : int32_t {
+    kTessarSetRangePolicy = 1,
+    kTessarSetWeights = 2,
+    kTessarSetValidityDays = 4,
+    kTessarSetZeroOffset = 8,
+    kTessarSetCalibrationDate = 16,
+    kTessarSetDueDate = 32,
+    kTessarSetCertificate = 64,
+    kTessarSetOperator = 128,
+    kTessarSetNote = 256,
+};
+
+// Changes to the fields a laboratory keeps (WithRecordChanges). Texts may be null (empty).
+struct TessarRecordChanges {
+    int32_t size = sizeof(TessarRecordChanges);
+    int32_t fields = 0;  // TessarRecordField bits
+    int32_t rangePolicy = 0;
+    int32_t weights = 0;
+    int32_t validityDays = 0;
+    double zeroOffset = 0;
+    IAutoKVIString* calibrationDate = nullptr;  // "YYYY-MM-DD", or empty for none
+    IAutoKVIString* dueDate = nullptr;          // likewise
+    IAutoKVIString* certificate = nullptr;
+    IAutoKVIString* operatorName = nullptr;
+    IAutoKVIString* note = nullptr;
 };
 
 // Options of FitPointsEx.
@@ -181,10 +233,13 @@ struct ITessarAutomation : IUnknown {
     // fit's message says why where the module knows: the stored coefficients cannot carry the
     // fit (string 280), or the fit overflows double precision (281); otherwise 273.
     // E_INVALIDARG also for unknown flags.
+    // [in] rawSds: null, or count standard deviations of the raw values, in base units; a NaN
+    //      or negative entry: none. Points with one keep it as their provenance, for weighted
+    //      fits (PointWeights::InverseVariance, set with WithRecordChanges).
     virtual HRESULT FitPointsEx(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
-                                IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind,
-                                int32_t forceOrigin, int32_t channel, int32_t flags, IPersistObject** settings,
-                                IAutoKVIString** message) = 0;  // 9
+                                const double* rawSds, IAutoKVIString* sourceUnit, IAutoKVIString* unit,
+                                int32_t fitKind, int32_t forceOrigin, int32_t channel, int32_t flags,
+                                IPersistObject** settings, IAutoKVIString** message) = 0;  // 9
 
     // The conditioning of the fit the settings hold, from its points. [in] settings: a settings
     // object of this module. [in, out] out: size set by the caller (at least the size and
@@ -204,6 +259,34 @@ struct ITessarAutomation : IUnknown {
     virtual HRESULT RenderReportInUnits(IPersistObject* settings, IAutoKVIString* path, int32_t flags,
                                         IAutoKVIString* sourceUnit) = 0;  // 12
 
+    // Writes the calibration file (calibration/calibration_file.h) of the settings: the whole
+    // record, to be applied exactly elsewhere. [in] path: the file, replaced whole or not at all.
+    // [out] message: on a failure the reason, else null. S_OK; KVI_E_MESSAGE with the message
+    // when the file cannot be written or the record holds no fit; E_INVALIDARG for another
+    // object or a null path; E_POINTER for a null message.
+    virtual HRESULT SaveCalibrationFile(IPersistObject* settings, IAutoKVIString* path,
+                                        IAutoKVIString** message) = 0;  // 13
+
+    // Reads a calibration file into new settings, exactly as it was saved (nothing is refitted).
+    // [in] channel: the source channel the settings name (-1 keeps the file's).
+    // [out] settings (reference owned by the caller), null on failure; message: on a failure
+    // the reason ("not JSON", "a newer version" ...), else null. S_OK; KVI_E_MESSAGE with the
+    // message; E_INVALIDARG for a null path; E_POINTER for a null out-pointer.
+    virtual HRESULT LoadCalibrationFile(IAutoKVIString* path, int32_t channel, IPersistObject** settings,
+                                        IAutoKVIString** message) = 0;  // 14
+
+    // [in] settings: a settings object of this module. [in, out] out: size set by the caller
+    // (at least the size field and rangePolicy); the rest written up to that size. S_OK;
+    // E_INVALIDARG for another object or a size too small; E_POINTER for a null out.
+    virtual HRESULT GetCalibrationInfo(IPersistObject* settings, TessarCalibrationInfo* out) = 0;  // 15
+
+    // A copy of settings with the changes applied; a changed weighting refits the points.
+    // [out] copy (reference owned by the caller), null on failure; message: on a refusal the
+    // reason (a date that does not read, a fit that fails with the new weights). S_OK;
+    // KVI_E_MESSAGE with the message; E_INVALIDARG for another object, a size too small,
+    // unknown field bits or a value out of its range; E_POINTER for a null out-pointer.
+    virtual HRESULT WithRecordChanges(IPersistObject* settings, const TessarRecordChanges* changes,
+                                      IPersistObject** copy, IAutoKVIString** message) = 0;  // 16
     // The standard errors of the stored coefficients (the square roots of the diagonal of
     // s^2 (X^T X)^-1, through the weighted design when the fit is weighted), in stored order and
     // base units; the exponential amplitude's to first order. [in] settings: a settings object
@@ -214,7 +297,7 @@ struct ITessarAutomation : IUnknown {
     //      fit; E_INVALIDARG for another object or a negative capacity; E_POINTER for a null
     //      count or a null errors buffer with capacity > 0.
     virtual HRESULT GetStandardErrors(IPersistObject* settings, int32_t capacity, double* errors,
-                                      int32_t* count) = 0;  // 13
+                                      int32_t* count) = 0;  // 17
 
     // The half-widths of the 95 % prediction intervals of new calibrated values at raw values:
     // t(0.975, nu) s sqrt(1 + g^T (X^T X)^-1 g), g the fit's basis at the raw value, mapped
@@ -226,14 +309,14 @@ struct ITessarAutomation : IUnknown {
     // Results: S_OK; E_FAIL when the record's points no longer fit; E_INVALIDARG for another
     //      object or a negative count; E_POINTER for null arrays with count > 0.
     virtual HRESULT GetPredictionHalfWidths(IPersistObject* settings, int32_t count, const double* raw,
-                                            double* halfWidths) = 0;  // 14
+                                            double* halfWidths) = 0;  // 18
 
     // Which fit kind the points support best, by every kind's leave-one-out prediction error
     // (from the hat matrix, the polynomial kinds with the record's force-origin flag).
     // [in] settings; [in, out] out: size set by the caller (at least the size, bestKind and
     //      simplerKind fields); the rest is written up to that size.
     // Results: S_OK; E_INVALIDARG for another object or a size too small; E_POINTER for null.
-    virtual HRESULT GetFitAdvice(IPersistObject* settings, TessarFitAdvice* out) = 0;  // 15
+    virtual HRESULT GetFitAdvice(IPersistObject* settings, TessarFitAdvice* out) = 0;  // 19
 
     // The raw value the fitted curve maps to a calibrated value (the curve in exact arithmetic
     // as far as long double carries it). [in] settings; calibrated: base units; flags: 0 or
@@ -246,7 +329,7 @@ struct ITessarAutomation : IUnknown {
     //      negative capacity; E_POINTER for a null status or a null solutions buffer with
     //      capacity > 0.
     virtual HRESULT InvertFit(IPersistObject* settings, double calibrated, int32_t flags, int32_t* status,
-                              double* raw, int32_t capacity, double* solutions, int32_t* count) = 0;  // 16
+                              double* raw, int32_t capacity, double* solutions, int32_t* count) = 0;  // 20
 
 protected:
     ~ITessarAutomation() = default;

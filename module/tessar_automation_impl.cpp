@@ -1,12 +1,14 @@
 #include "module/tessar_automation_impl.h"
 
 #include <algorithm>
-#include <cmath>
 #include <atomic>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "calibration/calibration_dates.h"
 #include "calibration/calibration_fit.h"
 #include "calibration/evaluators.h"
 #include "calibration/fit_advice.h"
@@ -18,6 +20,7 @@
 #include "calibration/settings_text.h"
 #include "calibration/tessar_ext.h"
 #include "calibration/tessar_settings.h"
+#include "module/automation_answers.h"
 #include "platform/com_ptr.h"
 #include "report/fit_text.h"
 #include "report/uncertainty_text.h"
@@ -40,10 +43,19 @@ std::vector<KVI::String> Texts(int32_t count, IAutoKVIString* const* texts)
     return out;
 }
 
-HRESULT Refuse(uint32_t messageId, IAutoKVIString** message)
+// The provenance of rows given with standard deviations (base units): measured with that SD,
+// the rest not known. Empty without SDs.
+std::vector<PointProvenance> Provenance(int32_t count, const double* rawSds)
 {
-    *message = KVI::String(KVI::ThisModule(), messageId).NewReference();
-    return KVI_E_MESSAGE;
+    std::vector<PointProvenance> rows;
+    if (!rawSds) return rows;
+    for (int32_t i = 0; i < count; ++i) {
+        PointProvenance p;
+        p.measured = std::isfinite(rawSds[i]) && rawSds[i] >= 0;
+        if (p.measured) p.sd = rawSds[i];
+        rows.push_back(p);
+    }
+    return rows;
 }
 
 // The message of a failed fit: why, where the module can say.
@@ -59,20 +71,29 @@ uint32_t FailureMessage(FitFailure failure)
     }
 }
 
+// The texts a laboratory keeps, by GetFitText's which.
+KVI::String KeptText(const CalibrationData& d, int32_t which)
+{
+    switch (which) {
+    case kTessarCalibrationDate:
+        return d.calibrationDate_;
+    case kTessarDueDate: {
+        const std::optional<int64_t> due = DueDay(d);
+        return due ? KVI::String::FromUtf8(FormatIsoDate(*due)) : KVI::String();
+    }
+    case kTessarCertificate:
+        return d.certificate_;
+    case kTessarOperator:
+        return d.operator_;
+    default:
+        return d.note_;
+    }
+}
+
 template <class T>
 void Put(T* out, T value)
 {
     if (out) *out = value;
-}
-
-// Copies the fields of a size-versioned structure past its size field, as far as the
-// caller's size reaches.
-template <class T>
-void CopyUpToSize(const T& full, T* out)
-{
-    const auto size = static_cast<std::size_t>(std::min<int32_t>(out->size, sizeof full));
-    std::memcpy(reinterpret_cast<char*>(out) + sizeof out->size, reinterpret_cast<const char*>(&full) + sizeof full.size,
-                size - sizeof full.size);
 }
 
 // The record's uncertainty. false when its points no longer fit (a hand-edited document);
@@ -93,14 +114,15 @@ HRESULT TessarAutomation::FitPoints(int32_t count, IAutoKVIString* const* rawTex
                                     IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin, int32_t channel,
                                     IPersistObject** settings, IAutoKVIString** message)
 {
-    return FitPointsEx(count, rawTexts, calibratedTexts, sourceUnit, unit, fitKind, forceOrigin, channel, 0, settings,
-                       message);
+    return FitPointsEx(count, rawTexts, calibratedTexts, nullptr, sourceUnit, unit, fitKind, forceOrigin, channel, 0,
+                       settings, message);
 }
 
 HRESULT TessarAutomation::FitPointsEx(int32_t count, IAutoKVIString* const* rawTexts,
-                                      IAutoKVIString* const* calibratedTexts, IAutoKVIString* sourceUnit,
-                                      IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin, int32_t channel,
-                                      int32_t flags, IPersistObject** settings, IAutoKVIString** message)
+                                      IAutoKVIString* const* calibratedTexts, const double* rawSds,
+                                      IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind,
+                                      int32_t forceOrigin, int32_t channel, int32_t flags, IPersistObject** settings,
+                                      IAutoKVIString** message)
 {
     if (!settings || !message) return E_POINTER;
     *settings = nullptr;
@@ -117,7 +139,8 @@ HRESULT TessarAutomation::FitPointsEx(int32_t count, IAutoKVIString* const* rawT
         data.fitKind_ = fitKind;
         data.forceOrigin_ = forceOrigin != 0;
         data.unit_ = UnitFromText(KVI::String(unit));
-        ReadReferencePoints(raw, calibrated, UnitFromText(KVI::String(sourceUnit)), data, repeated);
+        ReadReferencePoints(raw, calibrated, UnitFromText(KVI::String(sourceUnit)), data, repeated,
+                            Provenance(count, rawSds));
         if (const uint32_t refusal = CheckReferenceTable(raw, data, repeated)) return Refuse(refusal, message);
         FitDiagnostics diagnostics;
         if (!FitCalibration(data, &diagnostics)) return Refuse(FailureMessage(diagnostics.failure), message);
@@ -151,7 +174,7 @@ HRESULT TessarAutomation::GetFitDiagnostics(IPersistObject* settings, TessarFitD
         full.degreesOfFreedom = built ? uncertainty.DegreesOfFreedom() : 0;
         full.fittedCoefficients = built ? uncertainty.Parameters() : 0;
         full.residualStandardDeviation = built ? uncertainty.ResidualStandardDeviation() : NAN;
-        CopyUpToSize(full, out);
+        CopySized(full, out);
         return S_OK;
     });
 }
@@ -208,6 +231,15 @@ HRESULT TessarAutomation::GetFitTextInUnits(IPersistObject* settings, int32_t wh
     case kTessarAdviceLine:
         return GuardedCall([&] {
             *out = AdviceLine(AdviseFitKind(s->Data())).NewReference();
+            return S_OK;
+        });
+    case kTessarCalibrationDate:
+    case kTessarDueDate:
+    case kTessarCertificate:
+    case kTessarOperator:
+    case kTessarNote:
+        return GuardedCall([&] {
+            *out = KeptText(s->Data(), which).NewReference();
             return S_OK;
         });
     case kTessarFitTypeLine:
@@ -335,7 +367,7 @@ HRESULT TessarAutomation::GetFitAdvice(IPersistObject* settings, TessarFitAdvice
         full.bestKind = advice.best;
         full.simplerKind = advice.simpler;
         std::copy(advice.press.begin(), advice.press.end(), full.press);
-        CopyUpToSize(full, out);
+        CopySized(full, out);
         return S_OK;
     });
 }

@@ -31,13 +31,20 @@ public:
     HRESULT EvaluateFit(IPersistObject* settings, int32_t count, double* values) override;
     HRESULT WithDecimalPlaces(IPersistObject* settings, int32_t places, IPersistObject** copy) override;
     HRESULT FitPointsEx(int32_t count, IAutoKVIString* const* rawTexts, IAutoKVIString* const* calibratedTexts,
-                        IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind, int32_t forceOrigin,
-                        int32_t channel, int32_t flags, IPersistObject** settings, IAutoKVIString** message) override;
+                        const double* rawSds, IAutoKVIString* sourceUnit, IAutoKVIString* unit, int32_t fitKind,
+                        int32_t forceOrigin, int32_t channel, int32_t flags, IPersistObject** settings,
+                        IAutoKVIString** message) override;
     HRESULT GetFitDiagnostics(IPersistObject* settings, TessarFitDiagnostics* out) override;
     HRESULT GetFitTextInUnits(IPersistObject* settings, int32_t which, IAutoKVIString* sourceUnit,
                               IAutoKVIString** out) override;
     HRESULT RenderReportInUnits(IPersistObject* settings, IAutoKVIString* path, int32_t flags,
                                 IAutoKVIString* sourceUnit) override;
+    HRESULT SaveCalibrationFile(IPersistObject* settings, IAutoKVIString* path, IAutoKVIString** message) override;
+    HRESULT LoadCalibrationFile(IAutoKVIString* path, int32_t channel, IPersistObject** settings,
+                                IAutoKVIString** message) override;
+    HRESULT GetCalibrationInfo(IPersistObject* settings, TessarCalibrationInfo* out) override;
+    HRESULT WithRecordChanges(IPersistObject* settings, const TessarRecordChanges* changes, IPersistObject** copy,
+                              IAutoKVIString** message) override;
     HRESULT GetStandardErrors(IPersistObject* settings, int32_t capacity, double* errors, int32_t* count) override;
     HRESULT GetPredictionHalfWidths(IPersistObject* settings, int32_t count, const double* raw,
                                     double* halfWidths) override;

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "values/csv_cells.h"
+
 namespace Velogram {
 
 enum class DecimalMark { kUndecided, kPoint, kComma };
@@ -52,19 +54,14 @@ bool ParseCsvDelimiter(std::string_view text, char* delimiter);
 std::string CsvDelimiterName(char delimiter);
 
 // True for a blank that surrounds a value: a space, and a tab unless tabs separate values.
-inline bool IsCsvBlank(char c, char delimiter) { return c == ' ' || (c == '\t' && delimiter != '\t'); }
+using KVI::IsCsvBlank;
 
 // True when text (already trimmed and unquoted) is one number in the classic form, its
 // decimal mark the given one (kUndecided: either).
 bool IsCsvNumber(std::string_view text, DecimalMark mark);
 
-// Splits a line of text cells (a header row, a row of a points file) at the delimiter outside
-// double quotes: each cell trimmed of blanks and unquoted ("" inside quotes is one quote).
-// [out] cells; starts: the byte offset in line at which each cell begins, for messages (may
-// be null). false, with *badOffset the offset of the fault, when a quoted cell has text after
-// its closing quote or no closing quote.
-bool SplitCsvCells(std::string_view line, std::vector<std::string>& cells, std::vector<size_t>* starts,
-                   size_t* badOffset, char delimiter = ',');
+// The cells of a line (values/csv_cells.h).
+using KVI::SplitCsvCells;
 
 // The text for a message: control characters written as \r, \n, \t, \0 or \xHH, and every
 // byte of text that is not UTF-8 as \xHH, so that a message never holds a raw control code.

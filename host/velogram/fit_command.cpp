@@ -33,10 +33,20 @@ FitReport RunFit(const FitOptions& options)
     const FittedPoints fit = FitPointOptions(session, options);
     const std::vector<ReferencePoint>& points = fit.points;
     const PointUnits& units = fit.units;
-    const platform::ComPtr<IPersistObject>& settings = fit.settings;
+    platform::ComPtr<IPersistObject> settings = ApplyKeeping(session, fit.settings.Get(), options.keeping);
+    if (!options.save.empty()) {
+        // A calibration saved to be applied elsewhere carries the day it was made.
+        if (session.FitText(settings.Get(), kTessarCalibrationDate).empty()) {
+            KeepingOptions dated;
+            dated.calibrationDate = TodayText();
+            settings = ApplyKeeping(session, settings.Get(), dated);
+        }
+        session.SaveCalibrationFile(settings.Get(), options.save);
+    }
     if (!options.report.empty()) session.RenderReport(settings.Get(), options.report, units.raw);
     FitReport report;
     report.fit = session.Describe(settings.Get(), units.raw);
+    report.kept = DescribeKeeping(session, settings.Get());
 
     // The points as the settings hold them: in base units, sorted by raw value, replicates in
     // the order given.
@@ -89,6 +99,7 @@ void PrintFitText(const FitReport& report, std::ostream& out)
     for (size_t i = 0; i < f.uncertaintyLines.size(); ++i)
         out << (i == 0 ? "Uncertainty:     " : "                 ") << f.uncertaintyLines[i] << "\n";
     if (!f.advice.empty()) out << "Advice:          " << f.advice << "\n";
+    PrintKeepingText(report.kept, out);
 
     // The points table, in base units, columns aligned.
     constexpr size_t kColumns = 5;
@@ -156,6 +167,7 @@ void PrintFitJson(const FitReport& report, std::ostream& out)
                       {"simplerKindName", nameOrNull(f.simplerKind)},
                       {"line", f.advice},
                       {"press", press}};
+    AddKeepingJson(report.kept, json);
     json["points"] = points;
     json["largestResidualIndex"] = report.largest >= 0 ? Json(report.largest) : Json();
     // Texts that are not UTF-8 (a unit name from a foreign file) must not stop the report.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/velogram/keeping_options.h"
 #include "host/velogram/module_session.h"
 #include "host/velogram/reference_points.h"
 
@@ -27,6 +28,8 @@ struct FitOptions {
     std::string sourceUnit;  // unit of bare raw numbers; may be empty
     bool json = false;
     std::string report;      // the fit report as a .pdf or .png file; empty: none
+    KeepingOptions keeping;  // what the calibration keeps besides its fit
+    std::string save;        // the calibration file to write; empty: none
 };
 
 // One reference point as fitted.
@@ -40,6 +43,7 @@ struct FittedPoint {
 
 struct FitReport {
     FitDescription fit;
+    KeptRecord kept;
     std::vector<FittedPoint> points;  // sorted by raw value, as the settings hold them
     int largest = -1;                 // index of the largest absolute residual; -1 when none is a number
 };

@@ -122,6 +122,11 @@ CLI::App* AddFit(CLI::App& app, FitOptions& o)
                "half-width.");
     AddFitOptions(command, o);
     command->add_option("--report", o.report, "also write the fit report to a .pdf or .png file");
+    AddKeepingOptions(command, o.keeping);
+    command->add_option("--save", o.save,
+                        "also write the whole calibration (points, fit, policy, dates) to a JSON calibration file "
+                        "that calibrate --calibration applies without refitting; dated today unless "
+                        "--calibration-date says otherwise");
     command->footer(std::string(kValuesHelp) + " Any number of points.");
     return command;
 }

@@ -1,6 +1,7 @@
 #include "host/velogram/module_session.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <ostream>
@@ -82,8 +83,11 @@ ComPtr<IPersistObject> ModuleSession::Fit(const std::vector<ReferencePoint>& poi
     }
     ComPtr<IPersistObject> settings;
     platform::ComPtr<IAutoKVIString> message;
+    // Standard deviations in base units; NaN for a point without one.
+    std::vector<double> sds;
+    for (const ReferencePoint& p : points) sds.push_back(p.sd.empty() ? std::nan("") : BaseValue(p.sd));
     const HRESULT hr = automation_->FitPointsEx(
-        static_cast<int32_t>(points.size()), rawTexts.data(), calibratedTexts.data(),
+        static_cast<int32_t>(points.size()), rawTexts.data(), calibratedTexts.data(), sds.data(),
         KVI::String::FromUtf8(sourceUnit).Interface(), KVI::String::FromUtf8(unit).Interface(), kind,
         forceOrigin ? 1 : 0, channel, kTessarFitKeepReplicates, settings.Put(), message.Put());
     const std::string text = KVI::TakeUtf8(std::move(message));
@@ -188,6 +192,48 @@ void ModuleSession::RenderReport(IPersistObject* settings, const std::string& pa
     const HRESULT hr =
         automation_->RenderReportInUnits(settings, wide.Interface(), 0, KVI::String::FromUtf8(sourceUnit).Interface());
     if (FAILED(hr)) throw CommandError("cannot write the report " + path + ": " + ResultText(hr));
+}
+
+ComPtr<IPersistObject> ModuleSession::WithRecordChanges(IPersistObject* settings,
+                                                       const TessarRecordChanges& changes) const
+{
+    ComPtr<IPersistObject> copy;
+    ComPtr<IAutoKVIString> message;
+    const HRESULT hr = automation_->WithRecordChanges(settings, &changes, copy.Put(), message.Put());
+    const std::string text = KVI::TakeUtf8(std::move(message));
+    if (hr == KVI_E_MESSAGE && !text.empty()) throw CommandError(text);
+    if (FAILED(hr) || !copy) throw CommandError("the calibration cannot take the changes: " + ResultText(hr));
+    return copy;
+}
+
+TessarCalibrationInfo ModuleSession::CalibrationInfo(IPersistObject* settings) const
+{
+    TessarCalibrationInfo info;
+    const HRESULT hr = automation_->GetCalibrationInfo(settings, &info);
+    if (FAILED(hr)) throw CommandError("the calibration module cannot describe the calibration: " + ResultText(hr));
+    return info;
+}
+
+void ModuleSession::SaveCalibrationFile(IPersistObject* settings, const std::string& path) const
+{
+    ComPtr<IAutoKVIString> message;
+    const HRESULT hr =
+        automation_->SaveCalibrationFile(settings, KVI::String::FromUtf8(path).Interface(), message.Put());
+    const std::string text = KVI::TakeUtf8(std::move(message));
+    if (hr == KVI_E_MESSAGE && !text.empty()) throw CommandError(text);
+    if (FAILED(hr)) throw CommandError("cannot write the calibration file " + path + ": " + ResultText(hr));
+}
+
+ComPtr<IPersistObject> ModuleSession::LoadCalibrationFile(const std::string& path, int32_t channel) const
+{
+    ComPtr<IPersistObject> settings;
+    ComPtr<IAutoKVIString> message;
+    const HRESULT hr = automation_->LoadCalibrationFile(KVI::String::FromUtf8(path).Interface(), channel,
+                                                        settings.Put(), message.Put());
+    const std::string text = KVI::TakeUtf8(std::move(message));
+    if (hr == KVI_E_MESSAGE && !text.empty()) throw CommandError(text);
+    if (FAILED(hr) || !settings) throw CommandError("cannot read the calibration file " + path + ": " + ResultText(hr));
+    return settings;
 }
 
 std::string ModuleSession::Text(IPersistObject* settings, int32_t which, const std::string& sourceUnit) const

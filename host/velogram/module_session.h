@@ -90,6 +90,18 @@ public:
     // The raw value of a calibrated value in base units; withinPoints: search only between the
     // points' lowest and highest raw values, not on the curve's extrapolating ends.
     InverseOutcome Invert(IPersistObject* settings, double calibrated, bool withinPoints) const;
+    // A copy of the settings with the changes of what a laboratory keeps. Throws CommandError
+    // with the module's reason.
+    platform::ComPtr<IPersistObject> WithRecordChanges(IPersistObject* settings,
+                                                       const TessarRecordChanges& changes) const;
+    TessarCalibrationInfo CalibrationInfo(IPersistObject* settings) const;
+    // A text of the settings by ITessarAutomation's TessarFitText, UTF-8.
+    std::string FitText(IPersistObject* settings, int32_t which) const { return Text(settings, which, {}); }
+    // The calibration file of the settings, and new settings from one (for the source channel
+    // channel). Throw CommandError with the module's reason.
+    void SaveCalibrationFile(IPersistObject* settings, const std::string& path) const;
+    platform::ComPtr<IPersistObject> LoadCalibrationFile(const std::string& path, int32_t channel) const;
+
     // Renders the fit report of the settings to a file: PDF or PNG by the path's extension,
     // the raw values in sourceUnit (may be empty). Throws CommandError naming the file when the
     // module cannot write it.

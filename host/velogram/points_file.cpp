@@ -1,77 +1,26 @@
 #include "host/velogram/points_file.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 
 #include "host/velogram/command_error.h"
-#include "host/velogram/csv_reader.h"
+#include "values/points_table.h"
 
 namespace Velogram {
-namespace {
-
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// The unit in parentheses that ends a column name, or "".
-std::string UnitOfColumnName(const std::string& name)
-{
-    if (name.empty() || name.back() != ')') return {};
-    const size_t open = name.rfind('(');
-    if (open == std::string::npos) return {};
-    std::string unit = name.substr(open + 1, name.size() - open - 2);
-    while (!unit.empty() && unit.front() == ' ') unit.erase(0, 1);
-    while (!unit.empty() && unit.back() == ' ') unit.pop_back();
-    return unit;
-}
-
-}  // namespace
 
 std::vector<ReferencePoint> ParsePointsText(std::string_view text, const std::string& source, PointsHeader* header)
 {
-    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    KVI::PointsTable table;
+    if (const std::string error = KVI::ParsePointsTable(text, table); !error.empty())
+        throw CommandError(source + ":" + (std::isdigit(static_cast<unsigned char>(error[0])) ? "" : " ") + error);
+    if (header && table.headerLine > 0)
+        *header = PointsHeader{table.rawUnit, table.calibratedUnit, source + ":" + std::to_string(table.headerLine)};
     std::vector<ReferencePoint> points;
-    std::string units[2];
-    bool first = true;
-    std::vector<std::string> cells;
-    std::vector<size_t> starts;
-    size_t lineNumber = 0;
-    while (!text.empty()) {
-        const size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        const size_t lead = line.find_first_not_of(" \t");
-        if (lead == std::string_view::npos || line[lead] == '#') continue;
-
-        const std::string where = source + ":" + std::to_string(lineNumber) + ":";
-        size_t bad = 0;
-        if (!SplitCsvCells(line, cells, &starts, &bad))
-            throw CommandError(where + std::to_string(bad + 1) + ": a quoted cell is not closed properly");
-        if (cells.size() != 2)
-            throw CommandError(where + "1: a point needs two values, raw and calibrated, separated by a comma; "
-                                       "the row has " + std::to_string(cells.size()));
-        const bool isHeader = first && !IsValueText(cells[0]) && !IsValueText(cells[1]);
-        first = false;
-        if (isHeader) {
-            units[0] = UnitOfColumnName(cells[0]);
-            units[1] = UnitOfColumnName(cells[1]);
-            if (header) *header = PointsHeader{units[0], units[1], source + ":" + std::to_string(lineNumber)};
-            continue;
-        }
-        ReferencePoint point;
-        point.origin = source + ":" + std::to_string(lineNumber);
-        for (int c = 0; c < 2; ++c) {
-            std::string& value = c == 0 ? point.raw : point.calibrated;
-            value = cells[size_t(c)];
-            if (!IsValueText(value))
-                throw CommandError(where + std::to_string(starts[size_t(c)] + 1) + ": the " +
-                                   (c == 0 ? "raw" : "calibrated") + " value \"" + value + "\" is not a number");
-            if (IsBareNumber(value) && !units[c].empty()) value += " " + units[c];
-        }
-        points.push_back(std::move(point));
-    }
-    if (points.empty()) throw CommandError(source + ": no reference points: the file has no rows of values");
+    for (KVI::PointsTableRow& row : table.rows)
+        points.push_back(ReferencePoint{std::move(row.raw), std::move(row.calibrated),
+                                        source + ":" + std::to_string(row.line), std::move(row.sd)});
     return points;
 }
 

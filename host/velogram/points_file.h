@@ -1,6 +1,7 @@
 // Points files: reference points as CSV, one point a row, the raw value first and the
 // calibrated value second, each a number optionally followed by a blank and a unit word
-// ("12.5 mV,3 kPa"). An optional first row names the two columns and may give each a unit in
+// ("12.5 mV,3 kPa"); an optional third cell gives the raw value's standard deviation (in the
+// raw column's unit when bare), for fits weighted by 1/SD^2. An optional first row names the two columns and may give each a unit in
 // parentheses, which bare numbers of that column take ("Transducer (V),Pressure (kPa)").
 // Blank lines and lines starting with "#" are skipped; a UTF-8 byte-order mark and CR LF line
 // ends are accepted.

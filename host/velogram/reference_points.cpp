@@ -59,6 +59,7 @@ void CompletePointUnits(std::vector<ReferencePoint>& points, const PointUnits& u
     for (ReferencePoint& p : points) {
         Complete(p.raw, units.raw, units.rawOwner, "raw", p);
         Complete(p.calibrated, units.calibrated, units.calibratedOwner, "calibrated", p);
+        if (!p.sd.empty()) Complete(p.sd, units.raw, units.rawOwner, "standard deviation", p);
     }
 }
 
@@ -76,14 +77,6 @@ std::string UnitWord(std::string_view text)
 bool IsUnitOf(std::string_view unit, std::string_view column)
 {
     return UnitOfText(unit).name_ == UnitOfText(column).name_;
-}
-
-bool IsValueText(std::string_view text) { return !Read(text).IsInvalid(); }
-
-bool IsBareNumber(std::string_view text)
-{
-    const KVI::UnitValue v = Read(text);
-    return !v.IsInvalid() && v.Unit().IsEmpty();
 }
 
 double BaseValue(std::string_view text)

@@ -7,12 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "values/points_table.h"
+
 namespace Velogram {
 
 struct ReferencePoint {
     std::string raw;         // UTF-8 text of the raw value
     std::string calibrated;  // UTF-8 text of the calibrated value
     std::string origin;      // where it was given, for messages: "--point 2", "points.csv:4"
+    std::string sd{};        // UTF-8 text of the raw value's standard deviation; empty: none
 };
 
 // [in] text: "RAW=CAL", e.g. "12.5 mV=3 kPa"; index: 1-based, for messages. Throws
@@ -44,10 +47,9 @@ std::string UnitWord(std::string_view text);
 // "kV" of "V"); two empty texts are the same.
 bool IsUnitOf(std::string_view unit, std::string_view column);
 
-// True when the text reads as a value (a number, optionally with a unit word).
-bool IsValueText(std::string_view text);
-// True when the text is a bare number (reads as a value with no unit word).
-bool IsBareNumber(std::string_view text);
+// Whether a text reads as a value, and as a bare number (values/points_table.h).
+using KVI::IsBareNumber;
+using KVI::IsValueText;
 // The value of a text in base units (mantissa x 10^exponent); NaN for a text that does not read.
 double BaseValue(std::string_view text);
 

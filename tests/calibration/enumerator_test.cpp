@@ -2,6 +2,7 @@
 // the source sample stream; and its aggregation by an outer unknown.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -153,6 +154,62 @@ TEST_F(Enumerator, CalibratesWithTheFittedCoefficientsOfPointsFarFromZero)
         for (size_t i = 0; i < raw.size(); ++i)
             EXPECT_NEAR(out[i], double(curve(static_cast<long double>(raw[i]) * 1000)), 1e-4)
                 << "kind " << kind << ", raw " << raw[i];
+    }
+}
+
+// The curve of a record in plain double arithmetic, the reference of the policy tests.
+double PlainCurve(const Tessar::CalibrationData& d, double x)
+{
+    const std::vector<double>& c = d.coefficients_;
+    switch (d.fitKind_) {
+    case 5: return c[0] + c[1] * double(float(std::log(double(float(x)))));
+    case 6: return c[1] * std::exp(c[0] * x);
+    case 7: {
+        // the points are x0, y0, x1, y1, ...: the segment of x, the end ones extended
+        size_t i = 0;
+        while (i + 4 < c.size() && x >= c[i + 2]) i += 2;
+        return c[i + 1] + (c[i + 3] - c[i + 1]) / (c[i + 2] - c[i]) * (x - c[i]);
+    }
+    default: {
+        double y = 0;
+        for (size_t k = c.size(); k-- > 0;) y = y * x + c[k];
+        return y;
+    }
+    }
+}
+
+// Each range policy at and beyond both ends of the points, for every fit kind, with and
+// without a zero offset.
+TEST_F(Enumerator, RangePoliciesAtAndBeyondBothEnds)
+{
+    for (int32_t kind = 0; kind < 8; ++kind) {
+        Tessar::CalibrationData data;
+        data.fitKind_ = kind;
+        data.rawValues_ = {1, 1.5, 2, 3, 4, 5};
+        for (double x : data.rawValues_) data.calibratedValues_.push_back(kind == 6 ? std::exp(0.3 * x) : 2 + x + 0.1 * x * x);
+        ASSERT_TRUE(Tessar::FitCalibration(data)) << kind;
+        for (int32_t policy = 0; policy < 3; ++policy) {
+            for (double offset : {0.0, 0.25}) {
+                SCOPED_TRACE("kind " + std::to_string(kind) + ", policy " + std::to_string(policy) + ", offset " +
+                             std::to_string(offset));
+                Tessar::CalibrationData d = data;
+                d.rangePolicy_ = policy;
+                d.zeroOffset_ = offset;
+                ComPtr<ICalcEnum> e = NewEnumerator();
+                ASSERT_EQ(SetText(e.Get(), std::u16string(Tessar::FormatSettingsText(d).View()).c_str()), S_OK);
+                const std::vector<float> raw = {0.5f, 1.0f, 3.25f, 5.0f, 7.0f, kNaN};
+                Connect(e.Get(), raw);
+                const std::vector<float> out = ReadAll(e.Get(), uint32_t(raw.size()));
+                ASSERT_EQ(out.size(), raw.size());
+                for (size_t i = 0; i < raw.size(); ++i) {
+                    const double x = raw[i];
+                    const bool outside = x < 1 || x > 5;
+                    double expected = PlainCurve(d, policy == 1 ? std::clamp(x, 1.0, 5.0) : x) + offset;
+                    if (std::isnan(x) || (policy == 2 && outside)) expected = std::nan("");
+                    ExpectSame(out[i], float(expected));
+                }
+            }
+        }
     }
 }
 

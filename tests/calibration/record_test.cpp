@@ -296,7 +296,7 @@ TEST(CalibrationRecord, VersionTwoUnitPartOverridesTheText)
 
 TEST(CalibrationRecord, NewerVersionIsRefusedWithoutReadingFurther)
 {
-    for (uint32_t version : {3u, 0xFFFFFFFFu}) {
+    for (uint32_t version : {4u, 0xFFFFFFFFu}) {
         MemoryObjectStream stream(Saved(CalibrationData()));
         std::get<uint32_t>(stream.Values()[0]) = version;
         auto s = NewSettings(RichRecord());

@@ -257,4 +257,46 @@ TEST(ScaledFit, LogarithmicAndExponentialFitsFarFromZero)
     EXPECT_NEAR(exponential.coefficients_[1], double(std::exp(line[0])), 1e-9 * double(std::exp(line[0])));
 }
 
+// Points weighted by 1 / SD^2 from their provenance, points without an SD taking the median SD,
+// against the exact weighted least squares.
+TEST(ScaledFit, InverseVarianceWeightsAgreeWithTheWeightedReference)
+{
+    CalibrationData data = Record(1, {0.5, 1, 1.5, 2, 2.5, 3, 3.5}, {1.2, 2.1, 2.9, 4.4, 5.0, 6.3, 6.9});
+    const std::vector<double> sd = {0.01, 0.02, 0.0, 0.05, 0.01, -1, 0.04};  // 0 and -1: no SD
+    for (size_t i = 0; i < sd.size(); ++i) {
+        Tessar::PointProvenance p;
+        p.measured = sd[i] != -1;
+        p.mean = data.rawValues_[i];
+        p.sd = std::max(sd[i], 0.0);
+        p.count = 100;
+        data.provenance_.push_back(p);
+    }
+    data.weights_ = int32_t(Tessar::PointWeights::InverseVariance);
+    // The SDs that count: 0.01, 0.02, 0.05, 0.01, 0.04; their median 0.02.
+    const std::vector<double> sigma = {0.01, 0.02, 0.02, 0.05, 0.01, 0.02, 0.04};
+    EXPECT_EQ(Tessar::PointSigmas(data), sigma);
+
+    std::vector<double> weights;
+    for (double s : sigma) weights.push_back(1 / (s * s));
+    const std::vector<Rational> exact = ExactPolynomialFit(data.rawValues_, data.calibratedValues_, 2, true, weights);
+    ASSERT_TRUE(Tessar::FitCalibration(data));
+    for (size_t j = 0; j < 3; ++j) EXPECT_GE(CorrectDigits(data.coefficients_[j], exact[j]), 10) << "c" << j;
+    // The chi-square is the weighted sum; the SSE stays the plain one.
+    double chiSquare = 0, sse = 0;
+    for (size_t i = 0; i < sigma.size(); ++i) {
+        const double r = data.calibratedValues_[i] - ToDouble(ExactPolynomialValue(exact, data.rawValues_[i]));
+        chiSquare += r * r / (sigma[i] * sigma[i]);
+        sse += r * r;
+    }
+    EXPECT_NEAR(data.chiSquare_, chiSquare, 1e-9 * chiSquare);
+    EXPECT_NEAR(data.sse_, sse, 1e-9 * sse);
+
+    // Without weighting, or without any SD, the fit is the plain one.
+    CalibrationData plain = data;
+    plain.weights_ = 0;
+    EXPECT_TRUE(Tessar::PointSigmas(plain).empty());
+    for (Tessar::PointProvenance& p : data.provenance_) p.measured = false;
+    EXPECT_TRUE(Tessar::PointSigmas(data).empty());
+}
+
 }  // namespace

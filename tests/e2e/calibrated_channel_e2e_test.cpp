@@ -168,6 +168,26 @@ protected:
     ZorTest::TempDir dir_;
 };
 
+// A document a user already has (written before records kept dates and policies) loads and
+// saves back byte for byte, its settings still version 2.
+TEST_F(DocumentRoundTrip, AVersionTwoDocumentSavesBackByteForByte)
+{
+    ASSERT_NE(Host(), nullptr);
+    const std::string fixture = std::string(TESSAR_TEST_DATA) + "/v2_document.vdoc";
+    Recording loaded;
+    Host()->framework->CreateDocument(loaded.doc.Put());
+    loaded.doc.As(IID_IRecording, loaded.recording);
+    loaded.doc.As(IID_IChannelCalculations, loaded.calcs);
+    IAutoKVIString* error = nullptr;
+    ASSERT_EQ(loaded.doc->Load(platform::Utf8ToUtf16(fixture).c_str(), &error), S_OK) << ZorTest::Utf8(error);
+    ASSERT_EQ(loaded.doc->Save(Path("again.vdoc").c_str(), &error), S_OK) << ZorTest::Utf8(error);
+    const std::string before = ZorTest::ReadFile(fixture);
+    EXPECT_EQ(ZorTest::ReadFile(dir_.File("again.vdoc")), before);
+    const size_t nested = before.find("KVOS", 8);
+    ASSERT_NE(nested, std::string::npos);
+    EXPECT_EQ(before.substr(nested + 8, 5), std::string("\x01\x02\x00\x00\x00", 5));
+}
+
 TEST_F(DocumentRoundTrip, SavedAndLoadedGivesEqualSettingsAndTheSameSamples)
 {
     ASSERT_NE(Host(), nullptr);
@@ -228,14 +248,14 @@ TEST_F(DocumentRoundTrip, SettingsOfANewerVersionAreRefusedAndChangeNothing)
     const size_t nested = bytes.find("KVOS", 8);
     ASSERT_NE(nested, std::string::npos);
     ASSERT_EQ(bytes.substr(nested + 8, 5), std::string("\x01\x02\x00\x00\x00", 5));
-    bytes[nested + 9] = 3;
+    bytes[nested + 9] = 4;  // version 3 is read since records keep dates; 4 is newer
     const uint32_t crc = Crc32(bytes.substr(0, bytes.size() - 5));
     for (int i = 0; i < 4; ++i) bytes[bytes.size() - 4 + static_cast<size_t>(i)] = static_cast<char>(crc >> (8 * i));
-    ZorTest::WriteFile(dir_.File("v3.vdoc"), bytes);
+    ZorTest::WriteFile(dir_.File("v4.vdoc"), bytes);
 
     Recording other = MakeRecording();
     IAutoKVIString* error = nullptr;
-    EXPECT_EQ(other.doc->Load(Path("v3.vdoc").c_str(), &error), static_cast<HRESULT>(0xA0048205u));
+    EXPECT_EQ(other.doc->Load(Path("v4.vdoc").c_str(), &error), static_cast<HRESULT>(0xA0048205u));
     const std::string text = ZorTest::Utf8(error);
     EXPECT_NE(text.find("channel 2 (Tessar)"), std::string::npos) << text;
     EXPECT_NE(text.find("stored by a newer version"), std::string::npos) << text;

@@ -56,7 +56,7 @@ protected:
         result.hr = flags == 0 ? automation_->FitPoints(int32_t(r.size()), r.data(), c.data(), sourceText.Interface(),
                                                         unitText.Interface(), kind, forceOrigin, 3,
                                                         result.settings.Put(), message.Put())
-                               : automation_->FitPointsEx(int32_t(r.size()), r.data(), c.data(),
+                               : automation_->FitPointsEx(int32_t(r.size()), r.data(), c.data(), nullptr,
                                                           sourceText.Interface(), unitText.Interface(), kind,
                                                           forceOrigin, 3, flags, result.settings.Put(), message.Put());
         result.message = KVI::String(message.Get());

@@ -255,7 +255,7 @@ TEST_F(ClassObjects, LoadSettingsReturnsTheObjectWhateverLoadSays)
     EXPECT_EQ(RefCountOf(loaded.Get()), 1u);
     EXPECT_TRUE(Tessar::SettingsOf(loaded.Get())->Data() == CalibrationData());
 
-    TestSupport::MemoryObjectStream newer({uint32_t(3)});
+    TestSupport::MemoryObjectStream newer({uint32_t(4)});
     EXPECT_EQ(Tessar::TheSettingsClass().LoadSettings(nullptr, newer.In(), loaded.Put()), KVI_E_VERSION_TOO_NEW);
     EXPECT_TRUE(loaded);
     EXPECT_EQ(Tessar::TheSettingsClass().LoadSettings(nullptr, nullptr, loaded.Put()), E_POINTER);

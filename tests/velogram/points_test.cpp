@@ -196,11 +196,22 @@ TEST(PointsFile, ReadsRowsWithAnOptionalHeaderGivingUnits)
     EXPECT_EQ(plain[1].calibrated, "100");
 }
 
+TEST(PointsFile, AThirdCellIsTheRawValuesStandardDeviation)
+{
+    const auto points = Velogram::ParsePointsText("Reading (mV),Load (N),SD (mV)\n1,10,0.02\n2,20,\n3,30,5 uV\n", "p.csv");
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points[0].sd, "0.02 mV") << "in the raw column's unit";
+    EXPECT_EQ(points[1].sd, "") << "an empty cell: none";
+    EXPECT_EQ(points[2].sd, "5 uV");
+    EXPECT_DOUBLE_EQ(Velogram::BaseValue(points[0].sd), 2e-5);
+}
+
 TEST(PointsFile, RefusesBadRowsNamingLineAndColumn)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"0,0\n1\n", "p.csv:2:1: a point needs two values"},
-        {"0,0\n1,2,3\n", "p.csv:2:1: a point needs two values"},
+        {"0,0\n1,2,3,4\n", "p.csv:2:1: a point needs two values"},
+        {"0,0\n1,2,x\n", "p.csv:2:5: the standard deviation \"x\" is not a number"},
         {"raw,cal\n0,0\n1,x\n", "p.csv:3:3: the calibrated value \"x\" is not a number"},
         {"0,0\nraw,cal\n", "p.csv:2:1: the raw value \"raw\" is not a number"},
         {"0,\"1\n", "p.csv:1:3: a quoted cell is not closed properly"},
