@@ -11,7 +11,9 @@
 #include "foundation/gui/qt_string.h"
 #include "foundation/gui/text_format.h"
 #include "foundation/ostring_stream.h"
+#include "calibration/calibration_dates.h"
 #include "report/fit_text.h"
+#include "report/record_text.h"
 #include "report/uncertainty_text.h"
 
 namespace Tessar {
@@ -53,6 +55,7 @@ std::vector<KVI::String> ReportDetailsLines(const CalibrationData& data, const K
     std::vector<KVI::String> lines = FitDetailsLines(data, sourceUnit);
     for (KVI::String& line : UncertaintyLines(data, sourceUnit)) lines.push_back(std::move(line));
     if (KVI::String advice = AdviceLine(AdviseFitKind(data)); !advice.IsEmpty()) lines.push_back(std::move(advice));
+    for (KVI::String& line : RecordLines(data, Today())) lines.push_back(std::move(line));
     return lines;
 }
 

@@ -30,7 +30,8 @@ std::vector<KVI::String> FitDetailsLines(const CalibrationData& data, const KVI:
 // What the block shows: FitDetailsLines, then the uncertainty lines (UncertaintyLines of
 // uncertainty_text.h: s and the degrees of freedom, or that none are left; the prediction
 // half-widths over the points; the standard errors) and the advice on the fit kind
-// (AdviceLine), when there are any.
+// (AdviceLine), when there are any; then what the record keeps (RecordLines of record_text.h,
+// today's date deciding "expired"), none for a record that keeps nothing.
 std::vector<KVI::String> ReportDetailsLines(const CalibrationData& data, const KVI::UnitInfo& sourceUnit);
 
 // Draws the block (ReportDetailsLines) into rect of any painter (screen, image, picture,

@@ -21,6 +21,7 @@ const char16_t kUpperBandTitle[] = u"Upper 95 %";
 const char16_t kResidualsTitle[] = u"Residuals";
 const char16_t kFittedColumnName[] = u"Fitted";
 const char16_t kResidualColumnName[] = u"Residual";
+const char16_t kStandardDeviationColumnName[] = u"SD";
 
 namespace {
 
@@ -193,12 +194,28 @@ void FillGraphColumns(ITabulatedData& table, const CalibrationData& data, const 
     table.SendPendingChanges();
 }
 
+std::vector<double> PointStandardDeviations(const CalibrationData& data)
+{
+    std::vector<double> sds(data.rawValues_.size(), std::nan(""));
+    bool any = false;
+    for (size_t i = 0; i < sds.size() && i < data.provenance_.size(); ++i) {
+        const PointProvenance& p = data.provenance_[i];
+        if (p.measured && std::isfinite(p.sd)) {
+            sds[i] = p.sd;
+            any = true;
+        }
+    }
+    if (!any) sds.clear();
+    return sds;
+}
+
 std::optional<int32_t> FillReportTable(ITabulatedData& table, const CalibrationData& data,
                                        const KVI::UnitInfo& sourceUnit)
 {
+    const std::vector<double> sds = PointStandardDeviations(data);
     table.BeginUpdate();
     table.RemoveAllColumns();
-    table.SetColumnCount(5);
+    table.SetColumnCount(sds.empty() ? 5 : 6);
     table.SetColumnName(1, sourceUnit.DisplayText().Interface());
     table.SetColumnName(2, data.unit_.DisplayText().Interface());
     table.SetColumnName(3, KVI::String(kFittedColumnName).Interface());
@@ -211,6 +228,10 @@ std::optional<int32_t> FillReportTable(ITabulatedData& table, const CalibrationD
     }
     AppendDisplayed(table, 3, Tidied(FittedValues(data), data.calibratedValues_), data.unit_.prefix_);
     AppendDisplayed(table, 4, Tidied(Residuals(data), data.calibratedValues_), data.unit_.prefix_);
+    if (!sds.empty()) {
+        table.SetColumnName(5, KVI::String(kStandardDeviationColumnName).Interface());
+        AppendDisplayed(table, 5, sds, sourceUnit.prefix_);
+    }
     std::optional<int32_t> marked;
     if (data.forceOrigin_ && IsPolynomialKind(data.fitKind_)) {
         // The origin the fit passes through, as a row of its own without a point number.

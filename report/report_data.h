@@ -49,7 +49,7 @@ AxisRange PointsAxisRange(const std::vector<double>& values, int32_t prefixIndex
 
 // Titles of the graph's columns 0 and 2 ("Raw Values") and 1 and 3 ("Fitted Values"), of the
 // band's ("Lower 95 %", "Upper 95 %") and of the residuals ("Residuals"); the table's fitted and
-// residual columns are named "Fitted" and "Residual".
+// residual columns are named "Fitted" and "Residual", the points' standard deviations "SD".
 extern const char16_t kRawValuesTitle[];
 extern const char16_t kFittedValuesTitle[];
 extern const char16_t kLowerBandTitle[];
@@ -57,6 +57,7 @@ extern const char16_t kUpperBandTitle[];
 extern const char16_t kResidualsTitle[];
 extern const char16_t kFittedColumnName[];
 extern const char16_t kResidualColumnName[];
+extern const char16_t kStandardDeviationColumnName[];
 
 // The graph's columns (FillGraphColumns).
 enum GraphColumn : int32_t {
@@ -130,6 +131,10 @@ AxisRange ResidualAxisRange(const CalibrationData& data);
 void FillGraphColumns(ITabulatedData& table, const CalibrationData& data, const KVI::UnitInfo& sourceUnit,
                       double lower, double upper);
 
+// Each point's standard deviation as its provenance keeps it (a measured point with a finite SD),
+// in base units of the raw values; NaN for a point without one. Empty when no point has one.
+std::vector<double> PointStandardDeviations(const CalibrationData& data);
+
 // Refills the report table's five columns (one update, then the pending changes are sent):
 // column 0 (no title) the point number 1, 2, ...; column 1 titled with the source unit text,
 // the raw values; column 2 titled with the calibrated unit text, the calibrated values;
@@ -139,6 +144,8 @@ void FillGraphColumns(ITabulatedData& table, const CalibrationData& data, const 
 // row holds 0
 // and 0 in columns 1 and 2, with no point number, fitted value or residual. Result: that row's index in the table grid's numbering (the heading is row 0),
 // to be drawn marked; nothing when there is no such row.
+// When any point has a standard deviation (PointStandardDeviations) a sixth column "SD" holds
+// them in the raw values' display units, empty (NaN) for a point without one.
 std::optional<int32_t> FillReportTable(ITabulatedData& table, const CalibrationData& data,
                                        const KVI::UnitInfo& sourceUnit);
 

@@ -98,8 +98,6 @@ TessReportDialog::TessReportDialog(QWidget* owner, int32_t channel, IUnknown* da
     graph_ = PlaceInFrame(graphFrame, new TessarWnd(graphFrame, sourceUnit_, working_));
     QWidget* tableFrame = KVI::FindControl(this, kTableFrameId);
     table_ = PlaceInFrame(tableFrame, new GUILib::Table2D(tableFrame));
-    table_->SetColumnCount(kTableColumns);
-    for (int32_t c = 0; c < kTableColumns; ++c) table_->SetColumnFraction(c, kColumnShares[c]);
     table_->SetFramedRows(kTableRows);
     table_->update();
 
@@ -151,6 +149,10 @@ void TessReportDialog::RefreshReport()
     advice_->setVisible(!advice.isEmpty());
 
     const std::optional<int32_t> marked = FillReportTable(*tableData_.Get(), working_, sourceUnit_);
+    const bool withSd = !PointStandardDeviations(working_).empty();
+    table_->SetColumnCount(withSd ? kTableColumnsWithSd : kTableColumns);
+    for (int32_t c = 0; c < table_->ColumnCount(); ++c)
+        table_->SetColumnFraction(c, withSd ? kColumnSharesWithSd[c] : kColumnShares[c]);
     if (marked)
         table_->SetHighlightedRows({*marked});
     else

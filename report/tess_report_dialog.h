@@ -50,6 +50,9 @@ public:
     // The residuals get the widest column: their digits are the ones a measurement leaves.
     static constexpr int32_t kTableColumns = 5;
     static constexpr float kColumnShares[kTableColumns] = {0.08f, 0.21f, 0.21f, 0.23f, 0.27f};
+    // With the points' standard deviations (FillReportTable's sixth column) beside them.
+    static constexpr int32_t kTableColumnsWithSd = 6;
+    static constexpr float kColumnSharesWithSd[kTableColumnsWithSd] = {0.07f, 0.17f, 0.17f, 0.19f, 0.22f, 0.18f};
     static constexpr int32_t kTableRows = 14;
 
     // [in] owner: the parent window (the calibration dialog), may be null; channel: the source

@@ -578,4 +578,60 @@ TEST_F(ReportCopyPrint, RenderedReportsOfMorePointsThanTheDialogShowsKeepEveryRo
     PdfPage(pdf, QStringLiteral("report_eighteen_points_page"));
 }
 
+// A record that keeps measured points, a range policy, dates past due and a certificate: the
+// table gets the SD column and the details block the record's lines after the fit's, in the
+// copied text and on the rendered report (pictured in the test output).
+TEST_F(ReportCopyPrint, RecordKeepingShowsTheSdColumnPolicyAndDates)
+{
+    CalibrationData caller = Record(0, {0, 0.5, 1, 1.5}, {0.2, 49, 101.5, 149});
+    caller.provenance_.resize(4);
+    caller.provenance_[0] = {true, 0, 0.004, 1000, 0, 0, 1000};
+    caller.provenance_[1] = {true, 0.5, 0.006, 1000, 0, 2000, 3000};
+    caller.provenance_[3] = {true, 1.5, 0.0125, 800, 1, 0, 800};
+    caller.rangePolicy_ = 1;
+    caller.calibrationDate_ = KVI::String(u"2025-11-02");
+    caller.validityDays_ = 365;
+    caller.certificate_ = KVI::String(u"C-2025/117");
+    caller.operator_ = KVI::String(u"A. Grey");
+    Open(caller);
+    CopyWith([](Tessar::TessCopySelect* choice) {
+        QTest::mouseClick(KVI::FindControl<QRadioButton>(choice, 352), Qt::LeftButton);
+        QTest::mouseClick(KVI::FindControl<QPushButton>(choice, 1), Qt::LeftButton);
+    });
+    const QString text = QGuiApplication::clipboard()->text();
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines[0], QStringLiteral("\tV\tmmHg\tFitted\tResidual\tSD\t"));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t0.00\t"))) << lines[1].toStdString();  // 0.004 at two places
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("\t0.01\t"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].endsWith(QStringLiteral("\t*\t"))) << "a typed point: " << lines[3].toStdString();
+    // 2025-11-02 + 365 days is 2026-11-02 (no February 29th between them).
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\nBest supported by these points: Linear\n"
+                                             "Outside the points: clamped to the end values\n"
+                                             "Calibrated: 2025-11-02\n"
+                                             "Due: 2026-11-02 (expired)\n"
+                                             "Certificate: C-2025/117\n"
+                                             "Operator: A. Grey\n")))
+        << text.toStdString();
+
+    const QImage image = Tessar::ReportImage(Dialog());
+    image.save(TestSupport::TestOutputPath(QStringLiteral("report_record_keeping.png")));
+    // The table's six columns: seven vertical lines across its last (empty) row.
+    const QPoint split = Tessar::ReportSplit(image.rect());
+    std::vector<int> rowLines;
+    for (int y = 0; y < split.y(); ++y)
+        if (qGray(image.pixel(split.x() + 2, y)) < 100 && (y == 0 || qGray(image.pixel(split.x() + 2, y - 1)) >= 100))
+            rowLines.push_back(y);
+    ASSERT_GE(rowLines.size(), 2u);
+    const int emptyRow = (rowLines[rowLines.size() - 2] + rowLines.back()) / 2;
+    int lines6 = 0;
+    bool before = false;
+    for (int x = split.x(); x < image.width(); ++x) {
+        const bool dark = qGray(image.pixel(x, emptyRow)) < 100;
+        lines6 += dark && !before;
+        before = dark;
+    }
+    EXPECT_EQ(lines6, 7);
+}
+
 }  // namespace

@@ -301,4 +301,30 @@ TEST(ReportData, ReadOutNumbersFollowTheUnitRules)
             << c.value;
 }
 
+// A sixth column "SD" only when a point keeps a standard deviation: in the raw values' display
+// units, empty (NaN) for a point without one; a record whose provenance has no measured point
+// keeps the five columns.
+TEST(ReportData, TableGetsTheStandardDeviationsOfMeasuredPoints)
+{
+    CalibrationData d = Fitted(0, {0.001, 0.002, 0.003}, {10, 20, 31});
+    const platform::ComPtr<GUILib::CTabulatedData> table(new GUILib::CTabulatedData());
+    d.provenance_.resize(3);
+    Tessar::FillReportTable(*table.Get(), d, Unit(kMilli, u"V"));
+    int32_t columns = 0;
+    table->GetColumnCount(&columns);
+    EXPECT_EQ(columns, 5) << "typed points keep no SD";
+
+    d.provenance_[0] = {true, 0.001, 0.00002, 500, 0, 10, 510};
+    d.provenance_[2] = {true, 0.003, 0.0000125, 0, -1, 0, 0};  // from a points file
+    Tessar::FillReportTable(*table.Get(), d, Unit(kMilli, u"V"));
+    table->GetColumnCount(&columns);
+    ASSERT_EQ(columns, 6);
+    EXPECT_EQ(Name(*table.Get(), 5), u"SD");
+    const std::vector<float> sd = Column(*table.Get(), 5);
+    ASSERT_EQ(sd.size(), 3u);
+    EXPECT_FLOAT_EQ(sd[0], 0.02f);  // mV
+    EXPECT_TRUE(std::isnan(sd[1]));
+    EXPECT_FLOAT_EQ(sd[2], 0.0125f);
+}
+
 }  // namespace
