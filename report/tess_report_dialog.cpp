@@ -31,6 +31,7 @@ constexpr int kGraphFrameId = 307;
 constexpr int kTableFrameId = 312;
 constexpr int kFitComboId = 308;
 constexpr int kForceOriginId = 309;
+constexpr int kWeightsId = 317;  // PointWeights: none, 1/SD^2
 constexpr int kFitTypeId = 306;
 constexpr int kUnitsId = 314;  // the units of the equation (x in mV, y in kPa)
 constexpr int kEquationId = 305;
@@ -77,6 +78,7 @@ TessReportDialog::TessReportDialog(QWidget* owner, int32_t channel, IUnknown* da
     form.setupUi(this);
     fitCombo_ = KVI::FindControl<QComboBox>(this, kFitComboId);
     forceOrigin_ = KVI::FindControl<QCheckBox>(this, kForceOriginId);
+    weights_ = KVI::FindControl<QComboBox>(this, kWeightsId);
     fitType_ = KVI::FindControl<QLabel>(this, kFitTypeId);
     units_ = KVI::FindControl<QLabel>(this, kUnitsId);
     equation_ = KVI::FindControl<QLabel>(this, kEquationId);
@@ -111,6 +113,7 @@ void TessReportDialog::Connect()
 {
     connect(fitCombo_, &QComboBox::activated, this, [this](int) { Refit(true); });
     connect(forceOrigin_, &QCheckBox::clicked, this, [this](bool) { Refit(false); });
+    connect(weights_, &QComboBox::activated, this, [this](int) { Refit(false); });
     connect(copy_, &QPushButton::clicked, this, &TessReportDialog::OnCopy);
     connect(print_, &QPushButton::clicked, this, &TessReportDialog::OnPrint);
     connect(KVI::FindControl<QPushButton>(this, kOkId), &QPushButton::clicked, this, &TessReportDialog::accept);
@@ -131,6 +134,10 @@ void TessReportDialog::RefreshReport()
     fitCombo_->setCurrentIndex(IsFitKind(kind) ? kind : -1);
     forceOrigin_->setEnabled(IsPolynomialKind(kind));
     forceOrigin_->setChecked(working_.forceOrigin_);
+    // Weighting needs standard deviations; a record weighted already may always go back.
+    const bool weighted = working_.weights_ == static_cast<int32_t>(PointWeights::InverseVariance);
+    weights_->setCurrentIndex(weighted ? 1 : 0);
+    weights_->setEnabled(weighted || !PointStandardDeviations(working_).empty());
     fitType_->setText(KVI::ToQString(FitTypeLine(working_)));
     // The units of the equation below, when there are any.
     const KVI::String units = UnitsLine(working_, sourceUnit_);
@@ -160,11 +167,19 @@ void TessReportDialog::RefreshReport()
     table_->SetData(static_cast<IRecordData*>(tableData_.Get()));
 }
 
-void TessReportDialog::Refit(bool checkPoints)
+CalibrationData TessReportDialog::Trial() const
 {
     CalibrationData trial = working_;
     trial.fitKind_ = fitCombo_->currentIndex();
     trial.forceOrigin_ = forceOrigin_->isChecked();
+    trial.weights_ = weights_->currentIndex() == 1 ? static_cast<int32_t>(PointWeights::InverseVariance)
+                                                   : static_cast<int32_t>(PointWeights::None);
+    return trial;
+}
+
+void TessReportDialog::Refit(bool checkPoints)
+{
+    CalibrationData trial = Trial();
     if (checkPoints && !HasEnoughPoints(trial)) {
         ShowFitMessage(StringId::kTooFewPoints);
     } else if (FitCalibration(trial)) {
@@ -180,9 +195,7 @@ void TessReportDialog::Refit(bool checkPoints)
 
 bool TessReportDialog::CanClose()
 {
-    CalibrationData trial = working_;
-    trial.fitKind_ = fitCombo_->currentIndex();
-    trial.forceOrigin_ = forceOrigin_->isChecked();
+    CalibrationData trial = Trial();
     if (!HasEnoughPoints(trial)) {
         ShowFitMessage(StringId::kTooFewPoints);
         return false;

@@ -8,7 +8,8 @@
 // printed report) and which fit kind the points support best (316).
 //
 // The dialog works on its own copy of the caller's record (the working record). Changing the fit
-// kind or the force-origin flag refits a copy of it: on success the copy becomes the working
+// kind, the force-origin flag or the weights (317: none, or 1/SD^2 when a point keeps a standard
+// deviation) refits a copy of it: on success the copy becomes the working
 // record and the report shows it; on failure the user is told (275 too few points, 273 the fit
 // failed) and the controls go back to the working record. Only OK, after a successful fit,
 // writes the working record back to the caller's record; Cancel leaves it untouched.
@@ -98,6 +99,8 @@ private:
     // Fit combo 308 changed (checkPoints) or Force origin 309 clicked: refits a copy with the
     // controls' kind and flag.
     void Refit(bool checkPoints);
+    // The working record with the fit kind, force origin and weights the controls show.
+    CalibrationData Trial() const;
 
     CalibrationData* caller_;
     CalibrationData working_;
@@ -118,6 +121,7 @@ private:
     QLabel* statistics_ = nullptr;
     QLabel* uncertainty_ = nullptr;
     QLabel* advice_ = nullptr;
+    QComboBox* weights_ = nullptr;
     QPushButton* copy_ = nullptr;
     QPushButton* print_ = nullptr;
 };

@@ -454,4 +454,48 @@ TEST_F(ReportDialog, GraphShowsTheDashedBandAndEachResidualOnItsSideOfZero)
     EXPECT_EQ(PixelsOf(Dialog().GraphWindow()->Graph()->grab().toImage(), band), 0);
 }
 
+// Weights 1/SD^2 are offered once a point keeps a standard deviation, and choosing them refits
+// with each point weighed by 1/SD^2: checked against the weighted least-squares line worked out
+// here in long double.
+TEST_F(ReportDialog, WeightsRefitTheLineByTheInverseVariances)
+{
+    const std::vector<double> x{0, 1, 2, 3}, y{0.1, 2.3, 3.8, 6.4}, sd{0.1, 0.4, 0.2, 0.8};
+    CalibrationData typed = Record(0, x, y);
+    Open(typed);
+    EXPECT_FALSE(Control<QComboBox>(317)->isEnabled()) << "no point keeps an SD";
+
+    CalibrationData caller = Record(0, x, y);
+    caller.provenance_.resize(4);
+    for (size_t i = 0; i < 4; ++i) caller.provenance_[i] = {true, x[i], sd[i], 100, 0, 0, 100};
+    Open(caller);
+    QComboBox* weights = Control<QComboBox>(317);
+    ASSERT_TRUE(weights->isEnabled());
+    EXPECT_EQ(weights->itemText(1), QStringLiteral("1/SD\u00B2"));
+    ChooseEntry(weights, 1);
+    EXPECT_TRUE(messages_.empty());
+    const CalibrationData& d = Dialog().WorkingData();
+    EXPECT_EQ(d.weights_, 1);
+    long double sw = 0, sx = 0, sy = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        const long double w = 1.0L / (sd[i] * sd[i]);
+        sw += w, sx += w * x[i], sy += w * y[i];
+    }
+    const long double mx = sx / sw, my = sy / sw;
+    long double sxy = 0, sxx = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        const long double w = 1.0L / (sd[i] * sd[i]);
+        sxy += w * (x[i] - mx) * (y[i] - my), sxx += w * (x[i] - mx) * (x[i] - mx);
+    }
+    const long double slope = sxy / sxx, intercept = my - slope * mx;
+    ASSERT_EQ(d.coefficients_.size(), 2u);
+    EXPECT_NEAR(d.coefficients_[1], double(slope), 1e-12 * std::fabs(double(slope)));
+    EXPECT_NEAR(d.coefficients_[0], double(intercept), 1e-12);
+    EXPECT_GT(std::fabs(d.coefficients_[1] - caller.coefficients_[1]), 1e-3) << "differs from the unweighted line";
+
+    // And back to none: the unweighted line again.
+    ChooseEntry(weights, 0);
+    EXPECT_EQ(Dialog().WorkingData().weights_, 0);
+    EXPECT_NEAR(Dialog().WorkingData().coefficients_[1], caller.coefficients_[1], 1e-12);
+}
+
 }  // namespace
