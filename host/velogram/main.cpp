@@ -1,7 +1,7 @@
 // velogram: the host application. Without a command, or with the path of a document or CSV
 // recording, it opens its window (when built with Qt); --time-column and --rate choose how a CSV
-// recording's sample interval is found. Commands: calibrate, fit, demo; --help on each; they
-// run without a display. --version (-V) prints "velogram VERSION". Exit status 0 on
+// recording's sample interval is found. Commands: calibrate, fit, evaluate, demo; --help on
+// each; they run without a display. --version (-V) prints "velogram VERSION". Exit status 0 on
 // success, 1 when a command fails (the message on standard error), 2 for a command line that
 // does not parse (the message on standard error, on a line of its own).
 #include <exception>
@@ -15,6 +15,7 @@
 #include "host/velogram/command_error.h"
 #include "host/velogram/csv_dialect.h"
 #include "host/velogram/demo_command.h"
+#include "host/velogram/evaluate_command.h"
 #include "host/velogram/fit_command.h"
 #include "host/velogram/fit_kind_name.h"
 #include "host/velogram/velogram_build.h"
@@ -105,15 +106,22 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateOptions& o, int& decimals)
     return command;
 }
 
-CLI::App* AddFit(CLI::App& app, FitOptions& o)
+// Options that fit and evaluate share: the points, the fit and the units.
+void AddFitOptions(CLI::App* command, FitOptions& o)
 {
-    CLI::App* command = app.add_subcommand(
-        "fit", "Fit reference points and print the fit: coefficients, statistics, the report's texts and every "
-               "point's residual.");
     AddPointOptions(command, o.pointsFile, o.points, o.fit, o.forceOrigin);
     command->add_option("--unit", o.unit, "the unit of bare calibrated numbers (and of the calibration)");
     command->add_option("--source-unit", o.sourceUnit, "the unit of bare raw numbers");
     command->add_flag("--json", o.json, "print one JSON object");
+}
+
+CLI::App* AddFit(CLI::App& app, FitOptions& o)
+{
+    CLI::App* command = app.add_subcommand(
+        "fit", "Fit reference points and print the fit: coefficients, statistics, standard errors, the report's "
+               "texts, the fit kind the points support best and every point's residual and 95 % prediction "
+               "half-width.");
+    AddFitOptions(command, o);
     command->add_option("--report", o.report, "also write the fit report to a .pdf or .png file");
     AddKeepingOptions(command, o.keeping);
     command->add_option("--save", o.save,
@@ -121,6 +129,24 @@ CLI::App* AddFit(CLI::App& app, FitOptions& o)
                         "that calibrate --calibration applies without refitting; dated today unless "
                         "--calibration-date says otherwise");
     command->footer(std::string(kValuesHelp) + " Any number of points.");
+    return command;
+}
+
+CLI::App* AddEvaluate(CLI::App& app, EvaluateOptions& o)
+{
+    CLI::App* command = app.add_subcommand(
+        "evaluate", "Fit reference points as fit does and give the calibrated value of a raw value, or the raw "
+                    "value of a calibrated value, with the half-width of the 95 % prediction interval there.");
+    AddFitOptions(command, o.fit);
+    CLI::Option* raw = command->add_option("--raw", o.raw, "a raw value, e.g. \"0.5\" or \"12.5 mV\"");
+    CLI::Option* calibrated =
+        command->add_option("--calibrated", o.calibrated, "a calibrated value, e.g. \"50\" or \"3 kPa\"");
+    raw->excludes(calibrated);
+    command->add_flag("--within-points", o.withinPoints,
+                      "--calibrated: look for the raw value only between the points' lowest and highest raw values");
+    command->footer(std::string(kValuesHelp) +
+                    " Any number of points. --calibrated follows the curve beyond the points as far as it keeps "
+                    "its direction there; no raw value, or several, is an error that names them.");
     return command;
 }
 
@@ -148,7 +174,7 @@ bool WantsWindow(int argc, char** argv)
         }
         if (arg.starts_with("--time-column=") || arg.starts_with("--rate=")) continue;
         if (arg.empty() || arg[0] == '-') return false;
-        if (i == 1 && (arg == "calibrate" || arg == "fit" || arg == "demo")) return false;
+        if (i == 1 && (arg == "calibrate" || arg == "fit" || arg == "evaluate" || arg == "demo")) return false;
         if (++paths > 1) return false;
     }
     return true;
@@ -202,10 +228,12 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     CalibrateOptions calibrate;
     FitOptions fit;
+    EvaluateOptions evaluate;
     DemoOptions demo;
     int decimals = -1;
     CLI::App* calibrateCommand = AddCalibrate(app, calibrate, decimals);
     CLI::App* fitCommand = AddFit(app, fit);
+    CLI::App* evaluateCommand = AddEvaluate(app, evaluate);
     CLI::App* demoCommand = AddDemo(app, demo);
 #ifdef VELOGRAM_WITH_WINDOW
     // Set after the commands are added, which would otherwise take it as their own footer.
@@ -226,6 +254,7 @@ int main(int argc, char** argv)
     try {
         if (calibrateCommand->parsed()) return CalibrateCommand(calibrate);
         if (fitCommand->parsed()) return FitCommand(fit, std::cout);
+        if (evaluateCommand->parsed()) return EvaluateCommand(evaluate, std::cout);
         if (demoCommand->parsed()) return DemoCommand(demo, std::cout);
     } catch (const CommandError& e) {
         std::cerr << "velogram: error: " << e.what() << "\n";
