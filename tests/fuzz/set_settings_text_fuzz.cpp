@@ -1,8 +1,9 @@
 // Fuzzes the sample enumerator's SetSettingsText with any text (the input in UTF-8), then reads
 // samples through it. Checks: SetSettingsText succeeds and keeps the text; every sample comes
 // back; each equals the raw sample passed through the calibration that the settings text parser
-// reads from the text (the raw sample itself when the text gives no coefficients); a clone
-// calibrates alike.
+// reads from the text (the raw sample itself when the text gives no coefficients), under the
+// text's range policy and zero offset written out plainly here; a clone calibrates alike.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstddef>
@@ -39,16 +40,40 @@ const std::vector<float>& RawSamples()
     return samples;
 }
 
-// What the enumerator must make of the raw samples under the text.
+// What the enumerator must make of the raw samples under the text: outside the finite raw
+// points' range Clamp evaluates at the nearer end and Blank gives NaN; the offset is added last.
 std::vector<float> Expected(const std::u16string& text)
 {
     Tessar::CalibrationData d;
-    Tessar::ParseSettingsText(text, Tessar::SettingsTextScope::Head, d);
+    Tessar::ParseSettingsText(text, Tessar::SettingsTextScope::Full, d);
     std::vector<float> out = RawSamples();
     if (d.coefficients_.empty()) return out;
-    std::vector<double> work(out.begin(), out.end());
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (double x : d.rawValues_)
+        if (std::isfinite(x)) {
+            low = std::min(low, x);
+            high = std::max(high, x);
+        }
+    if (low > high) {
+        low = -std::numeric_limits<double>::infinity();
+        high = std::numeric_limits<double>::infinity();
+    }
+    const auto policy = static_cast<Tessar::RangePolicy>(d.rangePolicy_);
+    std::vector<double> work(out.size());
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double raw = out[i];
+        const bool clamp = policy == Tessar::RangePolicy::Clamp && (raw < low || raw > high);
+        work[i] = clamp ? (raw < low ? low : high) : raw;
+    }
     Tessar::EvaluateCalibration(d.fitKind_, d.coefficients_, work.data(), work.data() + work.size());
-    for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<float>(work[i]);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const double raw = out[i];
+        if (policy == Tessar::RangePolicy::Blank && (raw < low || raw > high))
+            work[i] = std::numeric_limits<double>::quiet_NaN();
+        if (d.zeroOffset_ != 0) work[i] += d.zeroOffset_;
+        out[i] = static_cast<float>(work[i]);
+    }
     return out;
 }
 

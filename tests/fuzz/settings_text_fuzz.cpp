@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(Tessar::ParseSettingsText(rendered, SettingsTextScope::Full, back) == SettingsTextStatus::Complete);
     Check(Render(back) == rendered);
 
-    // The head parse reads the same head and leaves the points alone.
+    // The head parse reads the same head and leaves the points, the range policy and the zero
+    // offset alone.
     CalibrationData head;
     head.rawValues_ = {7};
     head.calibratedValues_ = {8};
@@ -54,6 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(head.rawValues_.size() == 1);
     full.rawValues_ = head.rawValues_;
     full.calibratedValues_ = head.calibratedValues_;
+    Check(head.rangePolicy_ == 0 && head.zeroOffset_ == 0);
+    full.rangePolicy_ = head.rangePolicy_;
+    full.zeroOffset_ = head.zeroOffset_;
     Check(Render(head) == Render(full));
     return 0;
 }
