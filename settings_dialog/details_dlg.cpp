@@ -1,5 +1,6 @@
 #include "settings_dialog/details_dlg.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QComboBox>
@@ -24,6 +25,16 @@ namespace {
 
 QString Text(const KVI::String& text) { return KVI::ToQString(text); }
 KVI::String Text(const QString& text) { return KVI::FromQString(text.trimmed()); }
+
+// The validity text as days: empty is none (0); nothing for a text that is no whole number.
+std::optional<int> ValidityDays(const QString& text)
+{
+    const QString days = text.trimmed();
+    if (days.isEmpty()) return 0;
+    bool number = false;
+    const int value = days.toInt(&number);
+    return number ? std::optional<int>(value) : std::nullopt;
+}
 
 // The SD a point keeps for the weighting: measured, positive and finite.
 bool HasSd(const PointProvenance& p) { return p.measured && std::isfinite(p.sd) && p.sd > 0; }
@@ -80,34 +91,30 @@ void DetailsDlg::Fill()
     ShowDue();
 }
 
-bool DetailsDlg::ReadFields(bool tell)
+bool DetailsDlg::ReadFields()
 {
     for (QLineEdit* edit : {date_, due_}) {
         const QString text = edit->text().trimmed();
         if (!text.isEmpty() && !ParseIsoDate(text.toStdString())) {
-            if (tell)
-                Refuse(edit, QStringLiteral("\"%1\" is not a date. Write dates as YYYY-MM-DD (for example %2), "
-                                            "or leave the field empty.")
-                                 .arg(text, QString::fromStdString(FormatIsoDate(today_))));
+            Refuse(edit, QStringLiteral("\"%1\" is not a date. Write dates as YYYY-MM-DD (for example %2), "
+                                        "or leave the field empty.")
+                             .arg(text, QString::fromStdString(FormatIsoDate(today_))));
             return false;
         }
     }
-    const QString days = validity_->text().trimmed();
-    bool number = true;
-    const int validity = days.isEmpty() ? 0 : days.toInt(&number);
-    if (!number || validity < 0 || validity > kMostValidityDays) {
-        if (tell)
-            Refuse(validity_, QStringLiteral("The validity \"%1\" is not a number of days from 0 to %2. "
-                                             "Leave it empty for none.")
-                                  .arg(days)
-                                  .arg(kMostValidityDays));
+    const std::optional<int> validity = ValidityDays(validity_->text());
+    if (!validity || *validity < 0 || *validity > kMostValidityDays) {
+        Refuse(validity_, QStringLiteral("The validity \"%1\" is not a number of days from 0 to %2. "
+                                         "Leave it empty for none.")
+                              .arg(validity_->text().trimmed())
+                              .arg(kMostValidityDays));
         return false;
     }
     edited_.rangePolicy_ = policy_->currentIndex();
     edited_.weights_ = weights_->currentIndex();
     edited_.calibrationDate_ = Text(date_->text());
     edited_.dueDate_ = Text(due_->text());
-    edited_.validityDays_ = validity;
+    edited_.validityDays_ = *validity;
     edited_.certificate_ = Text(certificate_->text());
     edited_.operator_ = Text(operator_->text());
     // The note keeps its lines; only blanks around the whole text go.
@@ -120,9 +127,9 @@ void DetailsDlg::ShowDue()
     CalibrationData probe = edited_;
     probe.calibrationDate_ = Text(date_->text());
     probe.dueDate_ = Text(due_->text());
-    bool number = true;
-    probe.validityDays_ = validity_->text().trimmed().isEmpty() ? 0 : validity_->text().trimmed().toInt(&number);
-    const std::optional<int64_t> due = number ? DueDay(probe) : std::nullopt;
+    const std::optional<int> validity = ValidityDays(validity_->text());
+    probe.validityDays_ = validity.value_or(0);
+    const std::optional<int64_t> due = validity && *validity >= 0 ? DueDay(probe) : std::nullopt;
     if (!due) {
         dueSummary_->setText(QStringLiteral("No due day"));
         return;
@@ -174,7 +181,7 @@ void DetailsDlg::OnClear()
 
 void DetailsDlg::accept()
 {
-    if (!ReadFields(true)) return;
+    if (!ReadFields()) return;
     dateChanged_ = !(edited_.calibrationDate_ == originalDate_);
     QDialog::accept();
 }

@@ -68,7 +68,7 @@ public:
 private:
     void Fill();
     // The fields into edited_; false (after a message, the field focused) when one does not read.
-    bool ReadFields(bool tell);
+    bool ReadFields();
     void ShowDue();
     void ShowOffset();
     void OnZero();

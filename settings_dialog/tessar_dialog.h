@@ -141,6 +141,8 @@ private:
     void NormaliseRaw(int row);
 
     void FillControls();
+    // The texts of the raw edits, in row order.
+    std::vector<KVI::String> RawTexts() const;
     // The rows (and their provenance) and the other controls into the working copy.
     void ReadTable();
     bool ReadControls();

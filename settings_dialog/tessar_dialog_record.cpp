@@ -181,9 +181,7 @@ std::optional<double> TessarDialog::SpanCalibratedMean(const CalibrationData& re
         return std::nullopt;
     }
     CalibrationData probe = record;
-    std::vector<KVI::String> raw;
-    for (int i = 0; i < kRows; ++i) raw.push_back(KVI::FromQString(rawEdits_[i]->text()));
-    if (const uint32_t message = CheckReferenceTable(raw, probe); message != 0) {
+    if (const uint32_t message = CheckReferenceTable(RawTexts(), probe); message != 0) {
         Message(message);
         return std::nullopt;
     }

@@ -72,18 +72,22 @@ void TessarDialog::FillControls()
         scale_->SetRange(sourceTop_, sourceBottom_);
 }
 
+std::vector<KVI::String> TessarDialog::RawTexts() const
+{
+    std::vector<KVI::String> raw;
+    for (int i = 0; i < kRows; ++i) raw.push_back(KVI::FromQString(rawEdits_[i]->text()));
+    return raw;
+}
+
 void TessarDialog::ReadTable()
 {
     working_.fitKind_ = fitCombo_->currentIndex();
     working_.calculatedView_ = calculatedRadio_->isChecked();
     working_.decimalPlaces_ = LeadingInteger(decimalEdit_->text());
     working_.unit_ = unitsControl_->CurrentUnit();
-    std::vector<KVI::String> raw, calibrated;
-    for (int i = 0; i < kRows; ++i) {
-        raw.push_back(KVI::FromQString(rawEdits_[i]->text()));
-        calibrated.push_back(KVI::FromQString(calibratedEdits_[i]->text()));
-    }
-    ReadReferencePoints(raw, calibrated, sourceUnit_, working_, RepeatedRawValues::Refused, rowProvenance_);
+    std::vector<KVI::String> calibrated;
+    for (int i = 0; i < kRows; ++i) calibrated.push_back(KVI::FromQString(calibratedEdits_[i]->text()));
+    ReadReferencePoints(RawTexts(), calibrated, sourceUnit_, working_, RepeatedRawValues::Refused, rowProvenance_);
     // The user may have dragged the scale; only a scale that shows calibrated values gives limits.
     if (scaleShowsLimits_) scale_->GetRange(&working_.paneTop_, &working_.paneBottom_);
 }
@@ -96,9 +100,7 @@ bool TessarDialog::ReadControls()
 
 bool TessarDialog::CheckTable(bool tell)
 {
-    std::vector<KVI::String> raw;
-    for (int i = 0; i < kRows; ++i) raw.push_back(KVI::FromQString(rawEdits_[i]->text()));
-    const uint32_t message = CheckReferenceTable(raw, working_);
+    const uint32_t message = CheckReferenceTable(RawTexts(), working_);
     if (message == 0) return true;
     if (tell) Message(message);
     return false;
