@@ -162,11 +162,7 @@ void TessarDialog::SetupWindow()
 
     FillControls();
     editRefresh_ = true;
-    for (int i = 0; i < kRows && std::size_t(i) < working_.rawValues_.size(); ++i) {
-        WriteValue(rawEdits_[i], KVI::UnitValue::Normalised(working_.rawValues_[i], sourceUnit_.name_), sourceUnit_);
-        WriteValue(calibratedEdits_[i], KVI::UnitValue::Normalised(working_.calibratedValues_[i], working_.unit_.name_),
-                   working_.unit_);
-    }
+    WriteRows();
     if (working_.calculatedView_ && ReadControls() && CalculatedDisplay())
         FillControls();
     else
@@ -200,6 +196,12 @@ void TessarDialog::Connect()
     connect(decimalEdit_, &QLineEdit::textChanged, this, [this](const QString&) { OnDecimalPlaces(); });
     connect(spinUp_, &QToolButton::clicked, this, [this] { StepDecimalPlaces(1); });
     connect(spinDown_, &QToolButton::clicked, this, [this] { StepDecimalPlaces(-1); });
+    // Typing forgets where a raw value came from; values the dialog writes keep it.
+    for (int i = 0; i < kRows; ++i)
+        connect(rawEdits_[i], &QLineEdit::textEdited, this, [this, i](const QString&) { rowProvenance_[i] = {}; });
+    connect(KVI::FindControl<QPushButton>(this, kDetailsButtonId), &QPushButton::clicked, this, [this] { OnDetails(); });
+    connect(KVI::FindControl<QPushButton>(this, kImportButtonId), &QPushButton::clicked, this, [this] { OnImport(); });
+    connect(KVI::FindControl<QPushButton>(this, kExportButtonId), &QPushButton::clicked, this, [this] { OnExport(); });
     connect(KVI::FindControl<QPushButton>(this, kOkId), &QPushButton::clicked, this, &QDialog::accept);
     connect(KVI::FindControl<QPushButton>(this, kCancelId), &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -226,7 +228,12 @@ void TessarDialog::WriteValue(QLineEdit* edit, const KVI::UnitValue& value, cons
 
 void TessarDialog::NormaliseRaw(int row)
 {
-    WriteValue(rawEdits_[row], ReadRaw(row), sourceUnit_);
+    // In the source unit, with every digit typed: the number the text stands for stays the same.
+    const KVI::UnitValue value = ReadRaw(row);
+    if (!editRefresh_ || value.IsInvalid()) return;
+    editRefresh_ = false;
+    WriteExactValue(rawEdits_[row], value.Value(), sourceUnit_);
+    editRefresh_ = true;
 }
 
 bool TessarDialog::eventFilter(QObject* watched, QEvent* event)
