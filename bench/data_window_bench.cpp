@@ -2,8 +2,11 @@
 // channel's sample summary (reading every sample through its sample stream once) and painting
 // the window into a 1200 x 500 image, for a recorded channel and for a calculated channel whose
 // samples come through the calibration module's enumerator. Then a repaint, which reads only
-// the summaries. The framework (libzor.so) and the module (libtessar.so) are loaded from the
-// program's folder, as the application loads them.
+// the summaries; and repaints of the window zoomed in (BM_RepaintZoomed/N: 1 / 256, 1 / 16, 1
+// and 64 pixels per sample, N = 1 to 4), each after scrolling to a place two views away, so
+// that a view too fine for the summaries' pyramid reads its samples anew (both channels: the
+// calculated one through the module). The framework (libzor.so) and the module
+// (libtessar.so) are loaded from the program's folder, as the application loads them.
 //
 // Counters (per iteration):
 //   ms           the window's first paint (or repaint)
@@ -11,6 +14,7 @@
 //                every sample must cost); repaint: filling the image and drawing one vertical
 //                line per column
 //   ratio        ms / baseline_ms
+//   px_per_sample  the zoomed repaint's scale
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -128,6 +132,17 @@ double ColumnLines(Setup& s)
     return Ms(start);
 }
 
+// Paints the window into the image; the milliseconds it took.
+double Render(Setup& s, QWidget& window)
+{
+    const auto start = Clock::now();
+    QPainter painter(&s.image);
+    window.render(&painter);
+    painter.end();
+    benchmark::DoNotOptimize(s.image.constBits());
+    return Ms(start);
+}
+
 void Report(benchmark::State& state, double measured, double baseline)
 {
     const double n = double(state.iterations());
@@ -155,12 +170,7 @@ void FirstPaint(benchmark::State& state, int32_t channel)
         // the timed paint summarises only the channel measured.
         if (other >= 0) window->Summaries().Get(other, 0);
         state.ResumeTiming();
-        const auto start = Clock::now();
-        QPainter painter(&s.image);
-        window->render(&painter);
-        painter.end();
-        benchmark::DoNotOptimize(s.image.constBits());
-        measured += Ms(start);
+        measured += Render(s, *window);
         state.PauseTiming();
         baseline += CopySamples(s);
         window.reset();
@@ -172,30 +182,45 @@ void FirstPaint(benchmark::State& state, int32_t channel)
 void BM_FirstPaintRecorded(benchmark::State& state) { FirstPaint(state, 0); }
 void BM_FirstPaintCalculated(benchmark::State& state) { FirstPaint(state, Shared().calculated); }
 
-void BM_Repaint(benchmark::State& state)
+// Repaints of a window whose summaries are built, at zoom pixels per sample (0: everything
+// fits). A zoomed view scrolls two views before each repaint, so the samples read for one
+// place do not hold the next.
+void Repaints(benchmark::State& state, double zoom)
 {
     Setup& s = Shared();
     Velogram::DataWindow window;
     window.resize(kWidth, kHeight);
     window.SetDocument(s.host.Get());
     window.grab();
+    if (zoom > 0) window.ZoomAt(zoom / window.View().PixelsPerSample(), window.PlotRect().center().x());
+    int64_t step = 2 * window.View().Width();
     double measured = 0, baseline = 0;
     for (auto _ : state) {
-        const auto start = Clock::now();
-        QPainter painter(&s.image);
-        window.render(&painter);
-        painter.end();
-        benchmark::DoNotOptimize(s.image.constBits());
-        measured += Ms(start);
+        if (zoom > 0) {
+            state.PauseTiming();
+            if (!window.ScrollBy(step)) window.ScrollBy(step = -step);
+            step = -step;
+            state.ResumeTiming();
+        }
+        measured += Render(s, window);
         state.PauseTiming();
         baseline += ColumnLines(s);
         state.ResumeTiming();
     }
     Report(state, measured, baseline);
+    state.counters["px_per_sample"] = window.View().PixelsPerSample();
 }
+
+void BM_Repaint(benchmark::State& state) { Repaints(state, 0.0); }
+
+// The zoomed repaints' scales in pixels per sample, from BM_RepaintZoomed/1 on.
+constexpr double kZooms[] = {0.0, 1.0 / 256, 1.0 / 16, 1.0, 64.0};
+
+void BM_RepaintZoomed(benchmark::State& state) { Repaints(state, kZooms[state.range(0)]); }
 
 BENCHMARK(BM_FirstPaintRecorded)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPaintCalculated)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Repaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintZoomed)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
 
 }  // namespace

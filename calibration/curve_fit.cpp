@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "calibration/evaluators.h"
+#include "calibration/fit_kind.h"
+#include "calibration/fitted_space.h"
 #include "calibration/scaled_polynomial_fit.h"
 
 namespace Tessar {
@@ -138,6 +140,22 @@ bool CCurveFit::FitLinearModel(std::span<const double> x, std::span<const double
     return true;
 }
 
+FitFailure FitInFittedSpace(int32_t kind, bool forceOrigin, const std::vector<double>& x,
+                            const std::vector<double>& y, std::span<const double> sigma, ScaledPolynomialFit& fit)
+{
+    if (!IsLeastSquaresKind(kind) || x.size() != y.size())
+        return FitFailure::Refused;
+    std::vector<long double> t(x.size()), z(y.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        t[i] = FittedAbscissa(kind, x[i]);
+        z[i] = FittedOrdinate(kind, y[i]);
+        // x <= 0 has no logarithm, nor y <= 0 (NaN fails too); infinite values fail in the fit.
+        if (std::isnan(t[i]) || std::isnan(z[i]))
+            return FitFailure::Refused;
+    }
+    return fit.Fit(t, z, sigma, FittedDegree(kind), FittedConstantTerm(kind, forceOrigin));
+}
+
 bool CCurveFit::PolynomialFit(int order, const std::vector<double>& x, const std::vector<double>& y,
                               std::vector<double>& coefficients, double& chiSquare, bool forceOrigin,
                               std::span<const double> sigma, FitDiagnostics* diagnostics) const
@@ -145,10 +163,9 @@ bool CCurveFit::PolynomialFit(int order, const std::vector<double>& x, const std
     if (order < 1 || order > kMaxPolynomialOrder)
         return Finish(FitFailure::Refused, nullptr, diagnostics);
     coefficients.resize(static_cast<std::size_t>(order) + 1, 0.0);
-    if (x.size() != y.size())
-        return Finish(FitFailure::Refused, nullptr, diagnostics);
     ScaledPolynomialFit fit;
-    if (const FitFailure failure = fit.Fit(Widened(x), Widened(y), sigma, order, !forceOrigin); failure != FitFailure::None)
+    if (const FitFailure failure = FitInFittedSpace(order - 1, forceOrigin, x, y, sigma, fit);
+        failure != FitFailure::None)
         return Finish(failure, nullptr, diagnostics);
     coefficients = fit.Coefficients();
     chiSquare = fit.ChiSquare();
@@ -165,17 +182,10 @@ bool CCurveFit::LogarithmicFit(const std::vector<double>& x, const std::vector<d
                                std::span<const double> sigma, FitDiagnostics* diagnostics) const
 {
     coefficients.resize(2, 0.0);
-    if (x.size() != y.size())
-        return Finish(FitFailure::Refused, nullptr, diagnostics);
-    // x <= 0 has no logarithm.
-    std::vector<long double> logX(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i) {
-        if (!(x[i] > 0.0) || !std::isfinite(x[i]))
-            return Finish(FitFailure::Refused, nullptr, diagnostics);
-        logX[i] = std::log(static_cast<long double>(x[i]));
-    }
     ScaledPolynomialFit fit;
-    if (const FitFailure failure = fit.Fit(logX, Widened(y), sigma, 1, true); failure != FitFailure::None)
+    if (const FitFailure failure =
+            FitInFittedSpace(static_cast<int32_t>(FitKind::Logarithmic), false, x, y, sigma, fit);
+        failure != FitFailure::None)
         return Finish(failure, nullptr, diagnostics);
     coefficients = fit.Coefficients();
     chiSquare = fit.ChiSquare();
@@ -183,8 +193,11 @@ bool CCurveFit::LogarithmicFit(const std::vector<double>& x, const std::vector<d
     // In double precision: the evaluator's rounding of the logarithm to a float is the
     // precision of the samples, not a fault of the coefficients.
     std::vector<double> stored(x.size());
-    for (std::size_t i = 0; i < x.size(); ++i)
+    std::vector<long double> logX(x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
         stored[i] = coefficients[0] + coefficients[1] * std::log(x[i]);
+        logX[i] = std::log(static_cast<long double>(x[i]));
+    }
     return Finish(CheckFit(coefficients, chiSquare, stored, AsVector(fit.ScaledFitted()), y,
                            LargestTermRounding(coefficients, logX)),
                   &fit, diagnostics);
@@ -195,17 +208,11 @@ bool CCurveFit::ExponentialFit(const std::vector<double>& x, const std::vector<d
                                std::span<const double> sigma, FitDiagnostics* diagnostics) const
 {
     coefficients.resize(2, 0.0);
-    if (x.size() != y.size())
-        return Finish(FitFailure::Refused, nullptr, diagnostics);
-    std::vector<long double> logY(y.size());
-    for (std::size_t i = 0; i < y.size(); ++i) {
-        if (!(y[i] > 0.0) || !std::isfinite(y[i]))  // NaN fails too
-            return Finish(FitFailure::Refused, nullptr, diagnostics);
-        logY[i] = std::log(static_cast<long double>(y[i]));
-    }
     // ln y = a + c0 x, fitted with the chi-square of the logarithmic space; c1 = e^a.
     ScaledPolynomialFit fit;
-    if (const FitFailure failure = fit.Fit(Widened(x), logY, sigma, 1, true); failure != FitFailure::None)
+    if (const FitFailure failure =
+            FitInFittedSpace(static_cast<int32_t>(FitKind::Exponential), false, x, y, sigma, fit);
+        failure != FitFailure::None)
         return Finish(failure, nullptr, diagnostics);
     const std::vector<double>& line = fit.Coefficients();
     coefficients[0] = line[1];

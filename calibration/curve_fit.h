@@ -26,12 +26,14 @@
 // empty: 1 for every point) and fills diagnostics when given.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <vector>
 
 #include "calibration/fit_diagnostics.h"
 #include "calibration/least_squares_decomposition.h"
+#include "calibration/scaled_polynomial_fit.h"
 
 namespace Tessar {
 
@@ -83,5 +85,14 @@ public:
 
 // True when no value of the range is NaN.
 bool ContainsNoNaN(std::span<const double> values);
+
+// The scaled fit of a least-squares kind (0..6) in its fitted space (fitted_space.h): the
+// points' t and z, then ScaledPolynomialFit::Fit with the kind's degree and constant term
+// (none for a polynomial under forceOrigin). [in] x, y, sigma: as for the fits above.
+// Refused for another kind, x and y of different lengths, and a point without t or z (x <= 0
+// logarithmic, y <= 0 exponential, NaN); otherwise ScaledPolynomialFit::Fit's result. The
+// fits above and the uncertainty of a fit (fit_uncertainty.h) start here.
+FitFailure FitInFittedSpace(int32_t kind, bool forceOrigin, const std::vector<double>& x,
+                            const std::vector<double>& y, std::span<const double> sigma, ScaledPolynomialFit& fit);
 
 }  // namespace Tessar

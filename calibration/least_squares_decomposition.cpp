@@ -57,7 +57,57 @@ bool LeastSquaresDecomposition::Decompose(DenseMatrix design)
         if (wj == 0.0)
             ++cutCount_;
     }
+    BuildCovarianceRoot();
     return true;
+}
+
+void LeastSquaresDecomposition::BuildCovarianceRoot()
+{
+    const std::size_t m = Cols();
+    root_ = DenseMatrix(static_cast<std::size_t>(Rank()), m);
+    std::size_t r = 0;
+    for (std::size_t k = 0; k < m; ++k) {
+        if (w_[k] == 0.0)
+            continue;
+        for (std::size_t j = 0; j < m; ++j)
+            root_(r, j) = norms_[j] == 0.0 ? 0.0 : v_(j, k) / w_[k] / norms_[j];
+        ++r;
+    }
+}
+
+long double LeastSquaresDecomposition::VarianceFactor(std::span<const long double> g) const
+{
+    long double sum = 0;
+    for (std::size_t r = 0; r < root_.Rows(); ++r) {
+        long double dot = 0;
+        for (std::size_t j = 0; j < root_.Cols(); ++j)
+            dot += root_(r, j) * g[j];
+        sum += dot * dot;
+    }
+    return sum;
+}
+
+DenseMatrix LeastSquaresDecomposition::Covariance() const
+{
+    const std::size_t m = Cols();
+    DenseMatrix q(m, m);
+    for (std::size_t j = 0; j < m; ++j)
+        for (std::size_t k = 0; k < m; ++k) {
+            long double sum = 0;
+            for (std::size_t r = 0; r < root_.Rows(); ++r)
+                sum += static_cast<long double>(root_(r, j)) * root_(r, k);
+            q(j, k) = static_cast<double>(sum);
+        }
+    return q;
+}
+
+double LeastSquaresDecomposition::Leverage(std::size_t i) const
+{
+    long double sum = 0;
+    for (std::size_t j = 0; j < Cols(); ++j)
+        if (w_[j] != 0.0)
+            sum += static_cast<long double>(u_(i, j)) * u_(i, j);
+    return static_cast<double>(sum);
 }
 
 void LeastSquaresDecomposition::Solve(std::span<const double> b, std::span<double> x) const

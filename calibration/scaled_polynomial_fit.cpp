@@ -84,7 +84,7 @@ FitFailure ScaledPolynomialFit::Fit(std::span<const long double> t, std::span<co
         scaledFitted_[i] = fitted;
     }
 
-    const std::vector<long double> c = ToPowersOfT(a);
+    const std::vector<long double> c = ToPowersOfT(std::span<const double>(a));
     coefficients_.assign(c.begin(), c.end());
     if (AllFinite(coefficients_))
         Refine();
@@ -98,17 +98,26 @@ FitFailure ScaledPolynomialFit::Fit(std::span<const long double> t, std::span<co
 
 void ScaledPolynomialFit::ScaledBasis(long double t, double sigma, std::span<double> out) const
 {
+    std::vector<long double> powers(out.size());
+    ScaledBasis(t, powers);
+    for (std::size_t j = 0; j < out.size(); ++j)
+        out[j] = static_cast<double>(powers[j] / sigma);
+}
+
+void ScaledPolynomialFit::ScaledBasis(long double t, std::span<long double> out) const
+{
     const long double u = (t - centre_) / scale_;
     long double power = 1;
     std::size_t j = 0;
     for (int k = 0; k <= degree_; ++k, power *= u) {
         if (k == 0 && !constantTerm_)
             continue;
-        out[j++] = static_cast<double>(power / sigma);
+        out[j++] = power;
     }
 }
 
-std::vector<long double> ScaledPolynomialFit::ToPowersOfT(std::span<const double> a) const
+template <class T>
+std::vector<long double> ScaledPolynomialFit::ToPowersOfT(std::span<const T> a) const
 {
     // a_k ((t - m) / s)^k = a_k s^-k sum_i C(k, i) t^i (-m)^(k - i).
     std::vector<long double> c(static_cast<std::size_t>(degree_) + 1, 0);
@@ -125,6 +134,9 @@ std::vector<long double> ScaledPolynomialFit::ToPowersOfT(std::span<const double
     return c;
 }
 
+template std::vector<long double> ScaledPolynomialFit::ToPowersOfT(std::span<const double>) const;
+template std::vector<long double> ScaledPolynomialFit::ToPowersOfT(std::span<const long double>) const;
+
 std::vector<long double> ScaledPolynomialFit::Residuals(std::span<const double> c) const
 {
     std::vector<long double> r(t_.size());
@@ -135,6 +147,56 @@ std::vector<long double> ScaledPolynomialFit::Residuals(std::span<const double> 
         r[i] = (z_[i] - p) / sigma_[i];
     }
     return r;
+}
+
+std::vector<long double> ScaledPolynomialFit::RefinedResidual(std::vector<long double> b) const
+{
+    const std::size_t n = t_.size();
+    const std::size_t columns = decomposition_.Cols();
+    // The rows in long double: the design rounded to doubles is a slightly different problem,
+    // whose projection differs by the conditioning times an ulp.
+    std::vector<std::vector<long double>> design(n, std::vector<long double>(columns));
+    for (std::size_t i = 0; i < n; ++i) {
+        ScaledBasis(t_[i], design[i]);
+        for (long double& v : design[i])
+            v /= sigma_[i];
+    }
+    std::vector<long double> x(columns, 0), r = b;
+    std::vector<double> rhs(n), delta(columns);
+    for (int round = 0; round < 3; ++round) {
+        for (std::size_t k = 0; k < n; ++k)
+            rhs[k] = static_cast<double>(r[k]);
+        decomposition_.Solve(rhs, delta);
+        for (std::size_t j = 0; j < columns; ++j)
+            x[j] += delta[j];
+        for (std::size_t k = 0; k < n; ++k) {
+            long double fitted = 0;
+            for (std::size_t j = 0; j < columns; ++j)
+                fitted += design[k][j] * x[j];
+            r[k] = b[k] - fitted;
+        }
+    }
+    return r;
+}
+
+std::vector<long double> ScaledPolynomialFit::LeftOutShares() const
+{
+    const std::size_t n = t_.size();
+    std::vector<long double> shares(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::vector<long double> unit(n, 0);
+        unit[i] = 1;
+        shares[i] = RefinedResidual(std::move(unit))[i];
+    }
+    return shares;
+}
+
+std::vector<long double> ScaledPolynomialFit::ScaledResiduals() const
+{
+    std::vector<long double> b(t_.size());
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = z_[i] / sigma_[i];
+    return RefinedResidual(std::move(b));
 }
 
 void ScaledPolynomialFit::Refine()
@@ -155,7 +217,7 @@ void ScaledPolynomialFit::Refine()
         if (!(size < previous))
             return;  // no longer contracting: rounding noise
         previous = size;
-        const std::vector<long double> delta = ToPowersOfT(correction);
+        const std::vector<long double> delta = ToPowersOfT(std::span<const double>(correction));
         std::vector<double> refined(coefficients_.size());
         for (std::size_t k = 0; k < refined.size(); ++k)
             refined[k] = static_cast<double>(coefficients_[k] + delta[k]);

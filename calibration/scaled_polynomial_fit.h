@@ -51,16 +51,38 @@ public:
     bool HasConstantTerm() const { return constantTerm_; }
     int Degree() const { return degree_; }
 
+    std::size_t PointCount() const { return t_.size(); }
+
+    // 1 - h_ii for every point i, h the hat matrix: the i-th component of the part of the unit
+    // vector e_i that the design's columns do not reach, projected by the decomposition and
+    // refined with long double residuals as the coefficients are, so that it keeps its digits
+    // when h_ii is close to 1 (where 1 - h_ii from the leverage alone would lose them to the
+    // conditioning). A point that alone determines a coefficient gets 0 (or a rounding residue).
+    std::vector<long double> LeftOutShares() const;
+    // (z_i - Z_i) / sigma_i, Z the fitted values of the least-squares solution itself (refined
+    // in the scaled basis with long double residuals, not rounded to stored coefficients).
+    std::vector<long double> ScaledResiduals() const;
+
     // The scaled basis at t: u^k for the fitted powers k, over sigma.
     void ScaledBasis(long double t, double sigma, std::span<double> out) const;
+    // The same in long double, over no sigma: the row g of the variance factor g^T Q g
+    // (LeastSquaresDecomposition) of the fitted value at t.
+    void ScaledBasis(long double t, std::span<long double> out) const;
+
+    // Coefficients a of the fitted powers of u (Decomposition's columns) as coefficients of
+    // 1, t, ..., t^degree, exactly in long double. The map is linear: applied to the unit
+    // vectors it gives the columns of the matrix that carries the scaled coefficients'
+    // covariance to the stored ones'.
+    template <class T>
+    std::vector<long double> ToPowersOfT(std::span<const T> a) const;
 
 private:
-    // Coefficients a of the fitted powers of u (Decomposition's columns) as coefficients of
-    // 1, t, ..., t^degree, exactly in long double.
-    std::vector<long double> ToPowersOfT(std::span<const double> a) const;
     // (z_i - P(t_i)) / sigma_i for the double coefficients c, in long double.
     std::vector<long double> Residuals(std::span<const double> c) const;
     void Refine();
+    // b - A x for x the least-squares solution of A x = b (b over sigma), refined with long
+    // double residuals of the design in long double.
+    std::vector<long double> RefinedResidual(std::vector<long double> b) const;
 
     std::vector<long double> t_;
     std::vector<long double> z_;

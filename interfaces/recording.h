@@ -23,6 +23,11 @@
 constexpr IID IID_IRecording = platform::Guid("{14F892B1-632A-4783-B344-35C653161183}");
 constexpr IID IID_IChannelCalculations = platform::Guid("{73FBCD74-B89A-4C9D-9D91-07652C1FD0C2}");
 
+// The sample intervals a recording takes, in seconds: a picosecond to about 31 years, so that
+// times and rates stay finite and printable.
+constexpr double kMinSampleInterval = 1e-12;
+constexpr double kMaxSampleInterval = 1e9;
+
 // Every operation on a channel or block that does not exist returns E_INVALIDARG; null
 // out-pointers give E_POINTER.
 struct IRecording : IUnknown {
@@ -67,6 +72,13 @@ struct IRecording : IUnknown {
     // source missing or calculated from itself in a loop).
     virtual HRESULT CreateSampleStream(int32_t channel, int32_t block, int64_t start, int64_t end,
                                        IEnumFloatEx** out) = 0;  // 19
+    // The time between consecutive samples of a block, in seconds, the same for every channel.
+    // [out] seconds: the interval; S_FALSE and 0 when the block has none (its samples are only
+    // numbered).
+    virtual HRESULT GetSampleInterval(int32_t block, double* seconds) = 0;  // 20
+    // [in] seconds: finite and within kMinSampleInterval..kMaxSampleInterval, or 0 to remove the
+    // block's interval. E_INVALIDARG for anything else.
+    virtual HRESULT SetSampleInterval(int32_t block, double seconds) = 0;  // 21
 
 protected:
     ~IRecording() = default;

@@ -37,6 +37,14 @@ enum TessarFitText : int32_t {
     kTessarStatistics = 3,
     // The units of the equation, "x in mV, y in kPa" (empty when neither side has a unit).
     kTessarUnitsLine = 4,
+    // The fit report's lines on the uncertainty (report/uncertainty_text.h), one per line with
+    // a line feed after each: the residual standard deviation with the degrees of freedom (or
+    // that none are left), the prediction half-widths over the points and the standard errors
+    // of the equation's coefficients, in the units of the equation; empty for point to point.
+    kTessarUncertaintyLines = 5,
+    // The advice on the fit kind: "Best supported by these points: Quadratic", with a simpler
+    // kind within 10 % named; empty when no kind can be compared.
+    kTessarAdviceLine = 6,
     // What a laboratory keeps with the calibration: the calibration date and the day it is due
     // ("YYYY-MM-DD", the due date or the calibration date plus the validity; empty when none),
     // the certificate, the operator and the note.
@@ -108,6 +116,43 @@ struct TessarFitDiagnostics {
     // The 2-norm condition number of the design matrix in the scaled variable with
     // equilibrated columns (infinity when singular); 0 for point to point.
     double conditionNumber = 0;
+    // Added with the uncertainty. nu = n - p degrees of freedom for n points and p fitted
+    // coefficients (the rank: the kind's coefficients, less c0 under force origin, less any
+    // singular value cut); 0 and 0 for point to point.
+    int32_t degreesOfFreedom = 0;
+    int32_t fittedCoefficients = 0;
+    // s = sqrt(chi-square / nu) in the fitted space (calibrated base units; ln y for the
+    // exponential kind); NaN for nu = 0 and for point to point.
+    double residualStandardDeviation = 0;
+};
+
+// What GetFitAdvice reports, size-versioned as TessarFitDiagnostics.
+struct TessarFitAdvice {
+    int32_t size = sizeof(TessarFitAdvice);
+    // The kind with the lowest leave-one-out prediction error (PRESS); -1 when none compares.
+    int32_t bestKind = -1;
+    // A kind with fewer coefficients whose PRESS is within 10 % of the best one's; -1 if none.
+    int32_t simplerKind = -1;
+    int32_t reserved = 0;
+    // PRESS of each kind 0..7 (sum of squared leave-one-out errors of the calibrated values,
+    // base units squared); NaN for a kind the points do not allow.
+    double press[8] = {};
+};
+
+// Options of InvertFit.
+enum TessarInvertFlags : int32_t {
+    // Search only between the lowest and the highest raw value of the points; without it the
+    // curve's extrapolating ends count too, as far as the curve keeps its direction there.
+    kTessarInvertWithinPoints = 1,
+};
+
+// The outcome of InvertFit.
+enum TessarInverseStatus : int32_t {
+    kTessarInverseFound = 0,          // one raw value
+    kTessarInverseNotANumber = 1,     // the calibrated value is NaN or infinite
+    kTessarInverseNoCurve = 2,        // the settings hold no curve to invert
+    kTessarInverseNoSolution = 3,     // no raw value in the range maps to the value
+    kTessarInverseSeveral = 4,        // several do (or a flat stretch of the curve)
 };
 
 struct ITessarAutomation : IUnknown {
@@ -242,6 +287,49 @@ struct ITessarAutomation : IUnknown {
     // unknown field bits or a value out of its range; E_POINTER for a null out-pointer.
     virtual HRESULT WithRecordChanges(IPersistObject* settings, const TessarRecordChanges* changes,
                                       IPersistObject** copy, IAutoKVIString** message) = 0;  // 16
+    // The standard errors of the stored coefficients (the square roots of the diagonal of
+    // s^2 (X^T X)^-1, through the weighted design when the fit is weighted), in stored order and
+    // base units; the exponential amplitude's to first order. [in] settings: a settings object
+    // of this module; capacity: room in errors. [out] errors: the first min(capacity, count)
+    // (NaN when no degree of freedom is left; 0 for c0 under force origin); count: how many
+    // there are, the coefficient count (0 for point to point).
+    // Results: S_OK; S_FALSE when cut to capacity; E_FAIL when the record's points no longer
+    //      fit; E_INVALIDARG for another object or a negative capacity; E_POINTER for a null
+    //      count or a null errors buffer with capacity > 0.
+    virtual HRESULT GetStandardErrors(IPersistObject* settings, int32_t capacity, double* errors,
+                                      int32_t* count) = 0;  // 17
+
+    // The half-widths of the 95 % prediction intervals of new calibrated values at raw values:
+    // t(0.975, nu) s sqrt(1 + g^T (X^T X)^-1 g), g the fit's basis at the raw value, mapped
+    // through the curve for the logarithmic (g at ln x) and exponential kinds (half the width
+    // of y e^-h .. y e^h). [in] settings; count >= 0; raw: raw values in base units.
+    // [out] halfWidths: calibrated base units; NaN where there is no interval (no degree of
+    //      freedom left, point to point, x <= 0 logarithmic). raw and halfWidths may be the same
+    //      array. Each call refits the points once: pass values in blocks.
+    // Results: S_OK; E_FAIL when the record's points no longer fit; E_INVALIDARG for another
+    //      object or a negative count; E_POINTER for null arrays with count > 0.
+    virtual HRESULT GetPredictionHalfWidths(IPersistObject* settings, int32_t count, const double* raw,
+                                            double* halfWidths) = 0;  // 18
+
+    // Which fit kind the points support best, by every kind's leave-one-out prediction error
+    // (from the hat matrix, the polynomial kinds with the record's force-origin flag).
+    // [in] settings; [in, out] out: size set by the caller (at least the size, bestKind and
+    //      simplerKind fields); the rest is written up to that size.
+    // Results: S_OK; E_INVALIDARG for another object or a size too small; E_POINTER for null.
+    virtual HRESULT GetFitAdvice(IPersistObject* settings, TessarFitAdvice* out) = 0;  // 19
+
+    // The raw value the fitted curve maps to a calibrated value (the curve in exact arithmetic
+    // as far as long double carries it). [in] settings; calibrated: base units; flags: 0 or
+    // kTessarInvertWithinPoints. [out] status: a TessarInverseStatus; raw: the raw value in base
+    //      units when status is kTessarInverseFound, else NaN; solutions: the first
+    //      min(capacity, count) raw values found, ascending (may be null when capacity is 0);
+    //      count: how many were found (for kTessarInverseSeveral at least two; a flat stretch
+    //      gives its ends). raw, solutions and count may be null to skip them.
+    // Results: S_OK whatever the status; E_INVALIDARG for another object, unknown flags or a
+    //      negative capacity; E_POINTER for a null status or a null solutions buffer with
+    //      capacity > 0.
+    virtual HRESULT InvertFit(IPersistObject* settings, double calibrated, int32_t flags, int32_t* status,
+                              double* raw, int32_t capacity, double* solutions, int32_t* count) = 0;  // 20
 
 protected:
     ~ITessarAutomation() = default;

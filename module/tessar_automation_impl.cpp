@@ -11,7 +11,10 @@
 #include "calibration/calibration_dates.h"
 #include "calibration/calibration_fit.h"
 #include "calibration/evaluators.h"
+#include "calibration/fit_advice.h"
 #include "calibration/fit_kind.h"
+#include "calibration/fit_uncertainty.h"
+#include "calibration/inverse_curve.h"
 #include "calibration/interface_guard.h"
 #include "calibration/reference_table.h"
 #include "calibration/settings_text.h"
@@ -20,10 +23,17 @@
 #include "module/automation_answers.h"
 #include "platform/com_ptr.h"
 #include "report/fit_text.h"
+#include "report/uncertainty_text.h"
 #include "resources/string_ids.h"
 
 namespace Tessar {
 namespace {
+
+static_assert(static_cast<int32_t>(InverseFailure::None) == kTessarInverseFound);
+static_assert(static_cast<int32_t>(InverseFailure::NotANumber) == kTessarInverseNotANumber);
+static_assert(static_cast<int32_t>(InverseFailure::NoCurve) == kTessarInverseNoCurve);
+static_assert(static_cast<int32_t>(InverseFailure::NoSolution) == kTessarInverseNoSolution);
+static_assert(static_cast<int32_t>(InverseFailure::SeveralSolutions) == kTessarInverseSeveral);
 
 std::vector<KVI::String> Texts(int32_t count, IAutoKVIString* const* texts)
 {
@@ -86,6 +96,17 @@ void Put(T* out, T value)
     if (out) *out = value;
 }
 
+// The record's uncertainty. false when its points no longer fit (a hand-edited document);
+// uncertainty.Build's own result (false for point to point) in built.
+bool RefitUncertainty(const CalibrationData& data, FitUncertainty& uncertainty, bool& built,
+                      FitDiagnostics* diagnostics = nullptr)
+{
+    CalibrationData refit = data;
+    if (!FitCalibration(refit, diagnostics)) return false;
+    built = uncertainty.Build(data);
+    return true;
+}
+
 }  // namespace
 
 HRESULT TessarAutomation::FitPoints(int32_t count, IAutoKVIString* const* rawTexts,
@@ -143,12 +164,16 @@ HRESULT TessarAutomation::GetFitDiagnostics(IPersistObject* settings, TessarFitD
     constexpr int32_t kSmallest = offsetof(TessarFitDiagnostics, singularValuesCut) + sizeof(int32_t);
     if (!s || out->size < kSmallest) return E_INVALIDARG;
     return GuardedCall([&] {
-        CalibrationData refit = s->Data();
         FitDiagnostics diagnostics;
-        if (!FitCalibration(refit, &diagnostics)) return E_FAIL;
+        FitUncertainty uncertainty;
+        bool built = false;
+        if (!RefitUncertainty(s->Data(), uncertainty, built, &diagnostics)) return E_FAIL;
         TessarFitDiagnostics full;
         full.singularValuesCut = diagnostics.singularValuesCut;
         full.conditionNumber = diagnostics.conditionNumber;
+        full.degreesOfFreedom = built ? uncertainty.DegreesOfFreedom() : 0;
+        full.fittedCoefficients = built ? uncertainty.Parameters() : 0;
+        full.residualStandardDeviation = built ? uncertainty.ResidualStandardDeviation() : NAN;
         CopySized(full, out);
         return S_OK;
     });
@@ -191,6 +216,21 @@ HRESULT TessarAutomation::GetFitTextInUnits(IPersistObject* settings, int32_t wh
     case kTessarSettingsText:
         return GuardedCall([&] {
             *out = FormatSettingsText(s->Data()).NewReference();
+            return S_OK;
+        });
+    case kTessarUncertaintyLines:
+        return GuardedCall([&] {
+            KVI::String text;
+            for (const KVI::String& line : UncertaintyLines(s->Data(), UnitFromText(KVI::String(sourceUnit)))) {
+                text += line;
+                text += u"\n";
+            }
+            *out = text.NewReference();
+            return S_OK;
+        });
+    case kTessarAdviceLine:
+        return GuardedCall([&] {
+            *out = AdviceLine(AdviseFitKind(s->Data())).NewReference();
             return S_OK;
         });
     case kTessarCalibrationDate:
@@ -273,6 +313,80 @@ HRESULT TessarAutomation::WithDecimalPlaces(IPersistObject* settings, int32_t pl
         data.decimalPlaces_ = places;
         platform::ComPtr<TessarSettings> result(new TessarSettings(data));
         *copy = result.Detach();
+        return S_OK;
+    });
+}
+
+HRESULT TessarAutomation::GetStandardErrors(IPersistObject* settings, int32_t capacity, double* errors,
+                                            int32_t* count)
+{
+    if (!count || (capacity > 0 && !errors)) return E_POINTER;
+    *count = 0;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s || capacity < 0) return E_INVALIDARG;
+    return GuardedCall([&] {
+        FitUncertainty uncertainty;
+        bool built = false;
+        if (!RefitUncertainty(s->Data(), uncertainty, built)) return E_FAIL;
+        const std::vector<double> all = built ? uncertainty.StandardErrors() : std::vector<double>();
+        const auto n = static_cast<int32_t>(all.size());
+        std::copy_n(all.begin(), std::min(n, capacity), errors);
+        *count = n;
+        return capacity < n ? S_FALSE : S_OK;
+    });
+}
+
+HRESULT TessarAutomation::GetPredictionHalfWidths(IPersistObject* settings, int32_t count, const double* raw,
+                                                  double* halfWidths)
+{
+    if (count > 0 && (!raw || !halfWidths)) return E_POINTER;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s || count < 0) return E_INVALIDARG;
+    return GuardedCall([&] {
+        FitUncertainty uncertainty;
+        bool built = false;
+        if (!RefitUncertainty(s->Data(), uncertainty, built)) return E_FAIL;
+        const auto n = static_cast<std::size_t>(count);
+        if (built)
+            uncertainty.HalfWidths(std::span<const double>(raw, n), std::span<double>(halfWidths, n));
+        else
+            std::fill_n(halfWidths, n, NAN);
+        return S_OK;
+    });
+}
+
+HRESULT TessarAutomation::GetFitAdvice(IPersistObject* settings, TessarFitAdvice* out)
+{
+    if (!out) return E_POINTER;
+    const TessarSettings* s = SettingsOf(settings);
+    constexpr int32_t kSmallest = offsetof(TessarFitAdvice, simplerKind) + sizeof(int32_t);
+    if (!s || out->size < kSmallest) return E_INVALIDARG;
+    return GuardedCall([&] {
+        const FitAdvice advice = AdviseFitKind(s->Data());
+        TessarFitAdvice full;
+        full.bestKind = advice.best;
+        full.simplerKind = advice.simpler;
+        std::copy(advice.press.begin(), advice.press.end(), full.press);
+        CopySized(full, out);
+        return S_OK;
+    });
+}
+
+HRESULT TessarAutomation::InvertFit(IPersistObject* settings, double calibrated, int32_t flags, int32_t* status,
+                                    double* raw, int32_t capacity, double* solutions, int32_t* count)
+{
+    if (!status || (capacity > 0 && !solutions)) return E_POINTER;
+    const TessarSettings* s = SettingsOf(settings);
+    if (!s || capacity < 0 || (flags & ~kTessarInvertWithinPoints) != 0) return E_INVALIDARG;
+    return GuardedCall([&] {
+        const InverseDomain domain = (flags & kTessarInvertWithinPoints) != 0 ? InverseDomain::PointsRange
+                                                                                : InverseDomain::ExtrapolatingEnds;
+        const InverseResult result = InvertCalibration(s->Data(), calibrated, domain);
+        *status = static_cast<int32_t>(result.failure);
+        Put(raw, result.raw);
+        const auto n = static_cast<int32_t>(result.solutions.size());
+        std::copy_n(result.solutions.begin(), std::min(n, capacity), solutions);
+        Put(count, n);
         return S_OK;
     });
 }

@@ -45,6 +45,12 @@ public:
     HRESULT GetCalibrationInfo(IPersistObject* settings, TessarCalibrationInfo* out) override;
     HRESULT WithRecordChanges(IPersistObject* settings, const TessarRecordChanges* changes, IPersistObject** copy,
                               IAutoKVIString** message) override;
+    HRESULT GetStandardErrors(IPersistObject* settings, int32_t capacity, double* errors, int32_t* count) override;
+    HRESULT GetPredictionHalfWidths(IPersistObject* settings, int32_t count, const double* raw,
+                                    double* halfWidths) override;
+    HRESULT GetFitAdvice(IPersistObject* settings, TessarFitAdvice* out) override;
+    HRESULT InvertFit(IPersistObject* settings, double calibrated, int32_t flags, int32_t* status, double* raw,
+                      int32_t capacity, double* solutions, int32_t* count) override;
 
     // What RenderReport hands a settings object's record to: the fit report, which needs the
     // module's Qt half, installs itself when the module is loaded (report/report_file.h);

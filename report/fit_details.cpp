@@ -11,7 +11,10 @@
 #include "foundation/gui/qt_string.h"
 #include "foundation/gui/text_format.h"
 #include "foundation/ostring_stream.h"
+#include "calibration/calibration_dates.h"
 #include "report/fit_text.h"
+#include "report/record_text.h"
+#include "report/uncertainty_text.h"
 
 namespace Tessar {
 namespace {
@@ -47,22 +50,51 @@ std::vector<KVI::String> FitDetailsLines(const CalibrationData& data, const KVI:
     return lines;
 }
 
-QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, QPainter& painter,
-                     const QRect& rect)
+std::vector<KVI::String> ReportDetailsLines(const CalibrationData& data, const KVI::UnitInfo& sourceUnit)
 {
-    painter.save();
+    std::vector<KVI::String> lines = FitDetailsLines(data, sourceUnit);
+    for (KVI::String& line : UncertaintyLines(data, sourceUnit)) lines.push_back(std::move(line));
+    if (KVI::String advice = AdviceLine(AdviseFitKind(data)); !advice.IsEmpty()) lines.push_back(std::move(advice));
+    for (KVI::String& line : RecordLines(data, Today())) lines.push_back(std::move(line));
+    return lines;
+}
+
+namespace {
+
+// The block's text format on the painter's device, and its line pitch.
+GUILib::TextFormat DetailsFormat(const QPainter& painter, double* pitch)
+{
     GUILib::TextFormat format;
     format.SetupFont(QStringLiteral("Tahoma"), 8, false, painter);
     format.textColour_ = Qt::black;
     format.backgroundMode_ = GUILib::TextFormat::kOpaque;
     format.alignment_ = GUILib::TextFormat::kAlignLeft | GUILib::TextFormat::kAlignTop;
     format.rotation_ = GUILib::TextFormat::kNoRotation;
+    *pitch = 1.2 * QFontMetrics(format.CreateFont(), painter.device()).height();
+    return format;
+}
 
-    const double pitch = 1.2 * QFontMetrics(format.CreateFont(), painter.device()).height();
+}  // namespace
+
+int FitDetailsHeight(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, const QPainter& painter)
+{
+    double pitch = 0;
+    DetailsFormat(painter, &pitch);
+    int y = static_cast<int>(std::trunc(pitch));
+    for (size_t i = ReportDetailsLines(data, sourceUnit).size(); i > 0; --i) y = static_cast<int>(std::trunc(y + pitch));
+    return y;
+}
+
+QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, QPainter& painter,
+                     const QRect& rect)
+{
+    painter.save();
+    double pitch = 0;
+    const GUILib::TextFormat format = DetailsFormat(painter, &pitch);
     const int x = rect.left() + 4;
     int y = static_cast<int>(std::trunc(rect.top() + pitch));
     const int frameTop = y;
-    for (const KVI::String& line : FitDetailsLines(data, sourceUnit)) {
+    for (const KVI::String& line : ReportDetailsLines(data, sourceUnit)) {
         format.DrawAt(painter, QPoint(x, y), KVI::ToQString(line));
         y = static_cast<int>(std::trunc(y + pitch));
     }

@@ -1,5 +1,6 @@
 // The "Calibration Fit Details" block of the fit report's picture and printout: a heading, the
-// fit's name and equation and its error statistics, one line each, in a frame.
+// fit's name and equation and its error statistics, one line each, then how good the fit is
+// and which kind the points support, in a frame.
 #pragma once
 
 #include <vector>
@@ -26,7 +27,15 @@ namespace Tessar {
 // [in] sourceUnit: the raw values' unit (its prefix is that of the report's raw axis).
 std::vector<KVI::String> FitDetailsLines(const CalibrationData& data, const KVI::UnitInfo& sourceUnit);
 
-// Draws the block into rect of any painter (screen, image, picture, printer):
+// What the block shows: FitDetailsLines, then the uncertainty lines (UncertaintyLines of
+// uncertainty_text.h: s and the degrees of freedom, or that none are left; the prediction
+// half-widths over the points; the standard errors) and the advice on the fit kind
+// (AdviceLine), when there are any; then what the record keeps (RecordLines of record_text.h,
+// today's date deciding "expired"), none for a record that keeps nothing.
+std::vector<KVI::String> ReportDetailsLines(const CalibrationData& data, const KVI::UnitInfo& sourceUnit);
+
+// Draws the block (ReportDetailsLines) into rect of any painter (screen, image, picture,
+// printer):
 //  - font "Tahoma" 8 points for the painter's device, normal weight, black on an opaque
 //    background of the window colour, each line's top-left corner on its reference point;
 //  - pitch = 1.2 x the font's height on the device (a real number);
@@ -38,5 +47,9 @@ std::vector<KVI::String> FitDetailsLines(const CalibrationData& data, const KVI:
 // [out] the outlined rectangle. The painter's state is restored.
 QRect DrawFitDetails(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, QPainter& painter,
                      const QRect& rect);
+
+// How far below a block's top DrawFitDetails draws on the painter's device: to the outline's
+// last row, inclusive.
+int FitDetailsHeight(const CalibrationData& data, const KVI::UnitInfo& sourceUnit, const QPainter& painter);
 
 }  // namespace Tessar

@@ -37,24 +37,39 @@ void WriteTerm(std::wostream& os, double v, bool withSign)
     os << std::fabs(v);
 }
 
-std::vector<double> DisplayCoefficients(const CalibrationData& data, const KVI::UnitInfo& sourceUnit)
+std::vector<long double> DisplayMatrix(const CalibrationData& data, const KVI::UnitInfo& sourceUnit)
 {
+    const std::size_t n = data.coefficients_.size();
+    std::vector<long double> j(n * n, 0);
+    for (std::size_t k = 0; k < n; ++k) j[k * n + k] = 1;
     const int ex = KVI::PrefixExponent(sourceUnit.prefix_);
     const int ey = KVI::PrefixExponent(data.unit_.prefix_);
-    std::vector<double> c = data.coefficients_;
-    if (ex == 0 && ey == 0) return c;
     const auto power = [](int e) { return std::pow(10.0L, static_cast<long double>(e)); };
     if (IsPolynomialKind(data.fitKind_)) {
-        for (size_t k = 0; k < c.size(); ++k)
-            c[k] = static_cast<double>(c[k] * power(static_cast<int>(k) * ex - ey));
-    } else if (data.fitKind_ == static_cast<int32_t>(FitKind::Logarithmic) && c.size() >= 2) {
+        for (size_t k = 0; k < n; ++k) j[k * n + k] = power(static_cast<int>(k) * ex - ey);
+    } else if (data.fitKind_ == static_cast<int32_t>(FitKind::Logarithmic) && n >= 2) {
         // y = c0 + c1 ln(X 10^ex) = (c0 + c1 ex ln 10) + c1 ln X
-        const long double shifted = c[0] + static_cast<long double>(c[1]) * ex * std::log(10.0L);
-        c[0] = static_cast<double>(shifted / power(ey));
-        c[1] = static_cast<double>(c[1] / power(ey));
-    } else if (data.fitKind_ == static_cast<int32_t>(FitKind::Exponential) && c.size() >= 2) {
-        c[0] = static_cast<double>(c[0] * power(ex));
-        c[1] = static_cast<double>(c[1] / power(ey));
+        j[0] = 1 / power(ey);
+        j[1] = ex * std::log(10.0L) / power(ey);
+        j[n + 1] = 1 / power(ey);
+    } else if (data.fitKind_ == static_cast<int32_t>(FitKind::Exponential) && n >= 2) {
+        j[0] = power(ex);
+        j[n + 1] = 1 / power(ey);
+    }
+    return j;
+}
+
+std::vector<double> DisplayCoefficients(const CalibrationData& data, const KVI::UnitInfo& sourceUnit)
+{
+    std::vector<double> c = data.coefficients_;
+    if (KVI::PrefixExponent(sourceUnit.prefix_) == 0 && KVI::PrefixExponent(data.unit_.prefix_) == 0) return c;
+    const std::vector<long double> j = DisplayMatrix(data, sourceUnit);
+    const size_t n = c.size();
+    for (size_t r = 0; r < n; ++r) {
+        long double sum = 0;
+        for (size_t k = 0; k < n; ++k)
+            if (j[r * n + k] != 0) sum += j[r * n + k] * data.coefficients_[k];
+        c[r] = static_cast<double>(sum);
     }
     return c;
 }

@@ -31,6 +31,11 @@ void WriteTerm(std::wostream& os, double v, bool withSign);
 // prefixes the coefficients are returned exactly.
 std::vector<double> DisplayCoefficients(const CalibrationData& data, const KVI::UnitInfo& sourceUnit);
 
+// The same conversion as a matrix J (coefficient count squared, row-major): it is linear, the
+// displayed coefficients being J c; the identity with no prefixes. What carries a covariance
+// of the stored coefficients to the displayed ones (J C J^T).
+std::vector<long double> DisplayMatrix(const CalibrationData& data, const KVI::UnitInfo& sourceUnit);
+
 // The equation of the record's fit in the displayed units (DisplayCoefficients), "y = "
 // followed by:
 //   kinds 0..4  every coefficient from the highest power down: the leading one with its sign

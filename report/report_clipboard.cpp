@@ -57,7 +57,7 @@ QSize PictureFrame(QSize pixels, QSize screenMillimetres, QSize screenPixels)
 
 QByteArray ReportSvg(const TessReportDialog& report, QSize* frame)
 {
-    const QRect client = report.rect();
+    const QRect client(QPoint(0, 0), ReportPictureSize(report, report));
     QSize millimetres, screenPixels;
     ScreenSize(report, millimetres, screenPixels);
     const QSize size = PictureFrame(client.size(), millimetres, screenPixels);
@@ -88,7 +88,7 @@ QByteArray ReportSvg(const TessReportDialog& report, QSize* frame)
 
 QImage ReportImage(const TessReportDialog& report)
 {
-    const QRect client = report.rect();
+    const QRect client(QPoint(0, 0), ReportPictureSize(report, report));
     QImage image(client.size(), QImage::Format_ARGB32);
     image.setDotsPerMeterX(report.logicalDpiX() * kDotsPerMetrePerDpi / 254);
     image.setDotsPerMeterY(report.logicalDpiY() * kDotsPerMetrePerDpi / 254);
@@ -109,7 +109,7 @@ QString ReportText(const TessReportDialog& report)
     if (!text.empty() && text.back() == L'\0') text.pop_back();
     // Then what the picture's details block says, so the text keeps the fit and its units.
     text += L'\n';
-    for (const KVI::String& line : FitDetailsLines(report.WorkingData(), report.SourceUnit()))
+    for (const KVI::String& line : ReportDetailsLines(report.WorkingData(), report.SourceUnit()))
         text += line.ToWide() + L'\n';
     return QString::fromStdWString(text);
 }

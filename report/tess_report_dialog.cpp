@@ -20,6 +20,7 @@
 #include "report/report_print.h"
 #include "report/tess_copy_select.h"
 #include "report/tessar_wnd.h"
+#include "report/uncertainty_text.h"
 #include "resources/string_ids.h"
 #include "ui_ReportDlg.h"
 
@@ -30,10 +31,13 @@ constexpr int kGraphFrameId = 307;
 constexpr int kTableFrameId = 312;
 constexpr int kFitComboId = 308;
 constexpr int kForceOriginId = 309;
+constexpr int kWeightsId = 317;  // PointWeights: none, 1/SD^2
 constexpr int kFitTypeId = 306;
 constexpr int kUnitsId = 314;  // the units of the equation (x in mV, y in kPa)
 constexpr int kEquationId = 305;
 constexpr int kStatisticsId = 313;
+constexpr int kUncertaintyId = 315;  // how good the fit is
+constexpr int kAdviceId = 316;       // the fit kind the points support best
 constexpr int kCopyId = 310;
 constexpr int kPrintId = 311;
 constexpr int kOkId = 1;
@@ -74,10 +78,13 @@ TessReportDialog::TessReportDialog(QWidget* owner, int32_t channel, IUnknown* da
     form.setupUi(this);
     fitCombo_ = KVI::FindControl<QComboBox>(this, kFitComboId);
     forceOrigin_ = KVI::FindControl<QCheckBox>(this, kForceOriginId);
+    weights_ = KVI::FindControl<QComboBox>(this, kWeightsId);
     fitType_ = KVI::FindControl<QLabel>(this, kFitTypeId);
     units_ = KVI::FindControl<QLabel>(this, kUnitsId);
     equation_ = KVI::FindControl<QLabel>(this, kEquationId);
     statistics_ = KVI::FindControl<QLabel>(this, kStatisticsId);
+    uncertainty_ = KVI::FindControl<QLabel>(this, kUncertaintyId);
+    advice_ = KVI::FindControl<QLabel>(this, kAdviceId);
     copy_ = KVI::FindControl<QPushButton>(this, kCopyId);
     print_ = KVI::FindControl<QPushButton>(this, kPrintId);
 
@@ -93,10 +100,6 @@ TessReportDialog::TessReportDialog(QWidget* owner, int32_t channel, IUnknown* da
     graph_ = PlaceInFrame(graphFrame, new TessarWnd(graphFrame, sourceUnit_, working_));
     QWidget* tableFrame = KVI::FindControl(this, kTableFrameId);
     table_ = PlaceInFrame(tableFrame, new GUILib::Table2D(tableFrame));
-    table_->SetColumnCount(3);
-    table_->SetColumnFraction(0, kNumberColumnShare);
-    table_->SetColumnFraction(1, kValueColumnShare);
-    table_->SetColumnFraction(2, kValueColumnShare);
     table_->SetFramedRows(kTableRows);
     table_->update();
 
@@ -110,6 +113,7 @@ void TessReportDialog::Connect()
 {
     connect(fitCombo_, &QComboBox::activated, this, [this](int) { Refit(true); });
     connect(forceOrigin_, &QCheckBox::clicked, this, [this](bool) { Refit(false); });
+    connect(weights_, &QComboBox::activated, this, [this](int) { Refit(false); });
     connect(copy_, &QPushButton::clicked, this, &TessReportDialog::OnCopy);
     connect(print_, &QPushButton::clicked, this, &TessReportDialog::OnPrint);
     connect(KVI::FindControl<QPushButton>(this, kOkId), &QPushButton::clicked, this, &TessReportDialog::accept);
@@ -130,6 +134,10 @@ void TessReportDialog::RefreshReport()
     fitCombo_->setCurrentIndex(IsFitKind(kind) ? kind : -1);
     forceOrigin_->setEnabled(IsPolynomialKind(kind));
     forceOrigin_->setChecked(working_.forceOrigin_);
+    // Weighting needs standard deviations; a record weighted already may always go back.
+    const bool weighted = working_.weights_ == static_cast<int32_t>(PointWeights::InverseVariance);
+    weights_->setCurrentIndex(weighted ? 1 : 0);
+    weights_->setEnabled(weighted || !PointStandardDeviations(working_).empty());
     fitType_->setText(KVI::ToQString(FitTypeLine(working_)));
     // The units of the equation below, when there are any.
     const KVI::String units = UnitsLine(working_, sourceUnit_);
@@ -137,8 +145,21 @@ void TessReportDialog::RefreshReport()
     units_->setVisible(!units.IsEmpty());
     equation_->setText(KVI::ToQString(FormatEquation(working_, sourceUnit_)));
     statistics_->setText(KVI::ToQString(FormatStatistics(working_)));
+    // s and the prediction half-widths; the standard errors are on the copied and printed report.
+    QStringList uncertainty;
+    for (const KVI::String& line : UncertaintyLines(working_, sourceUnit_)) uncertainty << KVI::ToQString(line);
+    if (uncertainty.size() > 2) uncertainty.removeLast();
+    uncertainty_->setText(uncertainty.join(QLatin1Char('\n')));
+    uncertainty_->setVisible(!uncertainty.isEmpty());
+    const QString advice = KVI::ToQString(AdviceLine(AdviseFitKind(working_)));
+    advice_->setText(advice);
+    advice_->setVisible(!advice.isEmpty());
 
     const std::optional<int32_t> marked = FillReportTable(*tableData_.Get(), working_, sourceUnit_);
+    const bool withSd = !PointStandardDeviations(working_).empty();
+    table_->SetColumnCount(withSd ? kTableColumnsWithSd : kTableColumns);
+    for (int32_t c = 0; c < table_->ColumnCount(); ++c)
+        table_->SetColumnFraction(c, withSd ? kColumnSharesWithSd[c] : kColumnShares[c]);
     if (marked)
         table_->SetHighlightedRows({*marked});
     else
@@ -146,11 +167,19 @@ void TessReportDialog::RefreshReport()
     table_->SetData(static_cast<IRecordData*>(tableData_.Get()));
 }
 
-void TessReportDialog::Refit(bool checkPoints)
+CalibrationData TessReportDialog::Trial() const
 {
     CalibrationData trial = working_;
     trial.fitKind_ = fitCombo_->currentIndex();
     trial.forceOrigin_ = forceOrigin_->isChecked();
+    trial.weights_ = weights_->currentIndex() == 1 ? static_cast<int32_t>(PointWeights::InverseVariance)
+                                                   : static_cast<int32_t>(PointWeights::None);
+    return trial;
+}
+
+void TessReportDialog::Refit(bool checkPoints)
+{
+    CalibrationData trial = Trial();
     if (checkPoints && !HasEnoughPoints(trial)) {
         ShowFitMessage(StringId::kTooFewPoints);
     } else if (FitCalibration(trial)) {
@@ -166,9 +195,7 @@ void TessReportDialog::Refit(bool checkPoints)
 
 bool TessReportDialog::CanClose()
 {
-    CalibrationData trial = working_;
-    trial.fitKind_ = fitCombo_->currentIndex();
-    trial.forceOrigin_ = forceOrigin_->isChecked();
+    CalibrationData trial = Trial();
     if (!HasEnoughPoints(trial)) {
         ShowFitMessage(StringId::kTooFewPoints);
         return false;

@@ -3,10 +3,13 @@
 // of the points and the fitted curve (TessarWnd), a table of the points in display units, the
 // fit kind (308) and force-origin flag (309) to change the fit, the fit-type line (306), the
 // equation (305) and the statistics (313), and buttons to copy (310) or print (311) the whole
-// report.
+// report. Below the statistics it says how good the fit is (315: s and the prediction
+// half-widths, or that no degree of freedom is left; the standard errors are on the copied and
+// printed report) and which fit kind the points support best (316).
 //
 // The dialog works on its own copy of the caller's record (the working record). Changing the fit
-// kind or the force-origin flag refits a copy of it: on success the copy becomes the working
+// kind, the force-origin flag or the weights (317: none, or 1/SD^2 when a point keeps a standard
+// deviation) refits a copy of it: on success the copy becomes the working
 // record and the report shows it; on failure the user is told (275 too few points, 273 the fit
 // failed) and the controls go back to the working record. Only OK, after a successful fit,
 // writes the working record back to the caller's record; Cancel leaves it untouched.
@@ -41,9 +44,16 @@ class TessarWnd;
 
 class TessReportDialog : public QDialog {
 public:
-    // The table grid's column widths (shares of its width) and framed rows.
-    static constexpr float kNumberColumnShare = 0.15f;
-    static constexpr float kValueColumnShare = 0.425f;
+    // The table grid's columns (point number, raw, calibrated, fitted, residual), their widths
+    // (shares of its width) and framed rows.
+    // NOTE: five columns, not the three of the template: the fitted value and the residual of
+    // every point beside it.
+    // The residuals get the widest column: their digits are the ones a measurement leaves.
+    static constexpr int32_t kTableColumns = 5;
+    static constexpr float kColumnShares[kTableColumns] = {0.08f, 0.21f, 0.21f, 0.23f, 0.27f};
+    // With the points' standard deviations (FillReportTable's sixth column) beside them.
+    static constexpr int32_t kTableColumnsWithSd = 6;
+    static constexpr float kColumnSharesWithSd[kTableColumnsWithSd] = {0.07f, 0.17f, 0.17f, 0.19f, 0.22f, 0.18f};
     static constexpr int32_t kTableRows = 14;
 
     // [in] owner: the parent window (the calibration dialog), may be null; channel: the source
@@ -89,6 +99,8 @@ private:
     // Fit combo 308 changed (checkPoints) or Force origin 309 clicked: refits a copy with the
     // controls' kind and flag.
     void Refit(bool checkPoints);
+    // The working record with the fit kind, force origin and weights the controls show.
+    CalibrationData Trial() const;
 
     CalibrationData* caller_;
     CalibrationData working_;
@@ -107,6 +119,9 @@ private:
     QLabel* units_ = nullptr;
     QLabel* equation_ = nullptr;
     QLabel* statistics_ = nullptr;
+    QLabel* uncertainty_ = nullptr;
+    QLabel* advice_ = nullptr;
+    QComboBox* weights_ = nullptr;
     QPushButton* copy_ = nullptr;
     QPushButton* print_ = nullptr;
 };

@@ -24,9 +24,13 @@ namespace {
 const QColor kPointColour(255, 0, 0);
 const QColor kNumberColour(0, 0, 0);
 const QColor kCurveColour(0, 0, 255);
+// The band a lighter blue than the curve, dashed, so that the two never read as one line.
+const QColor kBandColour(90, 130, 255);
+const QColor kZeroLineColour(96, 96, 96);
 constexpr int32_t kPointSize = 3;
 constexpr int32_t kNumberSize = 6;
 constexpr int32_t kCurveWidth = 1;
+constexpr int32_t kResidualSize = 2;
 
 // Read-out rectangles in the window's client coordinates, in the strip above the graph.
 const QRect kReadOutXRect(QPoint(30, 0), QPoint(129, 17));
@@ -63,18 +67,24 @@ int32_t DeviceRoom(double dpi) { return int32_t(std::lround(TessarWnd::kScaleEnd
 
 }  // namespace
 
-TessarWnd::Layout TessarWnd::LayOut(const QRect& client, int32_t w, int32_t h)
+TessarWnd::Layout TessarWnd::LayOut(const QRect& client, int32_t w, int32_t h, double unit)
 {
-    const int32_t left = client.left();
-    const int32_t top = client.top();
-    const int32_t right = client.right() + 1;
-    const int32_t bottom = client.bottom() + 1;
-    const QPoint graphTopLeft(left + w, top + h / 3);
-    const QPoint graphEnd(right - w / 3, bottom - h);  // exclusive
+    const int32_t left = client.left() + w;
+    const int32_t top = client.top() + h / 3;
+    const int32_t right = client.right() + 1 - w / 3;  // exclusive
+    const int32_t bottom = client.bottom() + 1 - h;    // exclusive
+    const int32_t height = std::max(bottom - top, 0);
+    const int32_t strip = std::min(std::max(height / 5, int32_t(std::lround(kStripHeight * unit))), height / 3);
+    const int32_t gap = std::min(int32_t(std::lround(kStripGap * unit)), height / 6);
+    const int32_t graphBottom = bottom - strip - gap;
+    // Rectangles from their corners, right and bottom exclusive.
+    const auto span = [](int32_t l, int32_t t, int32_t r, int32_t b) { return QRect(QPoint(l, t), QPoint(r - 1, b - 1)); };
     Layout layout;
-    layout.graph = QRect(graphTopLeft, graphEnd - QPoint(1, 1));
-    layout.vertical = QRect(QPoint(graphTopLeft.x() - w, graphTopLeft.y()), QPoint(graphTopLeft.x(), graphEnd.y()) - QPoint(1, 1));
-    layout.horizontal = QRect(QPoint(graphTopLeft.x(), graphEnd.y()), QPoint(graphEnd.x(), graphEnd.y() + h) - QPoint(1, 1));
+    layout.graph = span(left, top, right, graphBottom);
+    layout.vertical = span(left - w, top, left, graphBottom);
+    layout.strip = span(left, bottom - strip, right, bottom);
+    layout.stripScale = span(left - w, bottom - strip, left, bottom);
+    layout.horizontal = span(left, bottom, right, bottom + h);
     return layout;
 }
 
@@ -86,21 +96,26 @@ TessarWnd::TessarWnd(QWidget* parent, const KVI::UnitInfo& sourceUnit, const Cal
     colours.setColor(QPalette::Window, GUILib::WindowColour());
     setPalette(colours);
     setAutoFillBackground(true);
-    // The vertical scale first, so that the horizontal one lies over its corner.
+    // The vertical scales first, so that the horizontal one lies over their corner.
     vertical_ = CreateReportScale(this, kVerticalStyle, kScaleEndRoom);
+    residualScale_ = CreateReportScale(this, kVerticalStyle, kScaleEndRoom);
     horizontal_ = CreateReportScale(this, kHorizontalStyle, kScaleEndRoom);
     graph_ = new GUILib::CGraph2D(this);
+    residualGraph_ = new GUILib::CGraph2D(this);
 
     tabulatedObserver_ = new TabulatedObserver(this);
     table_->AddObserver(tabulatedObserver_);
     scaleObserver_ = new DragScaleObserver(this);
-    if (horizontal_) horizontal_->Advise(scaleObserver_);
-    if (vertical_) vertical_->Advise(scaleObserver_);
+    for (IDragScale* scale : {horizontal_.Get(), vertical_.Get(), residualScale_.Get()})
+        if (scale) scale->Advise(scaleObserver_);
 
     graph_->AttachData(static_cast<IRecordData*>(table_.Get()));
     graph_->ConnectScales(vertical_.Get(), horizontal_.Get());
+    residualGraph_->AttachData(static_cast<IRecordData*>(table_.Get()));
+    residualGraph_->ConnectScales(residualScale_.Get(), horizontal_.Get());
     ApplyLayout();
     graph_->SetGridColour(ScreenGridColour());
+    residualGraph_->SetGridColour(ScreenGridColour());
 
     readOutX_ = new GUILib::CReadOut(this);
     readOutY_ = new GUILib::CReadOut(this);
@@ -117,8 +132,50 @@ TessarWnd::TessarWnd(QWidget* parent, const KVI::UnitInfo& sourceUnit, const Cal
     const KVI::String noName;
     AddReportPlot(horizontal_.Get(), vertical_.Get(), 2, 3, kPointColour, noName, GUILib::kDrawPoints, kPointSize);
     AddReportPlot(horizontal_.Get(), vertical_.Get(), 4, 5, kNumberColour, noName, GUILib::kDrawOrdinal, kNumberSize);
+    // The band before the curve, so that the curve is drawn over it and the cursor follows it.
+    for (const int32_t edge : {kBandLower, kBandUpper}) {
+        graph_->AddPlot(kBandX, edge, noName);
+        graph_->SetPlotColour(kBandX, edge, kBandColour);
+    }
     AddReportPlot(horizontal_.Get(), vertical_.Get(), 0, 1, kCurveColour, noName, GUILib::kDrawLineSegments,
                   kCurveWidth);
+
+    residualGraph_->AddPlot(kZeroX, kZeroY, noName);
+    residualGraph_->SetPlotColour(kZeroX, kZeroY, kZeroLineColour);
+    residualGraph_->AddPlot(kResidualX, kResidualY, noName);
+    residualGraph_->SetPlotColour(kResidualX, kResidualY, kPointColour);
+    SizePlots(1);
+    SetResidualScale(residualScale_.Get());
+}
+
+void TessarWnd::SetWorkingData(const CalibrationData& data)
+{
+    data_ = data;
+    SetResidualScale(residualScale_.Get());
+}
+
+void TessarWnd::SetResidualScale(IScale* scale)
+{
+    if (!scale) return;
+    // A short title and no unit: the strip is low, and its unit is the calibrated axis's.
+    scale->SetTitle(KVI::String(kResidualColumnName).Interface());
+    scale->SetUnit(0, KVI::String().Interface());
+    const AxisRange range = ResidualAxisRange(data_);
+    const double pair[2] = {range.upper, range.lower};
+    scale->SetHomeRange(pair);
+    scale->SetRange(pair);
+}
+
+void TessarWnd::RefreshGraphs()
+{
+    graph_->RefreshPlots();
+    residualGraph_->RefreshPlots();
+}
+
+void TessarWnd::InvalidateGraphs()
+{
+    graph_->Invalidate();
+    residualGraph_->Invalidate();
 }
 
 TessarWnd::~TessarWnd()
@@ -126,16 +183,19 @@ TessarWnd::~TessarWnd()
     table_->RemoveObserver(tabulatedObserver_);
     tabulatedObserver_->Detach();
     tabulatedObserver_->Release();
-    if (horizontal_) horizontal_->Unadvise(scaleObserver_);
-    if (vertical_) vertical_->Unadvise(scaleObserver_);
+    for (IDragScale* scale : {horizontal_.Get(), vertical_.Get(), residualScale_.Get()})
+        if (scale) scale->Unadvise(scaleObserver_);
     scaleObserver_->Detach();
     scaleObserver_->Release();
-    // The graph holds the scales too: it goes first, so that releasing them here frees the
+    // The graphs hold the scales too: they go first, so that releasing them here frees the
     // scale components (and their windows) before the children of this window are deleted.
     delete graph_;
     graph_ = nullptr;
+    delete residualGraph_;
+    residualGraph_ = nullptr;
     horizontal_.Reset();
     vertical_.Reset();
+    residualScale_.Reset();
 }
 
 void TessarWnd::ApplyLayout()
@@ -145,11 +205,16 @@ void TessarWnd::ApplyLayout()
         const HostRect placement = ScalePlacement(layout.vertical, true, kScaleEndRoom);
         vertical_->SetPlacement(&placement);
     }
+    if (residualScale_) {
+        const HostRect placement = ScalePlacement(layout.stripScale, true, kScaleEndRoom);
+        residualScale_->SetPlacement(&placement);
+    }
     if (horizontal_) {
         const HostRect placement = ScalePlacement(layout.horizontal, false, kScaleEndRoom);
         horizontal_->SetPlacement(&placement);
     }
     graph_->setGeometry(layout.graph);
+    residualGraph_->setGeometry(layout.strip);
 }
 
 void TessarWnd::resizeEvent(QResizeEvent* event)
@@ -157,7 +222,7 @@ void TessarWnd::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     ApplyLayout();
     // The plots' pixels follow the new lengths of the axes.
-    graph_->RefreshPlots();
+    RefreshGraphs();
     update();
 }
 
@@ -224,6 +289,12 @@ void TessarWnd::SizePlots(int32_t factor)
     graph_->SetPlotDrawKind(2, 3, GUILib::kDrawPoints, kPointSize * factor);
     graph_->SetPlotDrawKind(4, 5, GUILib::kDrawOrdinal, kNumberSize * factor);
     graph_->SetPlotDrawKind(0, 1, GUILib::kDrawLineSegments, kCurveWidth * factor);
+    for (const int32_t edge : {kBandLower, kBandUpper})
+        graph_->SetPlotDrawKind(kBandX, edge, GUILib::kDrawLineSegments, kCurveWidth * factor, GUILib::kPenDash);
+    residualGraph_->SetPlotDrawKind(kZeroX, kZeroY, GUILib::kDrawLineSegments, kCurveWidth * factor);
+    residualGraph_->SetPlotDrawKind(kResidualX, kResidualY, GUILib::kDrawPoints, kResidualSize * factor);
+    graph_->SetGridPenWidth(factor);
+    residualGraph_->SetGridPenWidth(factor);
 }
 
 void TessarWnd::DrawGraphInto(QPainter& painter, const QRect& rect, QPaintDevice* attribute)
@@ -232,49 +303,58 @@ void TessarWnd::DrawGraphInto(QPainter& painter, const QRect& rect, QPaintDevice
     const double dpi = device ? device->logicalDpiY() : 96.0;
     const int32_t room = DeviceRoom(dpi);
     const platform::ComPtr<IDragScale> vertical = CreateReportScale(nullptr, kVerticalStyle, room);
+    const platform::ComPtr<IDragScale> residual = CreateReportScale(nullptr, kVerticalStyle, room);
     const platform::ComPtr<IDragScale> horizontal = CreateReportScale(nullptr, kHorizontalStyle, room);
-    if (!vertical || !horizontal) return;
+    if (!vertical || !residual || !horizontal) return;
 
     // Titles, units and ranges first, so that the scales measure the labels they will show.
     const int32_t factor = std::max(1, int32_t(std::lround(dpi / 96.0)));
     AddReportPlot(horizontal.Get(), vertical.Get(), 0, 1, kCurveColour, KVI::String(), GUILib::kDrawLineSegments,
                   kCurveWidth * factor);
-    int32_t width = 0;
-    int32_t height = 0;
+    SetResidualScale(residual.Get());
+    int32_t width = 0, residualWidth = 0, height = 0;
     vertical->GetPreferredSize(10, &painter, attribute, &width);
+    residual->GetPreferredSize(10, &painter, attribute, &residualWidth);
     horizontal->GetPreferredSize(10, &painter, attribute, &height);
-    const Layout layout = LayOut(rect, std::max(width, kScaleWidth), std::max(height, kScaleHeight));
+    const Layout layout =
+        LayOut(rect, std::max({width, residualWidth, kScaleWidth}), std::max(height, kScaleHeight), dpi / 96.0);
     const HostRect verticalPlace = ScalePlacement(layout.vertical, true, room);
+    const HostRect residualPlace = ScalePlacement(layout.stripScale, true, room);
     const HostRect horizontalPlace = ScalePlacement(layout.horizontal, false, room);
     vertical->SetPlacement(&verticalPlace);
+    residual->SetPlacement(&residualPlace);
     horizontal->SetPlacement(&horizontalPlace);
     vertical->Draw(&painter, attribute);
+    residual->Draw(&painter, attribute);
     horizontal->Draw(&painter, attribute);
 
     SizePlots(factor);
-    graph_->SetGridColour(PrintGridColour());
+    for (GUILib::CGraph2D* graph : {graph_, residualGraph_}) graph->SetGridColour(PrintGridColour());
     graph_->ConnectScales(vertical.Get(), horizontal.Get());
+    residualGraph_->ConnectScales(residual.Get(), horizontal.Get());
     graph_->Paint(painter, true, layout.graph);
-    graph_->SetGridColour(ScreenGridColour());
+    residualGraph_->Paint(painter, true, layout.strip);
+    for (GUILib::CGraph2D* graph : {graph_, residualGraph_}) graph->SetGridColour(ScreenGridColour());
     SizePlots(1);
     graph_->ConnectScales(vertical_.Get(), horizontal_.Get());
+    residualGraph_->ConnectScales(residualScale_.Get(), horizontal_.Get());
 }
 
-void TessarWnd::OnColumnsChanged() { graph_->RefreshPlots(); }
-void TessarWnd::OnRowsChanged(int32_t) { graph_->RefreshPlots(); }
-void TessarWnd::OnReset() { graph_->RefreshPlots(); }
+void TessarWnd::OnColumnsChanged() { RefreshGraphs(); }
+void TessarWnd::OnRowsChanged(int32_t) { RefreshGraphs(); }
+void TessarWnd::OnReset() { RefreshGraphs(); }
 
 void TessarWnd::OnDragBegin(IScale*) {}
-void TessarWnd::OnLookChanged(IScale*) { graph_->Invalidate(); }
+void TessarWnd::OnLookChanged(IScale*) { InvalidateGraphs(); }
 
 void TessarWnd::OnRangeChanged(IScale*, double, double)
 {
     BuildGraphData();
-    graph_->Invalidate();
+    InvalidateGraphs();
 }
 
 void TessarWnd::OnDragEnd(IScale*) {}
-void TessarWnd::OnTextChanged(IScale*) { graph_->Invalidate(); }
+void TessarWnd::OnTextChanged(IScale*) { InvalidateGraphs(); }
 
 bool TessarWnd::event(QEvent* event)
 {

@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-14-dev
   libcli11-dev nlohmann-json3-dev
   poppler-utils fonts-dejavu-core
+  # a plain X server for the tests that run the window on one (tests/e2e/run_under_xvfb.sh)
+  xvfb
   python3-numpy
   # the command-line benchmark's second yardstick beside awk
   miller

@@ -6,8 +6,9 @@
 
 namespace Tessar {
 
-CalibratedStream::CalibratedStream(IEnumFloatEx* source, int32_t fitKind, std::vector<double> coefficients)
-    : source_(source), fitKind_(fitKind), coefficients_(std::move(coefficients))
+CalibratedStream::CalibratedStream(IEnumFloatEx* source, int32_t fitKind, std::vector<double> coefficients,
+                                   OutsideRule rule)
+    : source_(source), fitKind_(fitKind), coefficients_(std::move(coefficients)), rule_(rule)
 {
 }
 
@@ -43,8 +44,11 @@ HRESULT CalibratedStream::Next(uint32_t count, float* buffer, uint32_t* returned
     if (got > count) got = count;
     if (got > 0 && buffer) {
         work_.assign(buffer, buffer + got);
+        rule_.Prepare(work_.data(), work_.data() + got);
         if (!EvaluateCalibration(fitKind_, coefficients_, work_.data(), work_.data() + got))
             work_.assign(got, std::nan(""));
+        // The raw samples are still in the buffer.
+        rule_.Finish(buffer, work_.data(), got);
         for (uint32_t k = 0; k < got; ++k) buffer[k] = static_cast<float>(work_[k]);
     }
     if (returned) *returned = got;

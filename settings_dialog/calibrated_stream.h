@@ -1,12 +1,14 @@
 // CalibratedStream: a sample stream over another one that passes every sample through a fitted
-// calibration (fit kind and coefficients), so the selection pane can show calculated data. The
-// samples go through double precision and back to float, as the calculated channel computes them.
+// calibration (fit kind and coefficients, then the range policy and zero offset of its
+// OutsideRule), so the selection pane can show calculated data. The samples go through double
+// precision and back to float, as the calculated channel computes them.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <vector>
 
+#include "calibration/outside_rule.h"
 #include "interfaces/enum_float_ex_defaults.h"
 #include "platform/com_ptr.h"
 
@@ -14,9 +16,10 @@ namespace Tessar {
 
 class CalibratedStream final : public IEnumFloatExDefaults {
 public:
-    // [in] source: the raw stream (one reference held); fitKind, coefficients: the fit.
-    // The new object has one reference, the caller's.
-    CalibratedStream(IEnumFloatEx* source, int32_t fitKind, std::vector<double> coefficients);
+    // [in] source: the raw stream (one reference held); fitKind, coefficients: the fit; rule:
+    // what happens outside the points and the offset (by default none). The new object has one
+    // reference, the caller's.
+    CalibratedStream(IEnumFloatEx* source, int32_t fitKind, std::vector<double> coefficients, OutsideRule rule = {});
 
     HRESULT QueryInterface(REFIID iid, void** out) override;
     uint32_t AddRef() override;
@@ -37,6 +40,7 @@ private:
     platform::ComPtr<IEnumFloatEx> source_;
     int32_t fitKind_;
     std::vector<double> coefficients_;
+    OutsideRule rule_;
     std::vector<double> work_;
 };
 

@@ -82,7 +82,18 @@ SpanStatistics ComputeSpanStatistics(std::span<const float> samples, int traceWi
         if (v > stats.maximum) stats.maximum = v;
         if (v < stats.minimum) stats.minimum = v;
     }
-    stats.current = sum / static_cast<double>(stats.last - stats.first + 1);
+    const auto n = static_cast<double>(stats.last - stats.first + 1);
+    stats.current = sum / n;
+    if (n > 1) {
+        // About the mean, not from the sum of squares: the samples of a steady input differ
+        // in their last digits only, which the sum of squares would cancel away.
+        double squares = 0.0;
+        for (int64_t i = stats.first; i <= stats.last; ++i) {
+            const double d = samples[static_cast<size_t>(i)] - stats.current;
+            squares += d * d;
+        }
+        stats.sd = std::sqrt(squares / (n - 1));
+    }
     return stats;
 }
 

@@ -71,6 +71,7 @@ struct SpanStatistics {
     int64_t first = 0;     // first sample index covered
     int64_t last = 0;      // last sample index covered (inclusive)
     double current = 0.0;  // mean of the samples first..last
+    double sd = 0.0;       // their sample standard deviation (n - 1 in the divisor; 0 for one)
     double maximum;        // their largest value
     double minimum;        // their smallest value
 };
@@ -83,8 +84,8 @@ inline constexpr double kNoMinimum = std::numeric_limits<float>::max();
 // The statistics of the span from column startX to column endX: with p = samples per pixel of
 // the trace, first = integer part of p * startX and last = that of p * endX, swapped when
 // first is the larger, each held to count - 1 (and to 0). Over the samples first..last: the
-// mean, the largest and the smallest value. With no samples: first = last = 0, current 0 and the
-// starting extremes.
+// mean, the sample standard deviation (about the mean, in double precision), the largest and the
+// smallest value. With no samples: first = last = 0, current and sd 0 and the starting extremes.
 SpanStatistics ComputeSpanStatistics(std::span<const float> samples, int traceWidth, int startX, int endX);
 
 // Reads stream in chunks of kReadChunk until it delivers none (or fails), appending each sample

@@ -69,6 +69,7 @@ bool SelectionReader::ReadBlock(IRecordData* data, SelectionSink& sink, int32_t 
     ComPtr<IEnumFloatEx> raw;
     if (FAILED(data->CreateValueEnum(channel_, static_cast<uint32_t>(block), start, end, 0, raw.Put())) || !raw)
         return true;
+    sink.BeginBlock(block, start);
     if (!adapter) {
         sink.LoadSamples(raw.Get(), factor);
         return true;

@@ -39,6 +39,13 @@ public:
     // Appends the samples of one block. [in] stream: the block's stream; factor: each sample is
     // multiplied by it (the display unit's prefix factor).
     virtual void LoadSamples(IEnumFloatEx* stream, double factor) = 0;
+    // Called before each LoadSamples: the samples that follow are those of block from sample
+    // offset firstSample on (so a sink can tell where each of its samples lies in the recording).
+    virtual void BeginBlock(int32_t block, int64_t firstSample)
+    {
+        (void)block;
+        (void)firstSample;
+    }
 
 protected:
     SelectionSink() = default;

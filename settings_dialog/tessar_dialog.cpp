@@ -81,6 +81,7 @@ TessarDialog::TessarDialog(QWidget* parent, int32_t channel, IUnitList* units, I
     FindControls();
     unitsControl_ = new KVIControls::UnitsControl(this, units_.Get(), boost::bind(&TessarDialog::OnUnitChanged, this));
     decimalEdit_ = new KVI::IntEdit(this);
+    decimalEdit_->setFixedWidth(KVI::DialogUnitsX(font(), kDecimalEditWidth));
     pane_ = new UnitConvertDataPane(this, trace);
     const int inset = QFontMetrics(font()).height() / 2 + 2;
     scale_ = std::make_unique<CDragScale>(this, CDragScale::kPaneScaleStyle, 0, -inset, -inset);
@@ -161,11 +162,7 @@ void TessarDialog::SetupWindow()
 
     FillControls();
     editRefresh_ = true;
-    for (int i = 0; i < kRows && std::size_t(i) < working_.rawValues_.size(); ++i) {
-        WriteValue(rawEdits_[i], KVI::UnitValue::Normalised(working_.rawValues_[i], sourceUnit_.name_), sourceUnit_);
-        WriteValue(calibratedEdits_[i], KVI::UnitValue::Normalised(working_.calibratedValues_[i], working_.unit_.name_),
-                   working_.unit_);
-    }
+    WriteRows();
     if (working_.calculatedView_ && ReadControls() && CalculatedDisplay())
         FillControls();
     else
@@ -199,6 +196,12 @@ void TessarDialog::Connect()
     connect(decimalEdit_, &QLineEdit::textChanged, this, [this](const QString&) { OnDecimalPlaces(); });
     connect(spinUp_, &QToolButton::clicked, this, [this] { StepDecimalPlaces(1); });
     connect(spinDown_, &QToolButton::clicked, this, [this] { StepDecimalPlaces(-1); });
+    // Typing forgets where a raw value came from; values the dialog writes keep it.
+    for (int i = 0; i < kRows; ++i)
+        connect(rawEdits_[i], &QLineEdit::textEdited, this, [this, i](const QString&) { rowProvenance_[i] = {}; });
+    connect(KVI::FindControl<QPushButton>(this, kDetailsButtonId), &QPushButton::clicked, this, [this] { OnDetails(); });
+    connect(KVI::FindControl<QPushButton>(this, kImportButtonId), &QPushButton::clicked, this, [this] { OnImport(); });
+    connect(KVI::FindControl<QPushButton>(this, kExportButtonId), &QPushButton::clicked, this, [this] { OnExport(); });
     connect(KVI::FindControl<QPushButton>(this, kOkId), &QPushButton::clicked, this, &QDialog::accept);
     connect(KVI::FindControl<QPushButton>(this, kCancelId), &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -225,7 +228,12 @@ void TessarDialog::WriteValue(QLineEdit* edit, const KVI::UnitValue& value, cons
 
 void TessarDialog::NormaliseRaw(int row)
 {
-    WriteValue(rawEdits_[row], ReadRaw(row), sourceUnit_);
+    // In the source unit, with every digit typed: the number the text stands for stays the same.
+    const KVI::UnitValue value = ReadRaw(row);
+    if (!editRefresh_ || value.IsInvalid()) return;
+    editRefresh_ = false;
+    WriteExactValue(rawEdits_[row], value.Value(), sourceUnit_);
+    editRefresh_ = true;
 }
 
 bool TessarDialog::eventFilter(QObject* watched, QEvent* event)

@@ -14,11 +14,21 @@
 //
 // A record with more than twelve points (written by an older host) shows its first twelve;
 // OK then warns that the rest will be dropped, Cancel keeps them.
+//
+// What a laboratory keeps with a calibration: a raw value taken from the selection keeps where
+// it came from (the span's mean, sample standard deviation, sample count, block and sample
+// range, base units); typing in a raw edit forgets it. Details... edits the range policy, the
+// weighting, the dates, certificate, operator, note and the zero offset; Import... reads a CSV
+// points file or a calibration file into the table, Export... writes either. OK dates the
+// calibration today when the fit's inputs changed or it had no date, unless the user set the date
+// this time. Opening a calibration past its due day warns once.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <QDialog>
 
@@ -66,7 +76,12 @@ public:
     static constexpr int kOkId = 1;
     static constexpr int kCancelId = 2;
     static constexpr int kHelpId = 9;
+    static constexpr int kDetailsButtonId = 360;
+    static constexpr int kImportButtonId = 361;
+    static constexpr int kExportButtonId = 362;
     static constexpr int kEditTextLimit = 255;
+    // The decimal-places edit's width in the template, in dialog units.
+    static constexpr int kDecimalEditWidth = 32;
 
     // [in] parent: the host's window (may be null); channel: the source channel, 0-based;
     // units: the host's unit list for the units control; document, selection: the host's
@@ -95,6 +110,9 @@ public:
     CDragScale* Scale() const { return scale_.get(); }
     QRect PaneRect() const { return paneRect_; }
 
+    // Where row's raw value came from (measured false for a typed or empty row).
+    const PointProvenance& RowProvenance(int row) const { return rowProvenance_[row]; }
+
     // OK: reads, checks and fits the table as the calculated display; on success copies the
     // working copy (calculated-view flag set) into the record and returns true. Otherwise
     // switches to the raw display and returns false.
@@ -105,6 +123,7 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // The factor that turns base-unit values into the prefixed unit shown; an unset prefix
@@ -124,9 +143,17 @@ private:
     void NormaliseRaw(int row);
 
     void FillControls();
+    // The texts of the raw edits, in row order.
+    std::vector<KVI::String> RawTexts() const;
+    // The rows (and their provenance) and the other controls into the working copy.
+    void ReadTable();
     bool ReadControls();
-    bool CheckTable();
-    bool Fit();
+    // The table's check and the fit; their messages appear when tell is true (by default: while
+    // the calculated display is requested).
+    bool CheckTable(bool tell);
+    bool CheckTable() { return CheckTable(working_.calculatedView_); }
+    bool Fit(bool tell);
+    bool Fit() { return Fit(working_.calculatedView_); }
     bool CalculatedDisplay();
     void RawDisplay();
     void ReloadPane(bool calculated);
@@ -140,10 +167,32 @@ private:
     void ShowHelp();
     void SetScaleLabel();
     void Message(uint32_t stringId) const;
+    void Tell(const QString& text, bool warning = false) const;
+
+    // The record's points into the rows, the numbers exact, with their provenance.
+    void WriteRows();
+    void WriteExactValue(QLineEdit* edit, double base, const KVI::UnitInfo& unit);
+    // The provenance of the pane's selected span (raw display), base units.
+    PointProvenance SpanProvenance() const;
+    // Sets the calibration date on an accepted fit (see the class comment).
+    void DateAcceptedFit();
+    void WarnIfExpired();
+    void OnDetails();
+    // The mean of the calibrated values of the selected span under record's curve, without
+    // offset, base units; nothing after a message.
+    std::optional<double> SpanCalibratedMean(const CalibrationData& record);
+    void OnImport();
+    void OnExport();
+    // Replaces the table by points (base units) and their provenance.
+    void ReplaceRows(const std::vector<double>& raw, const std::vector<double>& calibrated,
+                     const std::vector<PointProvenance>& provenance);
+    // A file name chosen in the (non-native) file dialog; empty when cancelled.
+    QString ChooseFile(bool save);
 
     std::array<TSICNButton*, kRows> rowButtons_{};
     std::array<QLineEdit*, kRows> rawEdits_{};
     std::array<QLineEdit*, kRows> calibratedEdits_{};
+    std::array<PointProvenance, kRows> rowProvenance_{};
     QRadioButton* rawRadio_ = nullptr;
     QRadioButton* calculatedRadio_ = nullptr;
     QComboBox* fitCombo_ = nullptr;
@@ -177,6 +226,8 @@ private:
     // Points of the record beyond the twelve rows (an older host's record); dropped by OK
     // after a warning.
     std::size_t hiddenPoints_ = 0;
+    bool dateChosen_ = false;     // the user set the calibration date this time (Details, Import)
+    bool expiryChecked_ = false;  // the expiry warning is given at the first showing only
 };
 
 }  // namespace Tessar

@@ -72,37 +72,44 @@ void TessarDialog::FillControls()
         scale_->SetRange(sourceTop_, sourceBottom_);
 }
 
-bool TessarDialog::ReadControls()
+std::vector<KVI::String> TessarDialog::RawTexts() const
+{
+    std::vector<KVI::String> raw;
+    for (int i = 0; i < kRows; ++i) raw.push_back(KVI::FromQString(rawEdits_[i]->text()));
+    return raw;
+}
+
+void TessarDialog::ReadTable()
 {
     working_.fitKind_ = fitCombo_->currentIndex();
     working_.calculatedView_ = calculatedRadio_->isChecked();
     working_.decimalPlaces_ = LeadingInteger(decimalEdit_->text());
     working_.unit_ = unitsControl_->CurrentUnit();
-    std::vector<KVI::String> raw, calibrated;
-    for (int i = 0; i < kRows; ++i) {
-        raw.push_back(KVI::FromQString(rawEdits_[i]->text()));
-        calibrated.push_back(KVI::FromQString(calibratedEdits_[i]->text()));
-    }
-    ReadReferencePoints(raw, calibrated, sourceUnit_, working_);
+    std::vector<KVI::String> calibrated;
+    for (int i = 0; i < kRows; ++i) calibrated.push_back(KVI::FromQString(calibratedEdits_[i]->text()));
+    ReadReferencePoints(RawTexts(), calibrated, sourceUnit_, working_, RepeatedRawValues::Refused, rowProvenance_);
     // The user may have dragged the scale; only a scale that shows calibrated values gives limits.
     if (scaleShowsLimits_) scale_->GetRange(&working_.paneTop_, &working_.paneBottom_);
+}
+
+bool TessarDialog::ReadControls()
+{
+    ReadTable();
     return CheckTable();
 }
 
-bool TessarDialog::CheckTable()
+bool TessarDialog::CheckTable(bool tell)
 {
-    std::vector<KVI::String> raw;
-    for (int i = 0; i < kRows; ++i) raw.push_back(KVI::FromQString(rawEdits_[i]->text()));
-    const uint32_t message = CheckReferenceTable(raw, working_);
+    const uint32_t message = CheckReferenceTable(RawTexts(), working_);
     if (message == 0) return true;
-    if (working_.calculatedView_) Message(message);
+    if (tell) Message(message);
     return false;
 }
 
-bool TessarDialog::Fit()
+bool TessarDialog::Fit(bool tell)
 {
     const bool fitted = FitCalibration(working_);
-    if (!fitted && working_.calculatedView_) Message(StringId::kFitFailed);
+    if (!fitted && tell) Message(StringId::kFitFailed);
     fitButton_->setEnabled(fitted);
     applyButton_->setEnabled(fitted);
     calculatedRadio_->setEnabled(fitted);
@@ -137,9 +144,11 @@ void TessarDialog::ReloadPane(bool calculated)
     if (calculated) {
         const int32_t kind = working_.fitKind_;
         const std::vector<double> coefficients = working_.coefficients_;
+        // As the calculated channel gives it: the range policy and the zero offset applied.
+        const OutsideRule rule = OutsideRule::Of(working_);
         reader.Read(*pane_, DisplayFactor(working_.unit_.prefix_),
-                    [kind, coefficients](IEnumFloatEx* raw, IEnumFloatEx** loaded) -> HRESULT {
-                        *loaded = new CalibratedStream(raw, kind, coefficients);
+                    [kind, coefficients, rule](IEnumFloatEx* raw, IEnumFloatEx** loaded) -> HRESULT {
+                        *loaded = new CalibratedStream(raw, kind, coefficients, rule);
                         return S_OK;
                     });
     } else {
@@ -167,6 +176,7 @@ void TessarDialog::TakeValueIntoRow(int row)
         next = rawEdits_[(row + 1) % kRows];
     } else {
         WriteValue(rawEdits_[row], value, sourceUnit_);
+        rowProvenance_[row] = SpanProvenance();
         next = calibratedEdits_[row];
     }
     next->setFocus(Qt::OtherFocusReason);
@@ -222,6 +232,7 @@ bool TessarDialog::CanClose()
         // Closed from the raw display: the stored limits come from the calibrated data, as a
         // calculated display would have set them.
         if (!scaleShowsLimits_) CalculatedDisplay();
+        DateAcceptedFit();
         *settings_ = working_;
         return true;
     }

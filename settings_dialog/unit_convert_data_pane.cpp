@@ -65,6 +65,7 @@ HRESULT UnitConvertDataPane::OnRangeChanged(double scale, double offset)
 void UnitConvertDataPane::ClearSamples()
 {
     samples_.clear();
+    segments_.clear();
     update();
 }
 
@@ -80,6 +81,23 @@ void UnitConvertDataPane::LoadSamples(IEnumFloatEx* stream, double factor)
     ComputeStatistics();
     // The trace changed as well as the markers.
     update();
+}
+
+void UnitConvertDataPane::BeginBlock(int32_t block, int64_t firstSample)
+{
+    segments_.push_back(Segment{samples_.size(), block, firstSample});
+}
+
+std::optional<UnitConvertDataPane::SampleOrigin> UnitConvertDataPane::OriginOf(int64_t index) const
+{
+    if (index < 0 || static_cast<size_t>(index) >= samples_.size()) return std::nullopt;
+    const auto i = static_cast<size_t>(index);
+    // The last segment that begins at or before the index.
+    auto at = std::upper_bound(segments_.begin(), segments_.end(), i,
+                               [](size_t v, const Segment& s) { return v < s.firstIndex; });
+    if (at == segments_.begin()) return std::nullopt;
+    --at;
+    return SampleOrigin{at->block, at->firstSample + static_cast<int64_t>(i - at->firstIndex)};
 }
 
 double UnitConvertDataPane::LargestSample() const
@@ -209,6 +227,7 @@ void UnitConvertDataPane::ComputeStatistics()
     current_ = stats.current;
     maximum_ = stats.maximum;
     minimum_ = stats.minimum;
+    sd_ = stats.sd;
 }
 
 void UnitConvertDataPane::UpdateMarkers()

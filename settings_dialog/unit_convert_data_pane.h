@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QColor>
@@ -62,6 +63,7 @@ public:
     void ClearSamples() override;
     void SetState(int32_t state) override;
     void LoadSamples(IEnumFloatEx* stream, double factor) override;
+    void BeginBlock(int32_t block, int64_t firstSample) override;
 
     int32_t State() const { return state_; }
     const std::vector<float>& Samples() const { return samples_; }
@@ -70,6 +72,8 @@ public:
     double CurrentValue() const { return current_; }
     double Maximum() const { return maximum_; }
     double Minimum() const { return minimum_; }
+    // The sample standard deviation of the selected span (0 for one sample or none).
+    double StandardDeviation() const { return sd_; }
     // The largest and the smallest sample held; 0 when there is none.
     double LargestSample() const;
     double SmallestSample() const;
@@ -80,6 +84,13 @@ public:
     int SpanEndX() const { return spanEndX_; }
     int64_t FirstSpanIndex() const { return firstIndex_; }
     int64_t LastSpanIndex() const { return lastIndex_; }
+    // Where sample index of the pane lies in the recording: its block and its sample offset
+    // there; nothing for an index the pane does not hold.
+    struct SampleOrigin {
+        int32_t block;
+        int64_t sample;
+    };
+    std::optional<SampleOrigin> OriginOf(int64_t index) const;
     // Samples per pixel of the last painting or statistics (1 at first).
     double SamplesPerPixel() const { return samplesPerPixel_; }
     QColor TraceColour() const { return trace_; }
@@ -115,6 +126,14 @@ private:
     double current_ = 0.0;
     double maximum_ = 0.0;
     double minimum_ = 0.0;
+    double sd_ = 0.0;
+    // Where each block's samples begin in samples_, in loading order.
+    struct Segment {
+        size_t firstIndex;
+        int32_t block;
+        int64_t firstSample;
+    };
+    std::vector<Segment> segments_;
     double samplesPerPixel_ = 1.0;
     int spanStartX_ = 0;
     int spanEndX_ = 0;

@@ -1,10 +1,12 @@
 #include "settings_dialog/units_control.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QAbstractItemView>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QStyle>
 
 #include "values/units/prefix_table.h"
 #include "values/units/unit_entry.h"
@@ -181,16 +183,33 @@ void UnitsControl::DrawItem(QPainter& painter, const ItemDraw& item) const
     painter.setFont(font);
     painter.setPen(textColour);
 
-    const int column = fm.horizontalAdvance(QLatin1Char('M')) + 2;
+    const int margin = ItemMargin();
+    const int column = PrefixColumnWidth(fm);
     const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
-    const QRect prefixRect(item.rect.left(), item.rect.top(), column, item.rect.height());
+    const QRect prefixRect(item.rect.left() + margin, item.rect.top(), column, item.rect.height());
     painter.drawText(prefixRect, flags | Qt::AlignRight, itemData(item.index, kPrefixRole).toString());
 
     QString name = itemData(item.index, kNameRole).toString();
     if (name.isEmpty()) name = HostText(kHostUnitWithoutName, 0);
-    const QRect nameRect = item.rect.adjusted(column, 0, 0, 0);
+    const QRect nameRect = item.rect.adjusted(margin + column, 0, -margin, 0);
     painter.drawText(nameRect, flags | Qt::AlignLeft, fm.elidedText(name, Qt::ElideRight, nameRect.width()));
     DrawFocus(painter, item);
+}
+
+int UnitsControl::ItemMargin() const
+{
+    // The margin item views keep between an entry's text and its sides.
+    return style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+}
+
+int UnitsControl::PrefixColumnWidth(const QFontMetrics& metrics)
+{
+    int widest = metrics.horizontalAdvance(QLatin1Char('M'));
+    for (int32_t index = 0; index < KVI::kPrefixCount; ++index) {
+        const std::u16string_view letter = KVI::PrefixText(index);
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf16(letter.data(), qsizetype(letter.size()))));
+    }
+    return widest + 2;
 }
 
 }  // namespace KVIControls

@@ -47,9 +47,13 @@ public:
     int DeleteUnitPosition() const { return deletePosition_; }
 
     // A unit entry: its prefix right-aligned in a column as wide as "M" plus 2 pixels, then its
-    // name (host string 8429 for a unit without a name). Separators and commands are drawn by
-    // the menu combo.
+    // name (host string 8429 for a unit without a name), both kept ItemMargin() pixels from the
+    // entry's sides as a list's texts are. Separators and commands are drawn by the menu combo.
+    // NOTE: the column is as wide as the widest prefix letter plus 2 pixels: "M" in the
+    // templates' font, but in others "m" is wider and would touch the list's border.
     void DrawItem(QPainter& painter, const ItemDraw& item) const override;
+    int ItemMargin() const;
+    static int PrefixColumnWidth(const QFontMetrics& metrics);
 
 protected:
     // The user picked an entry (the combo box's activation). A command reselects the current

@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPolygon>
 
 #include "foundation/gui/window_placement.h"
 
@@ -26,7 +25,8 @@ Balloon::Balloon(QWidget* owner) : QWidget(owner, Qt::ToolTip | Qt::FramelessWin
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_TranslucentBackground);
+    // Every pixel of the shape is painted (paintEvent), none outside it is the window's.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
 }
 
@@ -70,39 +70,43 @@ void Balloon::ShowAt(const QRect& anchor, const QString& heading, const QString&
     const int tipX = anchor.left() + anchor.width() / 2 - r.left();
     tailX_ = std::clamp(tipX, kRadius + kTailWidth / 2, std::max(kRadius + kTailWidth / 2, r.width() - kRadius - kTailWidth / 2));
     setGeometry(r);
+    setMask(Shape(r.size(), above_, tailX_));
     show();
     update();
+}
+
+QRegion Balloon::Shape(QSize size, bool above, int tailX)
+{
+    // The body leaves room for the tail on the side of the anchor.
+    const QRect body = above ? QRect(0, 0, size.width(), size.height() - kTailHeight)
+                             : QRect(0, kTailHeight, size.width(), size.height() - kTailHeight);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(body), kRadius, kRadius);
+    QRegion shape(path.toFillPolygon().toPolygon());
+    // The tail: one row narrower per row from the body's edge to its tip.
+    for (int i = 0; i < kTailHeight; ++i) {
+        const int half = (kTailWidth / 2) * (kTailHeight - i) / kTailHeight;
+        const int row = above ? body.bottom() + 1 + i : body.top() - 1 - i;
+        shape += QRect(tailX - half, row, 2 * half + 1, 1);
+    }
+    return shape;
 }
 
 void Balloon::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
+    // A border a pixel wide along the shape's edge, the fill within.
+    const QRegion shape = Shape(size(), above_, tailX_);
+    const QRegion inside =
+        shape & shape.translated(1, 0) & shape.translated(-1, 0) & shape.translated(0, 1) & shape.translated(0, -1);
+    p.setClipRegion(shape);
+    p.fillRect(rect(), kBorder);
+    p.setClipRegion(inside);
+    p.fillRect(rect(), kFill);
+    p.setClipping(false);
 
-    // The body leaves room for the tail on the side of the anchor.
-    const QRectF body = QRectF(rect()).adjusted(0.5, above_ ? 0.5 : kTailHeight + 0.5, -0.5, above_ ? -kTailHeight - 0.5 : -0.5);
-    QPainterPath path;
-    path.addRoundedRect(body, kRadius, kRadius);
-    QPolygonF tail;
-    if (above_) {
-        tail << QPointF(tailX_ - kTailWidth / 2.0, body.bottom() - 1) << QPointF(tailX_, height() - 0.5)
-             << QPointF(tailX_ + kTailWidth / 2.0, body.bottom() - 1);
-    } else {
-        tail << QPointF(tailX_ - kTailWidth / 2.0, body.top() + 1) << QPointF(tailX_, 0.5)
-             << QPointF(tailX_ + kTailWidth / 2.0, body.top() + 1);
-    }
-    QPainterPath tailPath;
-    tailPath.addPolygon(tail);
-    tailPath.closeSubpath();
-    path = path.united(tailPath);
-
-    p.setPen(QPen(kBorder, 1));
-    p.setBrush(kFill);
-    p.drawPath(path);
-
-    p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(Qt::black);
-    const int top = static_cast<int>(body.top()) + kMargin;
+    const int top = (above_ ? 0 : kTailHeight) + kMargin;
     QRect area(kMargin, top, kWrapWidth, height());
     int y = top;
     if (!heading_.isEmpty()) {

@@ -1,8 +1,14 @@
 // KVI::Balloon: balloon help, a rounded tool-tip window with a heading and a text, whose tail
 // points at a control. The error provider shows its title and message in one on hover.
+//
+// The window is shaped by a mask (its body and tail, Shape) and paints every pixel inside it,
+// so it looks the same on every display: a window system without a compositing manager shows a
+// translucent window's clear pixels black, but a masked window's clear pixels are simply not
+// the window's.
 #pragma once
 
 #include <QRect>
+#include <QRegion>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -32,6 +38,11 @@ public:
     // the work area horizontally; above the anchor (tip on its top centre) when it would pass
     // the work area's bottom. [out] above: whether it went above.
     static QRect Geometry(const QRect& anchor, QSize size, const QRect& workArea, bool* above);
+
+    // The pixels of a balloon of that size (tail included): a body with rounded corners on the
+    // side away from the anchor and the tail, whose tip is at column tailX of the top row (or
+    // of the bottom row when the balloon is above its anchor).
+    static QRegion Shape(QSize size, bool above, int tailX);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,6 @@
 #include "foundation/gui/window_utils.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QWidget>
 
@@ -18,6 +19,14 @@ void Draw3dBorder(QPainter& painter, const QRect& rect, const QColor& first, con
     painter.fillRect(QRect(x, y, 1, h - 1), first);      // left
     painter.fillRect(QRect(x + w - 1, y, 1, h), second);  // right
     painter.fillRect(QRect(x, y + h - 1, w, 1), second);  // bottom
+}
+
+int DialogUnitsX(const QFont& font, int units)
+{
+    const QFontMetrics metrics(font);
+    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int baseUnit = (letters / 26 + 1) / 2;
+    return (units * baseUnit + 2) / 4;
 }
 
 ItemRect::ItemRect(const QWidget* dialog, int id) : dialog_(dialog), id_(id)

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QRect>
 
+class QFont;
 class QPainter;
 class QWidget;
 
@@ -14,6 +15,10 @@ namespace KVI {
 // strips run the full height and width, the top and left ones stop one pixel short). The
 // painter's state is left as it was.
 void Draw3dBorder(QPainter& painter, const QRect& rect, const QColor& first, const QColor& second);
+
+// Horizontal dialog units in pixels for a dialog's font, as a template's geometry gives them: a
+// quarter of the font's average character width (that of the 52 letters, rounded) per unit.
+int DialogUnitsX(const QFont& font, int units);
 
 // A dialog control's rectangle in the dialog's client coordinates, found by control id.
 struct ItemRect {

@@ -76,10 +76,10 @@ bool CGraph2D::AddPlot(int32_t xColumn, int32_t yColumn, const KVI::String& name
     return added;
 }
 
-bool CGraph2D::SetPlotDrawKind(int32_t xColumn, int32_t yColumn, int32_t kind, int32_t size)
+bool CGraph2D::SetPlotDrawKind(int32_t xColumn, int32_t yColumn, int32_t kind, int32_t size, int32_t style)
 {
     PlotInfo* plot = FindPlot(xColumn, yColumn);
-    if (!plot || !plot->SetDrawKind(kind, size)) return false;
+    if (!plot || !plot->SetDrawKind(kind, size, style)) return false;
     Invalidate();
     return true;
 }
@@ -125,6 +125,12 @@ void CGraph2D::SetGridColour(const QColor& colour)
     Invalidate();
 }
 
+void CGraph2D::SetGridPenWidth(int32_t width)
+{
+    gridPenWidth_ = width;
+    Invalidate();
+}
+
 void CGraph2D::ShowGrid(bool shown)
 {
     gridShown_ = shown;
@@ -155,6 +161,7 @@ void CGraph2D::PaintContent(QPainter& painter, bool erase, const QRect& rect)
     if (rangesValid_ && rect.width() > 3 && rect.height() > 3) {
         if (gridShown_) {
             grid_->colour_ = gridColour_;
+            grid_->penWidth_ = gridPenWidth_;
             grid_->SetRect(rect);
             grid_->SetOrigin(origin_);
             grid_->Draw(painter);

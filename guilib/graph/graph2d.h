@@ -77,9 +77,9 @@ public:
     // objects); then every plot is refreshed and the window invalidated. Result: whether a
     // plot was created.
     bool AddPlot(int32_t xColumn, int32_t yColumn, const KVI::String& name);
-    // Replaces the plot's draw object (PlotInfo::SetDrawKind). false when no plot has the key
-    // or the kind is unknown.
-    bool SetPlotDrawKind(int32_t xColumn, int32_t yColumn, int32_t kind, int32_t size);
+    // Replaces the plot's draw object (PlotInfo::SetDrawKind), with a pen style (PenStyleCode:
+    // kPenDash draws a dashed line). false when no plot has the key or the kind is unknown.
+    bool SetPlotDrawKind(int32_t xColumn, int32_t yColumn, int32_t kind, int32_t size, int32_t style = 0);
     // false when no plot has the key.
     bool SetPlotColour(int32_t xColumn, int32_t yColumn, const QColor& colour);
     // Shows or hides a plot (plots start shown); a hidden plot is not drawn and the cursor
@@ -97,6 +97,8 @@ public:
 
     void SetGridColour(const QColor& colour);
     QColor GridColour() const { return gridColour_; }
+    // The grid pen's width in the painter's pixels (GridPlot::penWidth_; 1 at construction).
+    void SetGridPenWidth(int32_t width);
     void ShowGrid(bool shown);
     // GridPlot::Mode; 0 at construction.
     void SetGridMode(int32_t mode);
@@ -145,6 +147,7 @@ private:
     SmartPtr<GridPlot> grid_;
     SmartPtr<CBitmapCursor> cursor_;
     QColor gridColour_{166, 202, 240};
+    int32_t gridPenWidth_ = 1;
     bool rangesValid_ = true;
     bool gridShown_ = true;
     QPoint origin_;

@@ -48,7 +48,7 @@ void GridPlot::Draw(QPainter& painter) const
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (mode_ == kDottedLines) {
-        painter.setPen(QPen(colour_, 0, Qt::DotLine));
+        painter.setPen(QPen(colour_, std::max(penWidth_, 1), Qt::DotLine));
         for (int y : rows) painter.drawLine(left, y, right - 1, y);
         for (int x : columns) painter.drawLine(x, top, x, bottom - 1);
     } else {

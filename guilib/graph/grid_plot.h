@@ -41,13 +41,19 @@ public:
     void SetRect(const QRect& rect) { rect_ = rect; }
     void SetOrigin(QPoint origin) { origin_ = origin; }
 
-    // Mode 0 draws, with a dotted pen of the colour one pixel wide, a horizontal line across
-    // the rectangle at every vertical tick and a vertical line at every horizontal tick; mode
-    // 1 sets one pixel of the colour at every crossing; other modes draw nothing.
+    // Mode 0 draws, with a dotted pen of the colour penWidth_ pixels wide, a horizontal line
+    // across the rectangle at every vertical tick and a vertical line at every horizontal tick;
+    // mode 1 sets one pixel of the colour at every crossing; other modes draw nothing.
+    // NOTE: the pen has a width in the painter's pixels, never the zero-width cosmetic pen: a
+    // printer draws a cosmetic dotted pen one device pixel wide, dots and gaps a device pixel
+    // each, which prints as a solid hairline.
     void Draw(QPainter& painter) const;
 
     int32_t mode_ = kDottedLines;
     QColor colour_{166, 202, 240};
+    // 1 on the screen; a device of higher resolution gets as many of its pixels as make one
+    // screen pixel, so that its dots look as on the screen.
+    int32_t penWidth_ = 1;
 
 private:
     platform::ComPtr<IScale> vertical_;

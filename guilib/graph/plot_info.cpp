@@ -7,7 +7,7 @@ PlotInfo::PlotInfo(const KVI::String& name) : plot_(MakeRefCounted<DataPlotXY>()
     SetDrawKind(kDrawLineSegments, 1);
 }
 
-bool PlotInfo::SetDrawKind(int32_t kind, int32_t size)
+bool PlotInfo::SetDrawKind(int32_t kind, int32_t size, int32_t style)
 {
     if (kind == kDrawNone) {
         drawObjects_.clear();
@@ -16,7 +16,7 @@ bool PlotInfo::SetDrawKind(int32_t kind, int32_t size)
     SmartPtr<DrawObject> object = MakeDrawObject(kind);
     if (!object) return false;
     drawObjects_.clear();
-    drawObjects_[kind] = DrawEntry{kind, size, 0, std::move(object)};
+    drawObjects_[kind] = DrawEntry{kind, size, style, std::move(object)};
     return true;
 }
 

@@ -37,10 +37,10 @@ public:
     // A shown, black plot with no points, drawn as line segments one pixel wide.
     explicit PlotInfo(const KVI::String& name);
 
-    // Replaces the plot's draw object by one of the kind with the size (style 0): 1 line
-    // segments, 2 points, 3 ordinal markers; 0 removes the drawing. false (nothing changed)
-    // for another kind.
-    bool SetDrawKind(int32_t kind, int32_t size);
+    // Replaces the plot's draw object by one of the kind with the size and the pen style (a
+    // PenStyleCode of draw_style.h): 1 line segments, 2 points, 3 ordinal markers; 0 removes the
+    // drawing. false (nothing changed) for another kind.
+    bool SetDrawKind(int32_t kind, int32_t size, int32_t style = 0);
 
     // Draws the plot's points with each of its draw objects, in kind order.
     void Draw(QPainter& painter) const;

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include "foundation/gui/qt_string.h"
 #include "foundation/gui/text_format.h"
 #include "guilib/graph/draw_style.h"
 
@@ -68,6 +69,40 @@ void Table2D::ClearHighlights()
     cells_->highlightedColumns_.clear();
 }
 
+int Table2D::RowHeightAt(const QPainter& painter, int points) const
+{
+    TextFormat format;
+    format.SetupFont(fontName_, points, false, painter);
+    return static_cast<int>(QFontMetrics(format.CreateFont(), painter.device()).height() * 1.2);
+}
+
+int Table2D::NeededWidth(const QPainter& painter, int points)
+{
+    if (data_) cells_->ReadColumns(data_.Get());
+    const TableColumns& columns = data_ ? cells_->Columns() : ownColumns_;
+    TextFormat normal;
+    normal.SetupFont(fontName_, points, false, painter);
+    const QFontMetrics metrics(normal.CreateFont(), painter.device());
+    double width = 0;
+    for (size_t c = 0; c < columns.Count() && c < fractions_.size(); ++c) {
+        int widest = 0;
+        if (c < columns.names_.size()) widest = metrics.horizontalAdvance(KVI::ToQString(columns.names_[c]));
+        if (c < columns.values_.size())
+            for (float v : columns.values_[c]) widest = std::max(widest, metrics.horizontalAdvance(TableData::FormatValue(v)));
+        // The cell's room is its column less its line and a pixel on either side.
+        if (fractions_[c] > 0) width = std::max(width, (widest + 3 + 1) / double(fractions_[c]));
+    }
+    return static_cast<int>(std::ceil(width));
+}
+
+int Table2D::FittingPointSize(const QPainter& painter, const QSize& size, int32_t rows, int minPoints)
+{
+    for (int points = pointSize_; points > minPoints; --points)
+        if (int64_t(RowHeightAt(painter, points)) * rows + 1 <= size.height() && NeededWidth(painter, points) <= size.width())
+            return points;
+    return minPoints;
+}
+
 void Table2D::Paint(QPainter& painter, bool erase, const QRect& rect)
 {
     painter.save();
@@ -80,7 +115,7 @@ void Table2D::Paint(QPainter& painter, bool erase, const QRect& rect)
     bold.SetupFont(fontName_, pointSize_, true, painter);
     normal.textColour_ = bold.textColour_ = textColour_;
 
-    rowHeight_ = static_cast<int>(QFontMetrics(normal.CreateFont(), painter.device()).height() * 1.2);
+    rowHeight_ = RowHeightAt(painter, pointSize_);
     if (rowHeight_ < 1 || rect.isEmpty()) {
         painter.restore();
         return;
@@ -95,13 +130,6 @@ void Table2D::Paint(QPainter& painter, bool erase, const QRect& rect)
     const double bottomLimit = std::numeric_limits<int>::max() / 2;
     QRect frame = rect;
     frame.setBottom(static_cast<int>(std::clamp(frameBottom, double(rect.top()) + 1.0, bottomLimit)) - 1);
-    painter.setPen(QPen(Qt::black, 0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(frame.adjusted(0, 0, -1, -1));
-
-    grid_->lineColour_ = lineColour_;
-    grid_->SetFrame(frame);
-    grid_->Draw(painter);
 
     cells_->normalTextColour_ = textColour_;
     cells_->highlightedTextColour_ = textColour_;
@@ -113,6 +141,15 @@ void Table2D::Paint(QPainter& painter, bool erase, const QRect& rect)
     else
         cells_->SetColumns(ownColumns_);
     cells_->Draw(painter);
+
+    // The lines over the cells: a text's background that reaches a line's pixel (a printer's
+    // device pixel is far thinner than the logical pixel a cell keeps clear) must not hide it.
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+    grid_->lineColour_ = lineColour_;
+    grid_->SetFrame(frame);
+    grid_->Draw(painter);
     painter.restore();
 }
 

@@ -70,15 +70,28 @@ public:
     //  2. two text formats from the font name and size, normal and bold;
     //  3. row height h = trunc(1.2 x the normal font's height);
     //  4. rows map to pixels with h pixels per row from rect's top (row 0 at the top);
-    //  5. the frame: rect with its bottom at framed rows x h + rect's top + 1, outlined in
-    //     black;
-    //  6. the grid lines and 7. the cells inside the frame.
+    //  5. the frame: rect with its bottom at framed rows x h + rect's top + 1;
+    //  6. the cells inside the frame, then 7. the frame's black outline and the grid lines.
+    // NOTE: the lines are drawn after the cells, not before them, so that no cell's opaque text
+    // background covers a line where a device's pixel is thinner than the logical pixel a cell
+    // keeps clear of its lines (a printer page).
     // Drawing is clipped to rect, and rows whose cells do not fit in it are not drawn: a frame
     // taller than rect runs on below it unseen. The painter's state is restored.
     void Paint(QPainter& painter, bool erase, const QRect& rect);
 
     // The row height of the last paint, in the painter's logical units (0 before).
     int RowHeight() const { return rowHeight_; }
+    // The row height Paint gives the table's font at points on the painter's device:
+    // trunc(1.2 x the font's height).
+    int RowHeightAt(const QPainter& painter, int points) const;
+    // The least width in which every text of the source (the names and the values as the cells
+    // write them) fits in its column, with a pixel to spare on either side, at points on the
+    // painter's device (in the normal face: highlighted rows are the few and short ones).
+    int NeededWidth(const QPainter& painter, int points);
+    // The largest point size, from pointSize_ down to minPoints, at which rows framed rows fit
+    // in size's height (rows x row height + 1) and the texts in its width (NeededWidth);
+    // minPoints when none does. For drawing a table of any length into a rectangle of a page.
+    int FittingPointSize(const QPainter& painter, const QSize& size, int32_t rows, int minPoints);
     const Graticule& Rows() const { return rows_; }
 
     QString fontName_ = QStringLiteral("Tahoma");

@@ -19,6 +19,7 @@ TableData::TableData(const std::vector<float>* fractions, const Graticule* rows)
 
 QString TableData::FormatValue(float value)
 {
+    if (std::isnan(value)) return QString();
     KVI::OStringStream os;
     // The numbers of a table read the same whatever the user's locale.
     os.imbue(std::locale::classic());

@@ -41,7 +41,8 @@ public:
     TableData(const std::vector<float>* fractions, const Graticule* rows);
 
     // A value as the cells write it: a wide string stream's default float format with the
-    // classic locale (six significant digits, %g notation): 0.1, 0.666667, 1.25e+06.
+    // classic locale (six significant digits, %g notation): 0.1, 0.666667, 1.25e+06; a NaN (no
+    // value, a point without a standard deviation) empty.
     static QString FormatValue(float value);
 
     // Replaces the columns by those of a record-data source: one per channel (slot 4), with

@@ -226,7 +226,7 @@ public:
     // Text form, for copying the table as text: a heading line with, for each column, its name,
     // "(" unit text ")" when it has a unit text, and a tab; then one line per row with, for each
     // column, its value in the stream's number format or "*" when the column has no value
-    // there, and a tab; every line ends with a tab and "\n"; then a null character. The
+    // there (a NaN is no value either), and a tab; every line ends with a tab and "\n"; then a null character. The
     // stream's field width, if set, applies to every cell (value or "*"), not to the heading.
     void WriteText(std::wostream& os) const;
 

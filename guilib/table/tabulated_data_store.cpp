@@ -1,4 +1,5 @@
 // The stored form of the tabulated data (IPersistObject) and its text form.
+#include <cmath>
 #include <limits>
 
 #include "guilib/table/tabulated_data.h"
@@ -117,7 +118,7 @@ void CTabulatedData::WriteText(std::wostream& os) const
     for (int32_t row = 0; row < rows; ++row) {
         for (const ColumnPtr& c : columns_) {
             os.width(width);
-            if (c && row < static_cast<int32_t>(c->values_.size()))
+            if (c && row < static_cast<int32_t>(c->values_.size()) && !std::isnan(c->values_[static_cast<size_t>(row)]))
                 os << c->values_[static_cast<size_t>(row)];
             else
                 os << L"*";

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QDate>
 #include <QHeaderView>
 #include <QLocale>
 
 #include "foundation/gui/qt_string.h"
+#include "host/velogram/calibration_glance.h"
 
 namespace Velogram {
 
@@ -74,13 +76,25 @@ void ChannelList::FillRow(int32_t channel)
     conversion->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
     conversion->setCheckState(info.unitsConversion ? Qt::Checked : Qt::Unchecked);
     setItem(channel, kUnitsConversion, conversion);
-    QString calculation;
-    if (info.calculated) {
-        const int32_t source = document_->SourceOf(channel);
-        const QString sourceName = source >= 0 ? KVI::ToQString(document_->Info(source).name) : QString();
-        calculation = info.setUp ? tr("from %1").arg(sourceName) : tr("not set up (source %1)").arg(sourceName);
-    }
-    setItem(channel, kCalculation, ReadOnlyItem(calculation));
+    setItem(channel, kCalculation, CalculationItem(channel, info));
+}
+
+QTableWidgetItem* ChannelList::CalculationItem(int32_t channel, const ChannelInfo& info) const
+{
+    if (!info.calculated) return ReadOnlyItem(QString());
+    const int32_t source = document_->SourceOf(channel);
+    const QString sourceName = source >= 0 ? KVI::ToQString(document_->Info(source).name) : QString();
+    if (!info.setUp) return ReadOnlyItem(tr("not set up (source %1)").arg(sourceName));
+    const QString from = tr("from %1").arg(sourceName);
+    const std::optional<CalibrationGlance> glance = ReadCalibrationGlance(*document_.Get(), channel);
+    if (!glance) return ReadOnlyItem(from);
+    const std::string today = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    QTableWidgetItem* item = ReadOnlyItem(QString::fromStdString(GlanceText(*glance, today)));
+    const QString tip = QString::fromStdString(GlanceToolTip(*glance));
+    const QString fromLine = from.left(1).toUpper() + from.mid(1);
+    item->setToolTip(tip.isEmpty() ? fromLine : fromLine + QLatin1Char('\n') + tip);
+    if (IsExpired(*glance, today)) item->setForeground(QColor(180, 0, 0));
+    return item;
 }
 
 int32_t ChannelList::CurrentChannel() const { return currentRow(); }

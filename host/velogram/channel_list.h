@@ -1,7 +1,9 @@
 // Velogram::ChannelList: the channels of the document in a table beside the data window: name,
 // unit, colour, the display range (top and bottom, editable) and the "Units conversion" switch
-// (a check box), and for a calculated channel its calculation and source. Edits go straight to
-// the document's recording; the owner is told so it can redraw.
+// (a check box), and for a calculated channel its calibration at a glance (calibration_glance.h:
+// "Tessar: cubic, kPa", an expired calibration in red) with the source and the equation in its
+// tooltip; a calculation the host cannot look into shows its source ("from Transducer"). Edits
+// go straight to the document's recording; the owner is told so it can redraw.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +38,7 @@ public:
 
 private:
     void FillRow(int32_t channel);
+    QTableWidgetItem* CalculationItem(int32_t channel, const ChannelInfo& info) const;
     void OnItemChanged(QTableWidgetItem* item);
     // Writes the edited display range; false when the text is no number or the range is
     // refused (the row is then read again).

@@ -69,4 +69,15 @@ bool ChannelScale::RangeFor(double lowest, double highest, double* top, double* 
     return true;
 }
 
+bool ChannelScale::ZoomedRange(double top, double bottom, double value, double factor, double* newTop,
+                               double* newBottom)
+{
+    if (!(factor > 0) || !std::isfinite(factor) || !std::isfinite(value)) return false;
+    const Zor::ScaleRange zoomed{value + (top - value) / factor, value - (value - bottom) / factor};
+    if (!Zor::ScaleMap::IsValidRange(zoomed)) return false;
+    *newTop = zoomed.upper;
+    *newBottom = zoomed.lower;
+    return true;
+}
+
 }  // namespace Velogram

@@ -39,6 +39,12 @@ public:
     // value v gets v +- 1 (or +- a tenth of |v|, when that is more). [out] top, bottom. False
     // (nothing written) when either value is not finite.
     static bool RangeFor(double lowest, double highest, double* top, double* bottom);
+    // The display range zoomed by factor (> 1 closer, < 1 farther) around value, which keeps
+    // its row: each end moves towards value to 1 / factor of its distance. [out] top, bottom.
+    // False (nothing written) when the result is no range a scale shows (too narrow for a
+    // double, or not finite).
+    static bool ZoomedRange(double top, double bottom, double value, double factor, double* newTop,
+                            double* newBottom);
 
 private:
     Zor::ScaleMap map_;

@@ -28,10 +28,21 @@
 // columns, a header of numbers (the header is missing), no header, no rows of numbers, a
 // stray CR. Quoted text in messages shows control characters escaped (\r, \t, \0, \xHH).
 //
+// A time column, when the options ask for one, holds the time of each row rather than a
+// channel: a column chosen by name or number, or detected as the first column when its header
+// names a time ("Time", "Time (s)", "t (ms)": the name time in any letter case, with no unit or
+// a unit of time; the name t only with a unit of time). Its values are read as doubles in its
+// unit (s without one) and give each block its sample interval, the mean step from the
+// block's first time to its last; steps that differ by more than a fiftieth of that, beyond
+// what the text's printed digits explain, give a note, and times that do not increase give the
+// block no interval (and a note). A sample rate in the options gives every block its inverse
+// instead, and then no column is detected as the time.
+//
 // A reader given a CsvLineSink reads the same lines without reading numbers: for copying the
 // text of a recording that a reader with a CsvSink has read already. A reader given a
 // CsvRowsSink reads the preamble and the header and detects the dialect, and passes on the
-// rows' text as it is, in runs of whole lines, for reading elsewhere (csv_chunk.h).
+// rows' text as it is, in runs of whole lines, for reading elsewhere (csv_chunk.h); it takes
+// no time column (the options' time and rate are not applied).
 #pragma once
 
 #include <cstddef>
@@ -50,9 +61,23 @@
 
 namespace Velogram {
 
+// Which column holds the rows' times.
+struct CsvTimeColumn {
+    enum class Mode {
+        kNone,    // every column is a channel
+        kDetect,  // the first column when its header names a time
+        kNamed,   // the column named (or numbered, from 0) by name; an error when there is none
+    };
+    Mode mode = Mode::kNone;
+    std::string name;
+};
+
 struct CsvReadOptions {
     int64_t skipLines = 0;  // lines before the header row, passed over
     CsvDialectChoice dialect;
+    CsvTimeColumn time;
+    // Samples per second of every block; 0: none. Not with a named time column.
+    double sampleRate = 0;
 };
 
 // Where the samples go. Calls arrive in this order: OnHeader once, then for each block
@@ -64,8 +89,15 @@ public:
     virtual void OnHeader(const std::vector<CsvColumn>& columns) = 0;
     // [in] block: 0, 1, ... in order.
     virtual void OnBlock(int32_t block) = 0;
-    // [in] column: 0-based; samples: in base units.
+    // [in] column: 0-based among the channels (a time column is none); samples: in base units.
     virtual void OnSamples(size_t column, std::span<const float> samples) = 0;
+    // [in] block: the block whose last samples have just gone out; seconds: its sample
+    // interval (a time column's or the options' rate). Not called for a block without one.
+    virtual void OnSampleInterval(int32_t block, double seconds)
+    {
+        (void)block;
+        (void)seconds;
+    }
 
 protected:
     ~CsvSink() = default;
@@ -125,9 +157,14 @@ public:
     // had no header or (but for a CsvRowsSink, which reads the rows itself) no rows of numbers.
     void Finish();
 
+    static constexpr size_t kNoTimeColumn = size_t(-1);
+
     int64_t Rows() const { return rows_; }
     int32_t Blocks() const { return blocks_; }
+    // Every column of the text, the time column included.
     const std::vector<CsvColumn>& Columns() const { return columns_; }
+    // The time column's index among Columns(), once the header is read; kNoTimeColumn for none.
+    size_t TimeColumn() const { return timeColumn_; }
     // The separator and decimal mark, once the rows have begun (the mark stays undecided
     // while every value read so far is a whole number).
     CsvDialect Dialect() const;
@@ -158,6 +195,9 @@ private:
     void Detect();
     void Row(std::string_view line);
     void DataLine(std::string_view line);
+    void TimeValue(double value, std::string_view text);
+    void ChooseTimeColumn();
+    void EndBlock();
     void Flush();
     [[noreturn]] void Fail(size_t byteColumn, const std::string& what) const;
 
@@ -190,8 +230,18 @@ private:
     bool inBlock_ = false;
     std::vector<CsvColumn> columns_;
     std::optional<CsvRowParser> parser_;
-    std::vector<std::vector<float>> batch_;
-    std::vector<float> row_;  // the values of one row
+    size_t timeColumn_ = kNoTimeColumn;
+    double secondsPerTimeUnit_ = 1.0;
+    // The times of the block being read.
+    struct BlockTimes {
+        int64_t count = 0;
+        double first = 0, last = 0;
+        double minStep = 0, maxStep = 0;
+        double resolution = 0;       // the finest digit a time shows, in seconds
+        int64_t notIncreasing = 0;   // the first line whose time is not above the one before; 0: none
+    } times_;
+    std::vector<std::vector<float>> batch_;  // per channel
+    std::vector<float> row_;  // the values of one row, the time column's place included
     size_t batchRows_ = 0;
     size_t pending_ = 0;  // rows in batch_
     int64_t rows_ = 0;

@@ -67,28 +67,39 @@ void CsvRowParser::Parse(std::string_view line, float* values)
         if (!last && next >= line.size()) Fault(line.size() + 1, count(c + 1));
         if (last && next < line.size())
             Fault(next + 1, count(n + size_t(std::count(line.begin() + std::ptrdiff_t(next), line.end(), d))));
-        values[c] = Number(line, valueBegin, valueEnd, c);
+        if (c == exactColumn_) {
+            exactValue_ = Exact(line, valueBegin, valueEnd, c);
+            values[c] = 0;
+        } else {
+            values[c] = Number(line, valueBegin, valueEnd, c);
+        }
         pos = next + 1;
     }
 }
 
-float CsvRowParser::Number(std::string_view line, size_t begin, size_t end, size_t column)
+void CsvRowParser::SetExactColumn(size_t column, std::string noun)
+{
+    exactColumn_ = column;
+    exactNoun_ = std::move(noun);
+}
+
+std::string_view CsvRowParser::Prepare(std::string_view line, size_t& begin, size_t& end, size_t column,
+                                       char (&buffer)[64], std::string& longer, const char*& first,
+                                       const char*& last)
 {
     const char d = delimiter_;
     while (begin < end && IsCsvBlank(line[begin], d)) ++begin;
     while (end > begin && IsCsvBlank(line[end - 1], d)) --end;
-    const std::string& name = (*columns_)[column].name;
-    if (begin == end) Fault(begin + 1, "empty value in column " + std::to_string(column + 1) + " (" + name + ")");
-    const char* first = line.data() + begin;
-    const char* last = line.data() + end;
+    if (begin == end)
+        Fault(begin + 1, "empty value in column " + std::to_string(column + 1) + " (" + (*columns_)[column].name + ")");
+    first = line.data() + begin;
+    last = line.data() + end;
     const std::string_view text(first, end - begin);
     if (decimal_ == DecimalMark::kUndecided) {
         const size_t mark = text.find_first_of(".,");
         if (mark != std::string_view::npos) decimal_ = text[mark] == ',' ? DecimalMark::kComma : DecimalMark::kPoint;
     }
     // A decimal comma becomes a point for from_chars; a point is then no decimal mark.
-    char buffer[64];
-    std::string longer;
     if (decimal_ == DecimalMark::kComma) {
         if (text.find('.') != std::string_view::npos) NotANumber(line, begin, end, column);
         const size_t comma = text.find(',');
@@ -107,6 +118,34 @@ float CsvRowParser::Number(std::string_view line, size_t begin, size_t end, size
     }
     // from_chars takes no plus sign; a number may carry one.
     if (*first == '+' && last - first > 1 && first[1] != '-' && first[1] != '+') ++first;
+    return text;
+}
+
+double CsvRowParser::Exact(std::string_view line, size_t begin, size_t end, size_t column)
+{
+    char buffer[64];
+    std::string longer;
+    const char* first = nullptr;
+    const char* last = nullptr;
+    const std::string_view text = Prepare(line, begin, end, column, buffer, longer, first, last);
+    double value = 0;
+    const auto [stop, ec] = std::from_chars(first, last, value);
+    if (stop != last || ec == std::errc::invalid_argument) NotANumber(line, begin, end, column);
+    if (ec != std::errc() || !std::isfinite(value))
+        Fault(begin + 1, Quoted(text) + " is no finite " + exactNoun_ + " in column " + std::to_string(column + 1) +
+                             " (" + (*columns_)[column].name + ")");
+    exactText_ = text;
+    return value;
+}
+
+float CsvRowParser::Number(std::string_view line, size_t begin, size_t end, size_t column)
+{
+    char buffer[64];
+    std::string longer;
+    const char* first = nullptr;
+    const char* last = nullptr;
+    const std::string_view text = Prepare(line, begin, end, column, buffer, longer, first, last);
+    const std::string& name = (*columns_)[column].name;
 
     const double factor = factors_[column];
     if (factor == 1.0) {

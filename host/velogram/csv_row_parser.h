@@ -49,17 +49,37 @@ public:
     // than the header has columns, a quoted value not closed or followed by text.
     void Parse(std::string_view line, float* values);
 
+    // [in] column: a column read exactly: as a double in its own unit (no prefix conversion, no
+    // float range), available after Parse from ExactValue and ExactText; its place in the
+    // values is written 0. A value that is not finite there is refused as "no finite <noun>".
+    void SetExactColumn(size_t column, std::string noun);
+    double ExactValue() const { return exactValue_; }
+    // The exact column's value text, trimmed, as the row has it (valid while the line is).
+    std::string_view ExactText() const { return exactText_; }
+
     // The decimal mark, once a value decided it.
     DecimalMark Decimal() const { return decimal_; }
 
+    static constexpr size_t kNoColumn = size_t(-1);
+
 private:
+    // The value's text trimmed to [begin, end), its decimal mark decided, made readable by
+    // std::from_chars at [first, last) (a comma made a point in buffer or longer, a plus sign
+    // dropped). Refuses an empty value and the other decimal mark.
+    std::string_view Prepare(std::string_view line, size_t& begin, size_t& end, size_t column, char (&buffer)[64],
+                             std::string& longer, const char*& first, const char*& last);
     float Number(std::string_view line, size_t begin, size_t end, size_t column);
+    double Exact(std::string_view line, size_t begin, size_t end, size_t column);
     [[noreturn]] void NotANumber(std::string_view line, size_t begin, size_t end, size_t column) const;
 
     const std::vector<CsvColumn>* columns_;
     std::vector<double> factors_;  // per column: base value = read value / factor
     char delimiter_;
     DecimalMark decimal_;
+    size_t exactColumn_ = kNoColumn;
+    std::string exactNoun_;
+    double exactValue_ = 0;
+    std::string_view exactText_;
 };
 
 }  // namespace Velogram

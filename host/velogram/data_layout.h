@@ -1,9 +1,10 @@
 // Velogram::DataLayout: the horizontal axis of the data window. The blocks of the recording lie
-// side by side, each after a gap, laid out by a GUILib::PixMap over the document's data access;
-// the layout picks the map's scale (p / q pixels per sample) so that every block fits the width
-// of the plot, and converts between plot pixels and recording positions.
+// side by side, each after a gap, laid out by a GUILib::PixMap over the document's data access
+// at a scale of p / q pixels per sample: the scale at which every block fits the width of the
+// plot (Fit), or any other (Scale, for a zoomed view); it converts between layout pixels and
+// recording positions.
 //
-// Pixels are counted from the left edge of the plot. Sample s of block b lies at pixel
+// Pixels are counted from the left edge of the layout. Sample s of block b lies at pixel
 // DataStart(b) + floor(s * p / q); pixel column c of block b covers the samples from
 // ceil(c * q / p) up to ceil((c + 1) * q / p). A pixel is turned into a position by the map's
 // pixel-to-sample rule (a pixel in a gap goes to the nearer block end) and held to the block's
@@ -40,6 +41,14 @@ public:
     // Lays the blocks out across a plot of width pixels (the blocks' lengths are read again).
     // False when the record cannot tell its blocks (the layout is then empty).
     bool Fit(int64_t width);
+    // The scale Fit would choose for width, without laying out at it (the layout is left at
+    // one pixel per sample). False as Fit.
+    bool FitScale(int64_t width, int64_t* p, int64_t* q);
+    // Lays the blocks out at p / q pixels per sample (p, q > 0). False as Fit.
+    bool Scale(int64_t p, int64_t q);
+    // The samples in every block together, and the pixels of the gaps.
+    int64_t SampleCount() const;
+    int64_t GapPixels() const { return total_ - widths_; }
 
     int32_t BlockCount() const { return static_cast<int32_t>(blocks_.size()); }
     // Where the block's data starts, its width in pixels and its length in samples.
@@ -55,6 +64,12 @@ public:
     int64_t FirstSampleOfColumn(int32_t block, int64_t column) const;
     // The pixel of a position (its block must be laid out).
     int64_t PixelOf(const HostPosition& position) const;
+    // The fractional sample of a block at a layout pixel (x - DataStart(b)) * q / p; not held
+    // to the block.
+    double SampleAt(int32_t block, double x) const;
+    // The block whose data or leading gap holds pixel x (0 left of everything, the last block
+    // right of everything); -1 with no blocks.
+    int32_t BlockAt(int64_t x) const;
     // The position at a pixel (held to the plot: left of 0 is the start, right of the end the
     // end of the last block). The unset position with no blocks.
     HostPosition PositionAt(int64_t x) const;
@@ -75,6 +90,7 @@ private:
     platform::ComPtr<IRecordDataPixMap> map_;
     std::vector<Block> blocks_;
     int64_t total_ = 0;
+    int64_t widths_ = 0;  // the blocks' widths together
     int64_t p_ = 1;
     int64_t q_ = 1;
 };

@@ -1,10 +1,12 @@
 // `velogram fit`: fits reference points through the calibration module and prints the fit for
 // analysis: the kind, every coefficient with 17 significant digits in stored order,
-// chi-square, SSE, r, the condition number of the scaled design matrix, the settings text
-// form, the fit report's fit-type line, equation and statistics line, and every point's
-// fitted value and residual (calibrated - fitted, in base units) with the largest absolute
-// residual marked. --json prints the same as one JSON object. Any number of points is taken;
-// replicate standards (equal raw values) too, but for point to point.
+// chi-square, SSE, r, the condition number of the scaled design matrix, the degrees of freedom,
+// the residual standard deviation and the coefficients' standard errors, the settings text
+// form, the fit report's fit-type line, equation, statistics line, uncertainty lines and advice
+// on the fit kind, and every point's fitted value, residual (calibrated - fitted, in base units)
+// and 95 % prediction half-width, with the largest absolute residual marked. --json prints the
+// same as one JSON object. Any number of points is taken; replicate standards (equal raw
+// values) too, but for point to point.
 #pragma once
 
 #include <ostream>
@@ -13,6 +15,7 @@
 
 #include "host/velogram/keeping_options.h"
 #include "host/velogram/module_session.h"
+#include "host/velogram/reference_points.h"
 
 namespace Velogram {
 
@@ -35,6 +38,7 @@ struct FittedPoint {
     double calibrated = 0;  // base units
     double fitted = 0;      // the fitted function at raw
     double residual = 0;    // calibrated - fitted
+    double halfWidth = 0;   // of the 95 % prediction interval at raw; NaN when there is none
 };
 
 struct FitReport {
@@ -43,6 +47,17 @@ struct FitReport {
     std::vector<FittedPoint> points;  // sorted by raw value, as the settings hold them
     int largest = -1;                 // index of the largest absolute residual; -1 when none is a number
 };
+
+// The points of the options, their units, and the settings the module fitted them into.
+struct FittedPoints {
+    std::vector<ReferencePoint> points;
+    PointUnits units;
+    platform::ComPtr<IPersistObject> settings;
+};
+
+// Gathers the points of the options (--points, --point), resolves and checks their units and
+// fits them by --fit and --force-origin in the session. Throws CommandError.
+FittedPoints FitPointOptions(const ModuleSession& session, const FitOptions& options);
 
 // Fits and evaluates. Throws CommandError.
 FitReport RunFit(const FitOptions& options);

@@ -1,5 +1,6 @@
 // velogram: the host application. Without a command, or with the path of a document or CSV
-// recording, it opens its window (when built with Qt). Commands: calibrate, fit, demo; --help on
+// recording, it opens its window (when built with Qt); --time-column and --rate choose how a CSV
+// recording's sample interval is found. Commands: calibrate, fit, evaluate, demo; --help on
 // each; they run without a display. --version (-V) prints "velogram VERSION". Exit status 0 on
 // success, 1 when a command fails (the message on standard error), 2 for a command line that
 // does not parse (the message on standard error, on a line of its own).
@@ -15,6 +16,7 @@
 #include "host/velogram/command_error.h"
 #include "host/velogram/csv_dialect.h"
 #include "host/velogram/demo_command.h"
+#include "host/velogram/evaluate_command.h"
 #include "host/velogram/fit_command.h"
 #include "host/velogram/fit_kind_name.h"
 #include "host/velogram/velogram_build.h"
@@ -145,15 +147,22 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateBatchOptions& batch, int& decimal
     return command;
 }
 
-CLI::App* AddFit(CLI::App& app, FitOptions& o)
+// Options that fit and evaluate share: the points, the fit and the units.
+void AddFitOptions(CLI::App* command, FitOptions& o)
 {
-    CLI::App* command = app.add_subcommand(
-        "fit", "Fit reference points and print the fit: coefficients, statistics, the report's texts and every "
-               "point's residual.");
     AddPointOptions(command, o.pointsFile, o.points, o.fit, o.forceOrigin).front()->required();
     command->add_option("--unit", o.unit, "the unit of bare calibrated numbers (and of the calibration)");
     command->add_option("--source-unit", o.sourceUnit, "the unit of bare raw numbers");
     command->add_flag("--json", o.json, "print one JSON object");
+}
+
+CLI::App* AddFit(CLI::App& app, FitOptions& o)
+{
+    CLI::App* command = app.add_subcommand(
+        "fit", "Fit reference points and print the fit: coefficients, statistics, standard errors, the report's "
+               "texts, the fit kind the points support best and every point's residual and 95 % prediction "
+               "half-width.");
+    AddFitOptions(command, o);
     command->add_option("--report", o.report, "also write the fit report to a .pdf or .png file");
     AddKeepingOptions(command, o.keeping);
     command->add_option("--save", o.save,
@@ -161,6 +170,24 @@ CLI::App* AddFit(CLI::App& app, FitOptions& o)
                         "that calibrate --calibration applies without refitting; dated today unless "
                         "--calibration-date says otherwise");
     command->footer(std::string(kValuesHelp) + " Any number of points.");
+    return command;
+}
+
+CLI::App* AddEvaluate(CLI::App& app, EvaluateOptions& o)
+{
+    CLI::App* command = app.add_subcommand(
+        "evaluate", "Fit reference points as fit does and give the calibrated value of a raw value, or the raw "
+                    "value of a calibrated value, with the half-width of the 95 % prediction interval there.");
+    AddFitOptions(command, o.fit);
+    CLI::Option* raw = command->add_option("--raw", o.raw, "a raw value, e.g. \"0.5\" or \"12.5 mV\"");
+    CLI::Option* calibrated =
+        command->add_option("--calibrated", o.calibrated, "a calibrated value, e.g. \"50\" or \"3 kPa\"");
+    raw->excludes(calibrated);
+    command->add_flag("--within-points", o.withinPoints,
+                      "--calibrated: look for the raw value only between the points' lowest and highest raw values");
+    command->footer(std::string(kValuesHelp) +
+                    " Any number of points. --calibrated follows the curve beyond the points as far as it keeps "
+                    "its direction there; no raw value, or several, is an error that names them.");
     return command;
 }
 
@@ -175,16 +202,54 @@ CLI::App* AddDemo(CLI::App& app, DemoOptions& o)
 }
 
 #ifdef VELOGRAM_WITH_WINDOW
-// The window is for `velogram` alone or `velogram PATH`: one argument that is neither a command
-// nor an option. [out] path: that argument, or empty.
-bool WantsWindow(int argc, char** argv, std::string* path)
+// The window is for `velogram [--time-column NAME] [--rate HZ] [PATH]`: the window's options
+// and at most one argument that is not a command. Anything else is for the commands' parser.
+bool WantsWindow(int argc, char** argv)
 {
-    if (argc == 1) return true;
-    if (argc != 2) return false;
-    const std::string arg = argv[1];
-    if (arg.empty() || arg[0] == '-' || arg == "calibrate" || arg == "fit" || arg == "demo") return false;
-    *path = arg;
+    int paths = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--time-column" || arg == "--rate") {
+            ++i;  // its value; a missing one is the window's parser's to report
+            continue;
+        }
+        if (arg.starts_with("--time-column=") || arg.starts_with("--rate=")) continue;
+        if (arg.empty() || arg[0] == '-') return false;
+        if (i == 1 && (arg == "calibrate" || arg == "fit" || arg == "evaluate" || arg == "demo")) return false;
+        if (++paths > 1) return false;
+    }
     return true;
+}
+
+// Parses the window's command line and runs the window. Returns the exit status.
+int RunWindow(int argc, char** argv)
+{
+    CLI::App app{"velogram: opens a recording in the application window.", "velogram"};
+    app.failure_message([](const CLI::App* a, const CLI::Error& e) {
+        return "velogram: error: " + CLI::FailureMessage::simple(a, e);
+    });
+    std::string path, timeColumn;
+    double rate = 0;
+    app.add_option("PATH", path, "a document (.vdoc) or CSV recording to open");
+    CLI::Option* column = app.add_option(
+        "--time-column", timeColumn,
+        "CSV: the column (its name or 0-based number) that holds the rows' times in seconds, or in the unit its "
+        "header gives (\"Time (ms)\"); it gives each block its sample interval and is no channel (default: the "
+        "first column when its header names a time)");
+    app.add_option("--rate", rate, "CSV: the samples per second of every block (no time column is then looked for)")
+        ->check(CLI::PositiveNumber)
+        ->excludes(column);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e);
+        return status == 0 ? 0 : kUsage;
+    }
+    CsvReadOptions options;
+    options.time.mode = timeColumn.empty() ? CsvTimeColumn::Mode::kDetect : CsvTimeColumn::Mode::kNamed;
+    options.time.name = timeColumn;
+    options.sampleRate = rate;
+    return RunApplicationWindow(argc, argv, path, options);
 }
 #endif
 
@@ -193,7 +258,7 @@ bool WantsWindow(int argc, char** argv, std::string* path)
 int main(int argc, char** argv)
 {
 #ifdef VELOGRAM_WITH_WINDOW
-    if (std::string path; WantsWindow(argc, argv, &path)) return RunApplicationWindow(argc, argv, path);
+    if (WantsWindow(argc, argv)) return RunWindow(argc, argv);
 #endif
     CLI::App app{"velogram: calibrates recordings through the Tessar calibration module.", "velogram"};
     app.set_version_flag("-V,--version", std::string("velogram ") + kVersion, "print the version and exit");
@@ -204,15 +269,20 @@ int main(int argc, char** argv)
     app.require_subcommand(1);
     CalibrateBatchOptions calibrate;
     FitOptions fit;
+    EvaluateOptions evaluate;
     DemoOptions demo;
     int decimals = -1;
     CLI::App* calibrateCommand = AddCalibrate(app, calibrate, decimals);
     CLI::App* fitCommand = AddFit(app, fit);
+    CLI::App* evaluateCommand = AddEvaluate(app, evaluate);
     CLI::App* demoCommand = AddDemo(app, demo);
 #ifdef VELOGRAM_WITH_WINDOW
     // Set after the commands are added, which would otherwise take it as their own footer.
     app.footer("Without a command, or with the path of a document (.vdoc) or CSV recording, velogram opens its "
-               "window.");
+               "window: velogram [--time-column NAME] [--rate HZ] [PATH]. A CSV recording's blocks get their sample "
+               "interval from the column --time-column names (its name or 0-based number; seconds, or the unit its "
+               "header gives, such as \"Time (ms)\"), else from --rate (samples per second), else from the first "
+               "column when its header names a time (\"Time (s)\"); a time column is no channel.");
 #endif
     try {
         app.parse(argc, argv);
@@ -229,6 +299,7 @@ int main(int argc, char** argv)
             return CalibrateCommand(calibrate.each, std::cout, std::cerr);
         }
         if (fitCommand->parsed()) return FitCommand(fit, std::cout);
+        if (evaluateCommand->parsed()) return EvaluateCommand(evaluate, std::cout);
         if (demoCommand->parsed()) return DemoCommand(demo, std::cout);
     } catch (const CommandError& e) {
         std::cerr << "velogram: error: " << e.what() << "\n";

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -18,6 +19,7 @@
 #include "interfaces/unit_list.h"
 #include "foundation/gui/qt_string.h"
 #include "foundation/message_box.h"
+#include "host/velogram/block_properties_dialog.h"
 #include "host/velogram/channel_list.h"
 #include "host/velogram/channel_scale.h"
 #include "host/velogram/command_error.h"
@@ -25,6 +27,7 @@
 #include "host/velogram/data_window.h"
 #include "host/velogram/module_session.h"
 #include "host/velogram/output_file.h"
+#include "host/velogram/position_text.h"
 #include "host/velogram/recording_import.h"
 #include "platform/class_table.h"
 
@@ -39,6 +42,14 @@ constexpr uint32_t kChannelChangedMessage = 0x800C004Au;
 constexpr uint32_t kFrameworkContext = 23;
 
 void Tell(const QString& text) { KVI::ShowMessage(HostCaption(), KVI::FromQString(text)); }
+
+// A message of the command line's code ("cannot read x.csv: ...") as a window shows it: as a
+// sentence, with a capital, unless it begins with the file's name, which stays as it is.
+QString AsSentence(const QString& text, const QString& path)
+{
+    if (text.isEmpty() || (!path.isEmpty() && text.startsWith(path)) || !text.front().isLower()) return text;
+    return text.front().toUpper() + text.mid(1);
+}
 
 const char16_t* Utf16(const QString& text) { return reinterpret_cast<const char16_t*>(text.utf16()); }
 
@@ -61,7 +72,11 @@ MainWindow::MainWindow(IZorFramework* framework, QWidget* parent) : QMainWindow(
     splitter->setStretchFactor(1, 1);
     setCentralWidget(splitter);
     selectionText_ = new QLabel(this);
-    statusBar()->addWidget(selectionText_, 1);
+    readoutText_ = new QLabel(this);
+    readoutText_->setObjectName(QStringLiteral("readout"));
+    statusBar()->addWidget(selectionText_, 2);
+    statusBar()->addWidget(readoutText_, 3);
+    importOptions_.time.mode = CsvTimeColumn::Mode::kDetect;
 
     calculations_ = RegisteredCalculations(framework);
     BuildMenus();
@@ -75,6 +90,12 @@ MainWindow::MainWindow(IZorFramework* framework, QWidget* parent) : QMainWindow(
         UpdateTitle();
     });
     data_->SetSelectionListener([this] { UpdateSelectionText(); });
+    data_->SetPointerListener([this](std::optional<HostPosition> at) { UpdateReadout(at); });
+    data_->SetCursorListener([this] { UpdateReadout(std::nullopt); });
+    data_->SetRangeListener([this](int32_t) {
+        channels_->Refresh();
+        UpdateTitle();
+    });
 
     ComPtr<IUnknown> hostObject;
     if (SUCCEEDED(framework->GetHostObject(hostObject.Put())))
@@ -109,6 +130,13 @@ void MainWindow::BuildMenus()
     QAction* quit = file->addAction(tr("&Quit"), this, [this] { close(); });
     quit->setShortcut(QKeySequence::Quit);
 
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->addAction(tr("Zoom &in"), QKeySequence::ZoomIn, this, [this] { data_->ZoomIn(); });
+    view->addAction(tr("Zoom &out"), QKeySequence::ZoomOut, this, [this] { data_->ZoomOut(); });
+    view->addAction(tr("&Fit all"), QKeySequence(Qt::CTRL | Qt::Key_0), this, [this] { data_->FitAll(); });
+    view->addAction(tr("&Autoscale lanes"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), this,
+                    [this] { data_->AutoscaleLanes(); });
+
     QMenu* channel = menuBar()->addMenu(tr("&Channel"));
     addCalculation_ = channel->addMenu(tr("&Add calculation"));
     for (const CalculationChoice& choice : calculations_) {
@@ -121,6 +149,9 @@ void MainWindow::BuildMenus()
     settingsAction_ = channel->addAction(tr("Calculation &settings..."), this,
                                          [this] { EditCalculationSettings(CurrentChannel()); });
     fitRangeAction_ = channel->addAction(tr("&Fit display range"), this, [this] { FitDisplayRange(CurrentChannel()); });
+
+    QMenu* recording = menuBar()->addMenu(tr("&Recording"));
+    blockAction_ = recording->addAction(tr("&Block properties..."), this, [this] { EditBlockProperties(ChosenBlock()); });
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     QAction* helpAction = help->addAction(tr("&Help"), this, [this] { ShowHelp(); });
@@ -139,12 +170,14 @@ void MainWindow::SetDocument(IZorDocument* document, const QString& path)
 {
     document_ = HostDocument::Create(document);
     path_ = path;
+    importedFrom_.clear();
     data_->SetDocument(document_.Get());
     channels_->SetDocument(document_.Get());
     data_->SetCurrentChannel(CurrentChannel());
     UpdateTitle();
     UpdateCommands();
     UpdateSelectionText();
+    UpdateReadout(std::nullopt);
 }
 
 bool MainWindow::IsModified() const
@@ -157,9 +190,9 @@ bool MainWindow::OpenFile(const QString& path)
 {
     ComPtr<IZorDocument> document;
     try {
-        document = OpenRecording(framework_.Get(), path.toStdString());
+        document = OpenRecording(framework_.Get(), path.toStdString(), importOptions_);
     } catch (const CommandError& e) {
-        Tell(QString::fromStdString(e.what()));
+        Tell(AsSentence(QString::fromStdString(e.what()), path));
         return false;
     } catch (const std::bad_alloc&) {
         Tell(tr("%1 is too large to open: out of memory.").arg(path));
@@ -168,6 +201,7 @@ bool MainWindow::OpenFile(const QString& path)
     const bool imported = !IsDocumentPath(path.toStdString());
     SetDocument(document.Get(), imported ? QString() : path);
     if (imported) {
+        importedFrom_ = path;
         // A recording read from CSV has the default range (+10 to -10); show its samples.
         for (int32_t c = 0; c < document_->ChannelCount(); ++c) FitDisplayRange(c);
         document->SetModified(0);
@@ -183,10 +217,12 @@ bool MainWindow::SaveTo(const QString& path)
     const QString why = KVI::ToQString(KVI::String(error));
     if (error) error->Release();
     if (FAILED(hr)) {
-        Tell(why.isEmpty() ? tr("%1 cannot be written: %2").arg(path, QString::fromStdString(ResultText(hr))) : why);
+        Tell(why.isEmpty() ? tr("%1 cannot be written: %2").arg(path, QString::fromStdString(ResultText(hr)))
+                           : AsSentence(why, path));
         return false;
     }
     path_ = path;
+    importedFrom_.clear();
     UpdateTitle();
     return true;
 }
@@ -199,7 +235,7 @@ bool MainWindow::ExportCsv(const QString& path)
         writer.Write();
         out.Commit();
     } catch (const CommandError& e) {
-        Tell(QString::fromStdString(e.what()));
+        Tell(AsSentence(QString::fromStdString(e.what()), path));
         return false;
     } catch (const std::bad_alloc&) {
         Tell(tr("%1 cannot be written: out of memory.").arg(path));
@@ -236,8 +272,13 @@ bool MainWindow::OnSave() { return path_.isEmpty() ? OnSaveAs() : SaveTo(path_);
 
 bool MainWindow::OnSaveAs()
 {
+    // An imported recording is offered under its CSV file's name.
+    const QString suggested = !path_.isEmpty() || importedFrom_.isEmpty()
+                                  ? path_
+                                  : QFileInfo(importedFrom_).dir().filePath(QFileInfo(importedFrom_).completeBaseName() +
+                                                                            QStringLiteral(".vdoc"));
     const QString path =
-        QFileDialog::getSaveFileName(this, tr("Save As"), path_, tr("Velogram documents (*.vdoc);;All files (*)"));
+        QFileDialog::getSaveFileName(this, tr("Save As"), suggested, tr("Velogram documents (*.vdoc);;All files (*)"));
     return !path.isEmpty() && SaveTo(WithExtension(path, QStringLiteral(".vdoc")));
 }
 
@@ -295,6 +336,36 @@ bool MainWindow::FitDisplayRange(int32_t channel)
     return true;
 }
 
+int32_t MainWindow::ChosenBlock() const
+{
+    if (const std::optional<HostPosition> cursor = data_->Cursor()) return cursor->block;
+    if (document_ && document_->Selection()->Has()) return document_->Selection()->Start().block;
+    return 0;
+}
+
+bool MainWindow::EditBlockProperties(int32_t block)
+{
+    if (!document_ || block < 0 || block >= document_->BlockCount()) return false;
+    double seconds = 0;
+    if (document_->Recording()->GetSampleInterval(block, &seconds) != S_OK) seconds = 0;
+    BlockPropertiesDialog dialog(this, block, document_->BlockLength(block), seconds);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    return SetSampleInterval(block, dialog.Interval(), dialog.ForEveryBlock());
+}
+
+bool MainWindow::SetSampleInterval(int32_t block, double seconds, bool everyBlock)
+{
+    if (!document_) return false;
+    bool ok = true;
+    const int32_t first = everyBlock ? 0 : block, last = everyBlock ? document_->BlockCount() - 1 : block;
+    for (int32_t b = first; b <= last; ++b) ok = SUCCEEDED(document_->Recording()->SetSampleInterval(b, seconds)) && ok;
+    data_->RefreshView();
+    UpdateSelectionText();
+    UpdateReadout(std::nullopt);
+    UpdateTitle();
+    return ok;
+}
+
 void MainWindow::OnHostMessage(uint32_t code)
 {
     if (code != kChannelChangedMessage) return;
@@ -320,7 +391,8 @@ bool MainWindow::ShowHelp()
 
 void MainWindow::UpdateTitle()
 {
-    const QString name = path_.isEmpty() ? tr("Untitled") : QFileInfo(path_).fileName();
+    const QString file = path_.isEmpty() ? importedFrom_ : path_;
+    const QString name = file.isEmpty() ? tr("Untitled") : QFileInfo(file).fileName();
     setWindowTitle(tr("%1[*] - Velogram").arg(name));
     setWindowModified(IsModified());
 }
@@ -335,22 +407,28 @@ void MainWindow::UpdateCommands()
     saveAction_->setEnabled(channels);
     saveAsAction_->setEnabled(channels);
     exportAction_->setEnabled(channels);
+    blockAction_->setEnabled(document_ && document_->BlockCount() > 0);
 }
 
 void MainWindow::UpdateSelectionText()
 {
-    const HostSelection* selection = document_ ? document_->Selection() : nullptr;
-    if (!selection || !selection->Has()) {
-        selectionText_->setText(tr("No selection: drag across the data to select a span."));
-        return;
-    }
-    const HostPosition start = selection->Start(), end = selection->End();
-    selectionText_->setText(tr("Selection: block %1, sample %2 to block %3, sample %4")
-                                .arg(start.block + 1)
-                                .arg(start.sample)
-                                .arg(end.block + 1)
-                                .arg(end.sample));
+    selectionText_->setText(document_ ? QString::fromStdString(SelectionText(*document_.Get())) : QString());
 }
+
+void MainWindow::UpdateReadout(std::optional<HostPosition> pointer)
+{
+    // Without the pointer over the data, the cursor's read-out, which says so.
+    const bool atCursor = !pointer && data_->Cursor();
+    if (atCursor) pointer = data_->Cursor();
+    const std::optional<PositionReading> reading =
+        document_ && pointer ? ReadPosition(*document_.Get(), *pointer) : std::nullopt;
+    const QString text = reading ? QString::fromStdString(ReadingText(*reading)) : QString();
+    readoutText_->setText(reading && atCursor ? tr("Cursor: %1").arg(text) : text);
+}
+
+QString MainWindow::SelectionStatus() const { return selectionText_->text(); }
+
+QString MainWindow::ReadoutStatus() const { return readoutText_->text(); }
 
 void MainWindow::SetApplicationVisible(bool visible)
 {

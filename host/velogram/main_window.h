@@ -1,10 +1,16 @@
 // Velogram::MainWindow: the application window. The data window fills it, the channel list sits
 // below, and the menus are:
-//   File:    Open..., Import CSV..., Save, Save As..., Export CSV..., Quit
-//   Channel: Add calculation (one entry per registered calculation class, by name),
-//            Calculation settings..., Fit display range
-//   Help:    Help (topic "ts_setup" of "TessarHelp" through the framework's help service)
-// Closing (or opening another document) with unsaved changes asks whether to save them.
+//   File:      Open..., Import CSV..., Save, Save As..., Export CSV..., Quit
+//   View:      Zoom in, Zoom out, Fit all, Autoscale lanes (the data window's own keys too)
+//   Channel:   Add calculation (one entry per registered calculation class, by name),
+//              Calculation settings..., Fit display range
+//   Recording: Block properties... (the sample interval of the block of the cursor, else of
+//              the selection's start, else of block 1)
+//   Help:      Help (topic "ts_setup" of "TessarHelp" through the framework's help service)
+// Closing (or opening another document) with unsaved changes asks whether to save them. The
+// status line gives the selection (position_text.h) and the read-out: the time and every
+// channel's value under the pointer, or at the cursor when the pointer is not over the data.
+// The title names the document's file, or the CSV file a recording was imported from.
 //
 // The window holds one document at a time (HostDocument over a framework document). The
 // operations behind the menu commands are public without their file dialogs, so that the
@@ -15,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QMainWindow>
@@ -22,6 +29,7 @@
 
 #include "interfaces/zor_framework.h"
 #include "host/velogram/calculation_commands.h"
+#include "host/velogram/csv_reader.h"
 #include "host/velogram/host_document.h"
 #include "host/velogram/host_message_observer.h"
 #include "platform/com_ptr.h"
@@ -45,6 +53,8 @@ public:
     // current document, without asking about unsaved changes. False (the user told why, the
     // current document kept) when it cannot be read.
     bool OpenFile(const QString& path);
+    // How CSV recordings are read from now on; at first, with a time column detected.
+    void SetImportOptions(const CsvReadOptions& options) { importOptions_ = options; }
     // Saves the document under path (it becomes the document's file). False when that fails.
     bool SaveTo(const QString& path);
     // Writes every channel as CSV (calculated channels calculated). False when that fails.
@@ -57,6 +67,11 @@ public:
     CalculationCommands::Outcome EditCalculationSettings(int32_t channel);
     // Sets the channel's display range to its samples (Channel > Fit display range).
     bool FitDisplayRange(int32_t channel);
+    // Runs the properties of a block (Recording > Block properties...). False when it was
+    // cancelled or the recording refused the interval.
+    bool EditBlockProperties(int32_t block);
+    // Sets a block's sample interval (0: none), or every block's. False when refused.
+    bool SetSampleInterval(int32_t block, double seconds, bool everyBlock);
     // Shows the help of the calculation settings (Help > Help). False when the help service
     // is not there or refuses.
     bool ShowHelp();
@@ -69,6 +84,9 @@ public:
     ChannelList* Channels() const { return channels_; }
     // The document's file; empty for a recording imported and not yet saved.
     QString FilePath() const { return path_; }
+    // The status line's texts: the selection, and the read-out.
+    QString SelectionStatus() const;
+    QString ReadoutStatus() const;
     bool IsModified() const;
 
 protected:
@@ -83,6 +101,10 @@ private:
     void UpdateTitle();
     void UpdateCommands();
     void UpdateSelectionText();
+    // The read-out at the pointer's position, or the cursor's without one.
+    void UpdateReadout(std::optional<HostPosition> pointer);
+    // The block the block commands act on.
+    int32_t ChosenBlock() const;
     void OnHostMessage(uint32_t code);
     void SetApplicationVisible(bool visible);
     // The current channel of the channel list, or -1.
@@ -98,9 +120,13 @@ private:
     platform::ComPtr<HostDocument> document_;
     platform::ComPtr<HostMessageObserver> messages_;
     QString path_;
+    QString importedFrom_;  // the CSV file of a recording imported and not yet saved
+    CsvReadOptions importOptions_;
     DataWindow* data_ = nullptr;
     ChannelList* channels_ = nullptr;
     QLabel* selectionText_ = nullptr;
+    QLabel* readoutText_ = nullptr;
+    QAction* blockAction_ = nullptr;
     QMenu* addCalculation_ = nullptr;
     QAction* settingsAction_ = nullptr;
     QAction* fitRangeAction_ = nullptr;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <ostream>
 
 #include "foundation/hresult_message.h"
@@ -124,8 +125,50 @@ FitDescription ModuleSession::Describe(IPersistObject* settings, const std::stri
     if (SUCCEEDED(automation_->GetFitDiagnostics(settings, &diagnostics))) {
         d.conditionNumber = diagnostics.conditionNumber;
         d.singularValuesCut = diagnostics.singularValuesCut;
+        d.degreesOfFreedom = diagnostics.degreesOfFreedom;
+        d.residualStandardDeviation = diagnostics.residualStandardDeviation;
     }
+    int32_t errors = 0;
+    if (SUCCEEDED(automation_->GetStandardErrors(settings, 0, nullptr, &errors)) && errors > 0) {
+        d.standardErrors.resize(size_t(errors));
+        if (FAILED(automation_->GetStandardErrors(settings, errors, d.standardErrors.data(), &errors)))
+            d.standardErrors.clear();
+    }
+    std::string lines = Text(settings, kTessarUncertaintyLines, sourceUnit);
+    for (size_t end; (end = lines.find('\n')) != std::string::npos; lines.erase(0, end + 1))
+        d.uncertaintyLines.push_back(lines.substr(0, end));
+    TessarFitAdvice advice;
+    if (SUCCEEDED(automation_->GetFitAdvice(settings, &advice))) {
+        d.adviceKind = advice.bestKind;
+        d.simplerKind = advice.simplerKind;
+        d.press.assign(std::begin(advice.press), std::end(advice.press));
+    }
+    d.advice = Text(settings, kTessarAdviceLine, sourceUnit);
     return d;
+}
+
+std::vector<double> ModuleSession::PredictionHalfWidths(IPersistObject* settings, std::vector<double> raw) const
+{
+    const HRESULT hr =
+        automation_->GetPredictionHalfWidths(settings, static_cast<int32_t>(raw.size()), raw.data(), raw.data());
+    if (FAILED(hr))
+        throw CommandError("the calibration module cannot give the prediction intervals: " + ResultText(hr));
+    return raw;
+}
+
+InverseOutcome ModuleSession::Invert(IPersistObject* settings, double calibrated, bool withinPoints) const
+{
+    InverseOutcome outcome;
+    int32_t count = 0;
+    const int32_t flags = withinPoints ? kTessarInvertWithinPoints : 0;
+    HRESULT hr = automation_->InvertFit(settings, calibrated, flags, &outcome.status, &outcome.raw, 0, nullptr, &count);
+    if (SUCCEEDED(hr) && count > 0) {
+        outcome.solutions.resize(size_t(count));
+        hr = automation_->InvertFit(settings, calibrated, flags, &outcome.status, &outcome.raw, count,
+                                    outcome.solutions.data(), &count);
+    }
+    if (FAILED(hr)) throw CommandError("the calibration module cannot invert the fit: " + ResultText(hr));
+    return outcome;
 }
 
 std::vector<double> ModuleSession::Evaluate(IPersistObject* settings, std::vector<double> raw) const

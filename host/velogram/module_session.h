@@ -37,6 +37,27 @@ struct FitDescription {
     // values cut by the 1e-10 rule (when any, the fit is not unique).
     double conditionNumber = 0;
     int32_t singularValuesCut = 0;
+    // How good the fit is (least-squares kinds): nu = n - p, the residual standard deviation
+    // s in the fitted space (ln y for the exponential; NaN for nu = 0 and point to point), the
+    // standard errors of the coefficients in stored order and base units (empty for point to
+    // point), the report's uncertainty lines in the displayed units.
+    int32_t degreesOfFreedom = 0;
+    double residualStandardDeviation = 0;
+    std::vector<double> standardErrors;
+    std::vector<std::string> uncertaintyLines;
+    // The advice on the fit kind: the best kind and a simpler one within 10 % (-1: none), each
+    // kind's leave-one-out error (NaN where not compared), and the report's line.
+    int32_t adviceKind = -1;
+    int32_t simplerKind = -1;
+    std::vector<double> press;
+    std::string advice;
+};
+
+// What the module says of the raw value of a calibrated value.
+struct InverseOutcome {
+    int32_t status = kTessarInverseNoCurve;  // a TessarInverseStatus
+    double raw = 0;                          // base units, when status is kTessarInverseFound
+    std::vector<double> solutions;           // every raw value found, ascending
 };
 
 class ModuleSession {
@@ -63,6 +84,12 @@ public:
     FitDescription Describe(IPersistObject* settings, const std::string& sourceUnit) const;
     // The fitted function at raw values in base units, in double precision.
     std::vector<double> Evaluate(IPersistObject* settings, std::vector<double> raw) const;
+    // The half-widths of the 95 % prediction intervals at raw values in base units (calibrated
+    // base units; NaN where there is none).
+    std::vector<double> PredictionHalfWidths(IPersistObject* settings, std::vector<double> raw) const;
+    // The raw value of a calibrated value in base units; withinPoints: search only between the
+    // points' lowest and highest raw values, not on the curve's extrapolating ends.
+    InverseOutcome Invert(IPersistObject* settings, double calibrated, bool withinPoints) const;
     // A copy of the settings with the changes of what a laboratory keeps. Throws CommandError
     // with the module's reason.
     platform::ComPtr<IPersistObject> WithRecordChanges(IPersistObject* settings,

@@ -56,6 +56,11 @@ public:
               "the samples");
     }
 
+    void OnSampleInterval(int32_t, double seconds) override
+    {
+        Check(recording_->SetSampleInterval(block_, seconds), "the sample interval of a block");
+    }
+
 private:
     void Check(HRESULT hr, const char* what) const
     {
@@ -175,9 +180,9 @@ ImportedRecording ImportRecording(IZorFramework* framework, const std::string& p
     return imported;
 }
 
-ComPtr<IZorDocument> OpenRecording(IZorFramework* framework, const std::string& path)
+ComPtr<IZorDocument> OpenRecording(IZorFramework* framework, const std::string& path, const CsvReadOptions& options)
 {
-    return ImportRecording(framework, path).document;
+    return ImportRecording(framework, path, options).document;
 }
 
 }  // namespace Velogram

@@ -73,7 +73,8 @@ struct ImportedRecording {
 ImportedRecording ImportRecording(IZorFramework* framework, const std::string& path,
                                   const CsvReadOptions& options = {});
 
-// The document of ImportRecording with the default options.
-platform::ComPtr<IZorDocument> OpenRecording(IZorFramework* framework, const std::string& path);
+// The document of ImportRecording.
+platform::ComPtr<IZorDocument> OpenRecording(IZorFramework* framework, const std::string& path,
+                                             const CsvReadOptions& options = {});
 
 }  // namespace Velogram

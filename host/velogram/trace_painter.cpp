@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <span>
 #include <vector>
 
 #include <QLine>
@@ -24,6 +23,13 @@ int RowOf(const ChannelScale& scale, double value, const QRect& lane)
     return static_cast<int>(std::lround(std::clamp(row, lo, hi)));
 }
 
+MinMax EnvelopeOf(std::span<const float> samples)
+{
+    MinMax m;
+    for (float v : samples) m.Merge(v);
+    return m;
+}
+
 }  // namespace
 
 int32_t TracePainter::Paint(QPainter& painter, int32_t channel, const QRect& lane, const QRect& clip,
@@ -37,37 +43,56 @@ int32_t TracePainter::Paint(QPainter& painter, int32_t channel, const QRect& lan
     painter.setPen(pen);
     painter.setRenderHint(QPainter::Antialiasing, false);
 
+    // Fewer samples per column than a bucket: the pyramid is too coarse to draw from.
+    const bool fine = layout_.ScaleP() * SampleSummary::kBucket > layout_.ScaleQ();
+    const bool sparse = layout_.ScaleP() >= layout_.ScaleQ();
     int32_t withSamples = 0;
     for (int32_t b = 0; b < layout_.BlockCount(); ++b) {
         const SampleSummary* summary = summaries_.Get(channel, b);
         if (!summary) continue;
         ++withSamples;
-        const int64_t start = plotLeft_ + layout_.DataStart(b);
-        const int64_t from = std::max<int64_t>(0, clip.left() - start - 1);
-        const int64_t to = std::min<int64_t>(layout_.DataWidth(b), clip.right() + 2 - start);
-        if (from >= to) continue;
-        const bool sparse = layout_.ScaleP() >= layout_.ScaleQ();
-        if (sparse && !summary->Samples().empty())
-            PaintPolyline(painter, *summary, b, from, to, scale, factor, lane);
+        const int64_t start = origin_ + layout_.DataStart(b);
+        const Columns columns{b, std::max<int64_t>(0, clip.left() - start - 1),
+                              std::min<int64_t>(layout_.DataWidth(b), clip.right() + 2 - start)};
+        if (columns.from >= columns.to) continue;
+        std::span<const float> samples = summary->Samples();
+        int64_t base = 0;
+        if (fine && samples.empty()) {
+            // One sample beyond either end, so the lines into the strip are drawn.
+            const int64_t first = layout_.FirstSampleOfColumn(b, columns.from) - 1;
+            const int64_t last = layout_.FirstSampleOfColumn(b, columns.to) + 1;
+            samples = summaries_.Detail(channel, b, first, last, &base);
+        }
+        if (sparse && !samples.empty())
+            PaintPolyline(painter, samples, base, columns, scale, factor, lane);
         else
-            PaintEnvelope(painter, *summary, b, from, to, scale, factor, lane);
+            PaintEnvelope(painter, *summary, samples, base, columns, scale, factor, lane);
     }
     painter.restore();
     return withSamples;
 }
 
-void TracePainter::PaintEnvelope(QPainter& painter, const SampleSummary& summary, int32_t block, int64_t fromColumn,
-                                 int64_t toColumn, const ChannelScale& scale, double factor, const QRect& lane) const
+void TracePainter::PaintEnvelope(QPainter& painter, const SampleSummary& summary, std::span<const float> samples,
+                                 int64_t base, const Columns& columns, const ChannelScale& scale, double factor,
+                                 const QRect& lane) const
 {
-    const int x0 = static_cast<int>(plotLeft_ + layout_.DataStart(block));
+    // The samples read for this paint when there are any, else the summary.
+    const bool read = !samples.empty() && summary.Samples().empty();
+    const auto range = [&](int64_t first, int64_t last) {
+        if (!read) return summary.Range(first, last);
+        first = std::clamp<int64_t>(first - base, 0, int64_t(samples.size()));
+        last = std::clamp<int64_t>(last - base, first, int64_t(samples.size()));
+        return EnvelopeOf(samples.subspan(size_t(first), size_t(last - first)));
+    };
+    const int64_t x0 = origin_ + layout_.DataStart(columns.block);
     std::vector<QLine> lines;
-    lines.reserve(size_t(toColumn - fromColumn));
+    lines.reserve(size_t(columns.to - columns.from));
     bool joined = false;
     int previousTop = 0, previousBottom = 0;
-    int64_t first = layout_.FirstSampleOfColumn(block, fromColumn);
-    for (int64_t c = fromColumn; c < toColumn; ++c) {
-        const int64_t last = layout_.FirstSampleOfColumn(block, c + 1);
-        const MinMax m = summary.Range(first, last);
+    int64_t first = layout_.FirstSampleOfColumn(columns.block, columns.from);
+    for (int64_t c = columns.from; c < columns.to; ++c) {
+        const int64_t last = layout_.FirstSampleOfColumn(columns.block, c + 1);
+        const MinMax m = range(first, last);
         first = last;
         if (m.Empty()) {
             joined = false;
@@ -82,7 +107,7 @@ void TracePainter::PaintEnvelope(QPainter& painter, const SampleSummary& summary
             drawBottom = std::max(drawBottom, previousTop);
             drawTop = std::min(drawTop, previousBottom);
         }
-        const int x = x0 + static_cast<int>(c);
+        const int x = static_cast<int>(x0 + c);
         lines.emplace_back(x, drawTop, x, drawBottom);
         previousTop = top;
         previousBottom = bottom;
@@ -91,15 +116,16 @@ void TracePainter::PaintEnvelope(QPainter& painter, const SampleSummary& summary
     painter.drawLines(lines.data(), static_cast<int>(lines.size()));
 }
 
-void TracePainter::PaintPolyline(QPainter& painter, const SampleSummary& summary, int32_t block, int64_t fromColumn,
-                                 int64_t toColumn, const ChannelScale& scale, double factor, const QRect& lane) const
+void TracePainter::PaintPolyline(QPainter& painter, std::span<const float> samples, int64_t base,
+                                 const Columns& columns, const ChannelScale& scale, double factor,
+                                 const QRect& lane) const
 {
-    const std::span<const float> samples = summary.Samples();
-    const double x0 = plotLeft_ + layout_.DataStart(block);
+    const double x0 = double(origin_ + layout_.DataStart(columns.block));
     const double perSample = double(layout_.ScaleP()) / double(layout_.ScaleQ());
     // One sample before and after the clipped columns, so the lines into the strip are drawn.
-    const int64_t first = std::max<int64_t>(layout_.FirstSampleOfColumn(block, fromColumn) - 1, 0);
-    const int64_t last = std::min<int64_t>(layout_.FirstSampleOfColumn(block, toColumn) + 1, int64_t(samples.size()));
+    const int64_t end = base + int64_t(samples.size());
+    const int64_t first = std::max<int64_t>(layout_.FirstSampleOfColumn(columns.block, columns.from) - 1, base);
+    const int64_t last = std::min<int64_t>(layout_.FirstSampleOfColumn(columns.block, columns.to) + 1, end);
     std::vector<QPointF> run;
     auto flush = [&] {
         if (run.size() == 1) painter.drawPoint(run.front());
@@ -107,7 +133,7 @@ void TracePainter::PaintPolyline(QPainter& painter, const SampleSummary& summary
         run.clear();
     };
     for (int64_t s = first; s < last; ++s) {
-        const float v = samples[size_t(s)];
+        const float v = samples[size_t(s - base)];
         if (std::isnan(v)) {
             flush();
             continue;
@@ -118,4 +144,3 @@ void TracePainter::PaintPolyline(QPainter& painter, const SampleSummary& summary
 }
 
 }  // namespace Velogram
-

@@ -3,14 +3,18 @@
 // one sample, the column shows the envelope of its samples as one vertical line, joined to the
 // line of the column before so the trace has no breaks; the envelope is one Range query per
 // column (SampleSummary), so a paint reads at most one minimum/maximum pair per column
-// whatever the number of samples. Where a column covers at most one sample and the samples are
-// kept, the trace is a polyline through them. NaN samples leave a break.
+// whatever the number of samples. Where a column covers fewer samples than a summary's bucket
+// and the summary does not keep its samples (a zoomed-in view of a long block), the samples of
+// the visible columns are read for the paint (SummaryCache::Detail), so envelopes stay exact.
+// Where a column covers at most one sample, the trace is a polyline through the samples. NaN
+// samples leave a break.
 //
 // Only the columns inside the painter's clip are drawn, so a repaint of a strip (the selection
 // moving) costs that strip.
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include <QColor>
 #include <QRect>
@@ -25,10 +29,10 @@ namespace Velogram {
 
 class TracePainter {
 public:
-    // [in] layout, summaries: outlive the painter. plotLeft: the client column of layout
-    // pixel 0.
-    TracePainter(const DataLayout& layout, SummaryCache& summaries, int plotLeft)
-        : layout_(layout), summaries_(summaries), plotLeft_(plotLeft)
+    // [in] layout, summaries: outlive the painter. origin: the client column of layout pixel
+    // 0 (left of the plot when the view is scrolled).
+    TracePainter(const DataLayout& layout, SummaryCache& summaries, int64_t origin)
+        : layout_(layout), summaries_(summaries), origin_(origin)
     {
     }
 
@@ -39,14 +43,21 @@ public:
                   double factor, const QColor& colour) const;
 
 private:
-    void PaintEnvelope(QPainter& painter, const SampleSummary& summary, int32_t block, int64_t fromColumn,
-                       int64_t toColumn, const ChannelScale& scale, double factor, const QRect& lane) const;
-    void PaintPolyline(QPainter& painter, const SampleSummary& summary, int32_t block, int64_t fromColumn,
-                       int64_t toColumn, const ChannelScale& scale, double factor, const QRect& lane) const;
+    // One block's columns [fromColumn, toColumn) of the block (0 at its data start).
+    struct Columns {
+        int32_t block;
+        int64_t from;
+        int64_t to;
+    };
+
+    void PaintEnvelope(QPainter& painter, const SampleSummary& summary, std::span<const float> samples, int64_t base,
+                       const Columns& columns, const ChannelScale& scale, double factor, const QRect& lane) const;
+    void PaintPolyline(QPainter& painter, std::span<const float> samples, int64_t base, const Columns& columns,
+                       const ChannelScale& scale, double factor, const QRect& lane) const;
 
     const DataLayout& layout_;
     SummaryCache& summaries_;
-    int plotLeft_;
+    int64_t origin_;
 };
 
 }  // namespace Velogram

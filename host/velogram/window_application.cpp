@@ -15,7 +15,7 @@
 
 namespace Velogram {
 
-int RunApplicationWindow(int argc, char** argv, const std::string& path)
+int RunApplicationWindow(int argc, char** argv, const std::string& path, const CsvReadOptions& options)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velogram"));
@@ -43,6 +43,7 @@ int RunApplicationWindow(int argc, char** argv, const std::string& path)
     int status = 0;
     {
         MainWindow window(framework.Get());
+        window.SetImportOptions(options);
         window.show();
         if (!path.empty()) window.OpenFile(QString::fromStdString(path));
         status = QApplication::exec();

@@ -5,12 +5,14 @@
 
 #include <string>
 
+#include "host/velogram/csv_reader.h"
+
 namespace Velogram {
 
 // Creates the QApplication, starts the framework (libzor.so beside the executable) and loads
 // the modules in the executable's folder, shows the main window (opening path when it is not
-// empty) and runs the event loop. Returns the exit status: the event loop's, or 1 when the
-// framework cannot be started (the user is told why).
-int RunApplicationWindow(int argc, char** argv, const std::string& path);
+// empty; CSV recordings read with options) and runs the event loop. Returns the exit status:
+// the event loop's, or 1 when the framework cannot be started (the user is told why).
+int RunApplicationWindow(int argc, char** argv, const std::string& path, const CsvReadOptions& options);
 
 }  // namespace Velogram

@@ -217,6 +217,28 @@ HRESULT Document::AddBlock(int32_t* index)
     }
 }
 
+HRESULT Document::GetSampleInterval(int32_t block, double* seconds)
+{
+    if (!seconds) return E_POINTER;
+    *seconds = 0;
+    std::lock_guard lock(mutex_);
+    if (!data_.HasBlock(block)) return E_INVALIDARG;
+    *seconds = data_.SampleInterval(block);
+    return *seconds > 0 ? S_OK : S_FALSE;
+}
+
+HRESULT Document::SetSampleInterval(int32_t block, double seconds)
+{
+    if (seconds != 0.0 && !(seconds >= kMinSampleInterval && seconds <= kMaxSampleInterval)) return E_INVALIDARG;
+    if (seconds == 0.0) seconds = 0.0;  // -0 too
+    std::lock_guard lock(mutex_);
+    if (!data_.HasBlock(block)) return E_INVALIDARG;
+    if (data_.SampleInterval(block) == seconds) return S_OK;
+    data_.SetSampleInterval(block, seconds);
+    modified_ = true;
+    return S_OK;
+}
+
 HRESULT Document::SetBoundaryMarks(int32_t block, IKVIBitset* marks)
 {
     try {

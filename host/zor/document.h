@@ -66,6 +66,8 @@ public:
     HRESULT AppendSamples(int32_t channel, int32_t block, const float* samples, uint32_t count) override;
     HRESULT CreateSampleStream(int32_t channel, int32_t block, int64_t start, int64_t end,
                                IEnumFloatEx** out) override;
+    HRESULT GetSampleInterval(int32_t block, double* seconds) override;
+    HRESULT SetSampleInterval(int32_t block, double seconds) override;
 
     // IChannelCalculations.
     HRESULT SetCalculation(int32_t channel, ICalculationClass* calcClass, int32_t second) override;

@@ -3,19 +3,23 @@
 #include <algorithm>
 #include <set>
 
+#include "interfaces/recording.h"
 #include "platform/code_page.h"
 
 namespace Zor {
 namespace {
 
 constexpr std::u16string_view kSignature = u"velogram document";
-constexpr uint32_t kDocumentVersion = 1;
+// The version written when a block has a sample interval, and the newest one read.
+constexpr uint32_t kDocumentVersion = 2;
+constexpr uint32_t kFirstVersionWithIntervals = 2;
 
 // The fewest bytes a stored channel and a stored calculation take (kind bytes included), to
 // refuse counts that the rest of the data cannot hold before anything is allocated.
 constexpr uint64_t kMinChannelBytes = 5 + 5 + 5 + 5 + 5 + 9 + 9 + 5;
 constexpr uint64_t kMinCalculationBytes = 5 + 25 + 5 + 5 + 25 + 5;
 constexpr uint64_t kMinBlockBytesPerChannel = 5;
+constexpr uint64_t kIntervalBytes = 9;
 
 void WriteType(ObjectOutStream& out, const StoredType& t)
 {
@@ -88,6 +92,20 @@ bool ReadChannel(ObjectInStream& in, ChannelRecord* c)
     return true;
 }
 
+bool ReadInterval(ObjectInStream& in, int32_t block, RecordingData* r)
+{
+    const uint64_t at = in.Offset();
+    double seconds = 0;
+    if (FAILED(in.ReadDouble(&seconds))) return false;
+    if (seconds != 0.0 && !(seconds >= kMinSampleInterval && seconds <= kMaxSampleInterval)) {
+        in.Fail("at byte " + std::to_string(at) + ": block " + std::to_string(block + 1) +
+                " has a sample interval out of range");
+        return false;
+    }
+    r->SetSampleInterval(block, seconds == 0.0 ? 0.0 : seconds);
+    return true;
+}
+
 bool ReadCalculation(ObjectInStream& in, const std::set<int32_t>& taken, int32_t channels, StoredCalculation* c)
 {
     const uint64_t at = in.Offset();
@@ -110,8 +128,9 @@ bool ReadCalculation(ObjectInStream& in, const std::set<int32_t>& taken, int32_t
 bool WriteDocument(ObjectOutStream& out, const DocumentContents& contents, std::string* error)
 {
     const RecordingData& r = contents.recording;
+    const bool intervals = r.HasSampleIntervals();
     out.WriteText(kSignature);
-    out.WriteUInt32(kDocumentVersion);
+    out.WriteUInt32(intervals ? kDocumentVersion : 1);
     out.WriteUInt32(static_cast<uint32_t>(r.ChannelCount()));
     for (int32_t c = 0; c < r.ChannelCount(); ++c) {
         const ChannelRecord& ch = r.Channel(c);
@@ -126,6 +145,7 @@ bool WriteDocument(ObjectOutStream& out, const DocumentContents& contents, std::
     }
     out.WriteUInt32(static_cast<uint32_t>(r.BlockCount()));
     for (int32_t b = 0; b < r.BlockCount(); ++b) {
+        if (intervals) out.WriteDouble(r.SampleInterval(b));
         for (int32_t c = 0; c < r.ChannelCount(); ++c) {
             out.WriteFloatArray(r.Samples(c, b).Pieces());
         }
@@ -171,11 +191,14 @@ bool ReadDocument(ObjectInStream& in, DocumentContents* contents, std::string* e
     for (uint32_t c = 0; c < channels; ++c) {
         if (!ReadChannel(in, &r.Channel(r.AddChannel(KVI::String())))) return failed();
     }
+    const bool intervals = version >= kFirstVersionWithIntervals;
     uint32_t blocks = 0;
-    if (!ReadCount(in, "blocks", kMinBlockBytesPerChannel * channels, kMaxBlocks, &blocks))
+    if (!ReadCount(in, "blocks", kMinBlockBytesPerChannel * channels + (intervals ? kIntervalBytes : 0), kMaxBlocks,
+                   &blocks))
         return failed();
     for (uint32_t b = 0; b < blocks; ++b) {
         const int32_t block = r.AddBlock();
+        if (intervals && !ReadInterval(in, block, &r)) return failed();
         for (uint32_t c = 0; c < channels; ++c) {
             std::vector<float> samples;
             if (FAILED(in.ReadFloatArray(&samples))) return failed();

@@ -1,11 +1,13 @@
 // The stored form of a document, inside an object stream (object_stream_format.h):
 //
 //   string   "velogram document"
-//   uint32   document version (1)
+//   uint32   document version (1 or 2)
 //   uint32   channel count C; per channel:
 //              string name; uint32 prefix index, string unit name, uint32 flag;
 //              uint32 colour (0xRRGGBB); double top; double bottom; uint32 units conversion
-//   uint32   block count B; per block, per channel: float array of the samples
+//   uint32   block count B; per block:
+//              version 2 only: double sample interval in seconds (0: none);
+//              per channel: float array of the samples
 //   uint32   calculation count K; per calculation:
 //              uint32 channel; calculation class: 4 x uint32 type GUID, uint32 low word;
 //              string class name (for messages); uint32 second creation value;
@@ -13,13 +15,18 @@
 //              nested stream: the settings object's own stored form (IPersistObject::Save)
 //   uint32   the CRC-32 of every byte of the stream before this value
 //
+// Version 2 added the blocks' sample intervals. A document whose blocks have none is written as
+// version 1, byte for byte as a version 1 program writes it, so that such programs still read
+// it; one with any interval is version 2. Both versions are read.
+//
 // Types are stored by GUID, since the registry's identifiers hold for one run only. Each
 // settings object is stored in a nested stream of its own, so that what one settings object
 // reads or leaves unread never shifts the rest of the document.
 //
 // Reading checks everything it can without the modules: every count against the bytes that
-// remain and against fixed limits, channel numbers of calculations, no second calculation on a
-// channel, the checksum, nothing after the end.
+// remain and against fixed limits, sample intervals against the range a recording takes,
+// channel numbers of calculations, no second calculation on a channel, the checksum, nothing
+// after the end.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
 #include "host/zor/recording_data.h"
 
+#include <algorithm>
 #include <array>
 
 namespace Zor {
@@ -24,6 +25,7 @@ int32_t RecordingData::AddChannel(KVI::String name)
 int32_t RecordingData::AddBlock()
 {
     marks_.emplace_back();
+    intervals_.push_back(0.0);
     for (ChannelRecord& c : channels_) c.blocks.emplace_back();
     return blocks_++;
 }
@@ -41,6 +43,11 @@ int64_t RecordingData::SampleCount(int32_t channel, int32_t block) const
 HRESULT RecordingData::Append(int32_t channel, int32_t block, const float* samples, size_t count)
 {
     return Channel(channel).blocks[static_cast<size_t>(block)].Append(samples, count);
+}
+
+bool RecordingData::HasSampleIntervals() const
+{
+    return std::any_of(intervals_.begin(), intervals_.end(), [](double s) { return s != 0.0; });
 }
 
 void RecordingData::SetSamples(int32_t channel, int32_t block, std::vector<float> samples)

@@ -63,9 +63,16 @@ public:
     const BoundaryMarks& Marks(int32_t block) const { return marks_[static_cast<size_t>(block)]; }
     void SetMarks(int32_t block, BoundaryMarks marks) { marks_[static_cast<size_t>(block)] = std::move(marks); }
 
+    // The time between a block's samples in seconds; 0 when it has none (the block must exist).
+    double SampleInterval(int32_t block) const { return intervals_[static_cast<size_t>(block)]; }
+    void SetSampleInterval(int32_t block, double seconds) { intervals_[static_cast<size_t>(block)] = seconds; }
+    // True when some block has a sample interval.
+    bool HasSampleIntervals() const;
+
 private:
     std::vector<ChannelRecord> channels_;
     std::vector<BoundaryMarks> marks_;  // one per block
+    std::vector<double> intervals_;     // one per block; 0: none
     int32_t blocks_ = 0;
 };
 

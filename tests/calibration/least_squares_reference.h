@@ -28,42 +28,92 @@ inline Rational Exact(double v)
 
 inline double ToDouble(const Rational& r) { return r.convert_to<double>(); }
 
-// The exact weighted least-squares coefficients of sum_k c_k x^k, k from first (0, or 1 without
-// the constant term) to degree, for double data (the weights are the exact 1/sigma_i^2, or 1
-// when weights is empty), by Gaussian elimination on the normal equations in rationals.
-inline std::vector<Rational> ExactPolynomialFit(const std::vector<double>& x, const std::vector<double>& y,
-                                                int degree, bool constantTerm = true,
-                                                const std::vector<double>& weights = {})
+// The exact weighted least-squares fit of sum_k c_k x^k, k from first (0, or 1 without the
+// constant term) to degree, for double data (the weights are the exact 1/sigma_i^2 given as
+// doubles, or 1 when weights is empty), by Gauss-Jordan elimination on the normal equations
+// N c = X^T W y in rationals, N = X^T W X.
+struct ExactFit {
+    int first = 0;
+    int degree = 0;
+    std::vector<Rational> coefficients;             // c_0 .. c_degree (0 below first)
+    std::vector<std::vector<Rational>> inverse;     // N^-1 over the fitted powers first..degree
+    Rational weightedSse = 0;                       // sum_i w_i (y_i - P(x_i))^2
+};
+
+// The powers x^first .. x^degree of one value.
+inline std::vector<Rational> ExactPowers(const Rational& x, int first, int degree)
 {
-    const int first = constantTerm ? 0 : 1;
-    const std::size_t m = static_cast<std::size_t>(degree - first + 1);
-    std::vector<std::vector<Rational>> a(m, std::vector<Rational>(m + 1));
+    std::vector<Rational> powers;
+    Rational p = 1;
+    for (int k = 0; k <= degree; ++k, p *= x)
+        if (k >= first) powers.push_back(p);
+    return powers;
+}
+
+inline ExactFit ExactLeastSquares(const std::vector<double>& x, const std::vector<double>& y, int degree,
+                                  bool constantTerm = true, const std::vector<double>& weights = {})
+{
+    ExactFit fit;
+    fit.first = constantTerm ? 0 : 1;
+    fit.degree = degree;
+    const std::size_t m = static_cast<std::size_t>(degree - fit.first + 1);
+    // [N | I | X^T W y]
+    std::vector<std::vector<Rational>> a(m, std::vector<Rational>(2 * m + 1));
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const Rational xi = Exact(x[i]);
         const Rational yi = Exact(y[i]);
         const Rational wi = weights.empty() ? Rational(1) : Exact(weights[i]);
-        std::vector<Rational> powers(m);
-        Rational p = 1;
-        for (int k = 0; k <= degree; ++k, p *= xi)
-            if (k >= first) powers[static_cast<std::size_t>(k - first)] = p;
+        const std::vector<Rational> powers = ExactPowers(Exact(x[i]), fit.first, degree);
         for (std::size_t r = 0; r < m; ++r) {
             for (std::size_t c = 0; c < m; ++c) a[r][c] += wi * powers[r] * powers[c];
-            a[r][m] += wi * powers[r] * yi;
+            a[r][2 * m] += wi * powers[r] * yi;
         }
     }
+    for (std::size_t r = 0; r < m; ++r) a[r][m + r] = 1;
     for (std::size_t c = 0; c < m; ++c) {
         std::size_t pivot = c;
         while (a[pivot][c] == 0) ++pivot;
         std::swap(a[c], a[pivot]);
+        const Rational d = a[c][c];
+        for (std::size_t k = 0; k <= 2 * m; ++k) a[c][k] /= d;
         for (std::size_t r = 0; r < m; ++r) {
             if (r == c || a[r][c] == 0) continue;
-            const Rational f = a[r][c] / a[c][c];
-            for (std::size_t k = c; k <= m; ++k) a[r][k] -= f * a[c][k];
+            const Rational f = a[r][c];
+            for (std::size_t k = 0; k <= 2 * m; ++k) a[r][k] -= f * a[c][k];
         }
     }
-    std::vector<Rational> coefficients(static_cast<std::size_t>(first), Rational(0));
-    for (std::size_t r = 0; r < m; ++r) coefficients.push_back(a[r][m] / a[r][r]);
-    return coefficients;
+    fit.coefficients.assign(static_cast<std::size_t>(fit.first), Rational(0));
+    fit.inverse.assign(m, std::vector<Rational>(m));
+    for (std::size_t r = 0; r < m; ++r) {
+        fit.coefficients.push_back(a[r][2 * m]);
+        for (std::size_t c = 0; c < m; ++c) fit.inverse[r][c] = a[r][m + c];
+    }
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const Rational wi = weights.empty() ? Rational(1) : Exact(weights[i]);
+        Rational p = 0;
+        const Rational xi = Exact(x[i]);
+        for (std::size_t k = fit.coefficients.size(); k-- > 0;) p = p * xi + fit.coefficients[k];
+        const Rational r = Exact(y[i]) - p;
+        fit.weightedSse += wi * r * r;
+    }
+    return fit;
+}
+
+// g^T N^-1 g for g the fitted powers of x0: the variance factor of the fitted value at x0.
+inline Rational ExactVarianceFactor(const ExactFit& fit, double x0)
+{
+    const std::vector<Rational> g = ExactPowers(Exact(x0), fit.first, fit.degree);
+    Rational v = 0;
+    for (std::size_t r = 0; r < g.size(); ++r)
+        for (std::size_t c = 0; c < g.size(); ++c) v += g[r] * fit.inverse[r][c] * g[c];
+    return v;
+}
+
+// The exact weighted least-squares coefficients (ExactLeastSquares).
+inline std::vector<Rational> ExactPolynomialFit(const std::vector<double>& x, const std::vector<double>& y,
+                                                int degree, bool constantTerm = true,
+                                                const std::vector<double>& weights = {})
+{
+    return ExactLeastSquares(x, y, degree, constantTerm, weights).coefficients;
 }
 
 // The exact value of a polynomial with rational coefficients at a double.

@@ -195,11 +195,45 @@ TEST_F(ErrorProviderTest, BalloonShowsHeadingAndTextAndFollowsMovesOfMoreThanThr
     QTest::mouseMove(provider_, QPoint(6, 6));  // 4.2 pixels
     EXPECT_TRUE(WaitUntil([] { return Balloons().size() == 1; }));
 
+    // Shaped by its mask, with nothing translucent a display without a compositor would show
+    // black.
+    balloon = Balloons().front();
+    EXPECT_FALSE(balloon->testAttribute(Qt::WA_TranslucentBackground));
+    const int tip = mark.left() + mark.width() / 2 - balloon->x();
+    EXPECT_EQ(balloon->mask(), KVI::Balloon::Shape(balloon->size(), !balloon->PointsUp(), tip));
+
     QImage picture = TestSupport::GrabWindows({dialog_.get(), Balloons().front()});
     EXPECT_TRUE(picture.save(TestSupport::TestOutputPath(QStringLiteral("error_provider_balloon.png"))));
 
     QTest::mouseMove(dialog_.get(), QPoint(20, 80));  // leave
     EXPECT_TRUE(WaitUntil([] { return Balloons().empty(); }));
+}
+
+TEST(Balloon, ShapeIsTheRoundedBodyAndTheTail)
+{
+    const QSize size(200, 80);
+    const int tail = KVI::Balloon::kTailHeight;
+    struct Case {
+        const char* name;
+        bool above;
+        std::vector<QPoint> in, out;
+    };
+    const std::vector<Case> cases = {
+        {"below its anchor",
+         false,
+         {{30, 0}, {30, tail - 1}, {25, tail - 1}, {0, 40}, {199, 40}, {100, tail}, {100, 79}, {6, tail}},
+         {{0, 0}, {29, 0}, {31, 0}, {0, tail}, {199, tail}, {0, 79}, {199, 79}, {100, tail - 1}, {20, 3}}},
+        {"above its anchor",
+         true,
+         {{30, 79}, {30, 80 - tail}, {0, 40}, {100, 0}, {100, 79 - tail}},
+         {{0, 0}, {199, 0}, {0, 79 - tail}, {29, 79}, {100, 80 - tail}}},
+    };
+    for (const Case& c : cases) {
+        const QRegion shape = KVI::Balloon::Shape(size, c.above, 30);
+        for (const QPoint& p : c.in) EXPECT_TRUE(shape.contains(p)) << c.name << " (" << p.x() << ", " << p.y() << ")";
+        for (const QPoint& p : c.out) EXPECT_FALSE(shape.contains(p)) << c.name << " (" << p.x() << ", " << p.y() << ")";
+        EXPECT_TRUE(QRect(QPoint(), size).contains(shape.boundingRect())) << c.name;
+    }
 }
 
 TEST_F(ErrorProviderTest, AnEmptyMessageShowsNothingOnHover)

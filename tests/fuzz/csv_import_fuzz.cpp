@@ -3,17 +3,19 @@
 // Input: a mode byte, a piece byte, then the text. Mode byte even: the text is a CSV recording
 // (any encoding, separator, decimal mark and line end), read with the options the mode's
 // bits choose (bits 1-2: lines to skip, 0 to 3; bits 3-4: no separator chosen, comma,
-// semicolon, tab; bits 5-6: the decimal mark detected, a comma, a point), fed to the reader in
-// pieces of (piece + 1) bytes, so that lines and characters are cut in every place; odd: the
-// text is a points file. Checks: a reader either finishes or throws its own error type, never
-// anything else; what it delivers keeps the sink's contract (blocks in order, equal batches
-// for every column, as many rows as it counts); the same text read whole gives the same
-// samples, dialect and line end; a text that reads is read by a line reader into as many rows
-// and blocks, no row holding a line end; every point it returns reads as two values. And the
-// streamed road of calibrate against the road through a recording read whole: the text as a
-// file, calibrated with a column that copies the first one (its samples added to the recording
-// as a channel on the whole road; an identity producer on the streamed road, in chunks of
-// (piece + 1) bytes, several in flight), gives the same bytes or the same error.
+// semicolon, tab; bits 5-6: the decimal mark detected, a comma, a point; bit 7: a time column
+// detected), fed to the reader in pieces of (piece + 1) bytes, so that lines and characters are
+// cut in every place; odd: the text is a points file. Checks: a reader either finishes or
+// throws its own error type, never anything else; what it delivers keeps the sink's contract
+// (blocks in order, equal batches for every column, as many rows as it counts, a block's
+// sample interval after its samples and within a recording's range); the same text read whole
+// gives the same samples, intervals, dialect and line end; a text that reads is read by a line
+// reader into as many rows and blocks, no row holding a line end; every point it returns reads
+// as two values. And the streamed road of calibrate against the road through a recording read
+// whole: the text as a file, calibrated with a column that copies the first one (its samples
+// added to the recording as a channel on the whole road; an identity producer on the streamed
+// road, in chunks of (piece + 1) bytes, several in flight), gives the same bytes or the same
+// error.
 #include <fcntl.h>
 
 #include <algorithm>
@@ -33,6 +35,7 @@
 
 #include <memory>
 
+#include "interfaces/recording.h"
 #include "values/units/unit_entry.h"
 #include "host/velogram/command_error.h"
 #include "host/velogram/csv_calibrate_pipeline.h"
@@ -59,6 +62,7 @@ struct CheckingSink final : Velogram::CsvSink {
     size_t batchColumn = 0;
     size_t batchSize = 0;
     std::vector<uint32_t> bits;  // every sample, for comparing two reads
+    std::vector<double> intervals;
 
     void OnHeader(const std::vector<Velogram::CsvColumn>& c) override
     {
@@ -82,6 +86,12 @@ struct CheckingSink final : Velogram::CsvSink {
             __builtin_memcpy(&b, &f, sizeof b);
             bits.push_back(b);
         }
+    }
+    void OnSampleInterval(int32_t block, double seconds) override
+    {
+        Check(block == blocks - 1 && batchColumn == 0 && intervals.size() < size_t(blocks));
+        Check(seconds >= kMinSampleInterval && seconds <= kMaxSampleInterval);
+        intervals.push_back(seconds);
     }
 };
 
@@ -112,6 +122,7 @@ struct LineSink final : Velogram::CsvLineSink {
 struct CsvRead {
     bool ok = false;
     std::vector<uint32_t> bits;
+    std::vector<double> intervals;
     char delimiter = 0;
     int mark = 0;
     std::string lineEnd;
@@ -132,6 +143,7 @@ CsvRead ReadCsv(std::string_view text, size_t piece, const Velogram::CsvReadOpti
         Check(reader.Blocks() == sink.blocks);
         read.ok = true;
         read.bits = std::move(sink.bits);
+        read.intervals = std::move(sink.intervals);
         read.delimiter = reader.Dialect().delimiter;
         read.mark = int(reader.Dialect().decimal);
         read.lineEnd = reader.LineEnd();
@@ -152,6 +164,7 @@ Velogram::CsvReadOptions OptionsOf(uint8_t mode)
     const int mark = (mode >> 5) & 3;
     if (mark == 1) options.dialect.decimalComma = true;
     if (mark == 2) options.dialect.decimalComma = false;
+    if (mode & 0x80) options.time.mode = Velogram::CsvTimeColumn::Mode::kDetect;
     return options;
 }
 
@@ -281,9 +294,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const Velogram::CsvReadOptions options = OptionsOf(mode);
         const CsvRead pieces = ReadCsv(text, piece, options);
         const CsvRead whole = ReadCsv(text, text.size() + 1, options);
-        Check(pieces.ok == whole.ok && pieces.bits == whole.bits && pieces.delimiter == whole.delimiter &&
-              pieces.mark == whole.mark && pieces.lineEnd == whole.lineEnd);
-        CompareRoads(text, piece, options);
+        Check(pieces.ok == whole.ok && pieces.bits == whole.bits && pieces.intervals == whole.intervals &&
+              pieces.delimiter == whole.delimiter && pieces.mark == whole.mark && pieces.lineEnd == whole.lineEnd);
+        // calibrate reads no time column: every column is a channel on both roads.
+        Velogram::CsvReadOptions roads = options;
+        roads.time = {};
+        CompareRoads(text, piece, roads);
         if (!whole.ok) return 0;
         LineSink lines;
         Velogram::CsvReader reader("f.csv", lines, options);

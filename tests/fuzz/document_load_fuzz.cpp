@@ -1,10 +1,13 @@
-// Fuzzes document loading. The input is taken as a document file; when it is long enough its
-// last four bytes are replaced by the checksum of what comes before them, so that the fuzzer
-// gets past the checksum to every later check. Checks: a load either succeeds and the loaded
-// document saves and loads again to the same contents, or fails with a description and leaves
-// the document as it was.
+// Fuzzes document loading, of either document version (the corpus holds both: the second has
+// the blocks' sample intervals). The input is taken as a document file; when it is long enough
+// its last four bytes are replaced by the checksum of what comes before them, so that the
+// fuzzer gets past the checksum to every later check. Checks: a load either succeeds, every
+// sample interval lies in the range a recording takes, and the loaded document saves and loads
+// again to the same contents (intervals included), or fails with a description and leaves the
+// document as it was.
 #include <unistd.h>
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "interfaces/recording.h"
 #include "host/zor/crc32.h"
 #include "host/zor/document.h"
 #include "platform/code_page.h"
@@ -66,6 +70,13 @@ std::string Contents(Zor::Document& doc)
     doc.GetChannelCount(&channels);
     doc.GetBlockCount(&blocks);
     s += std::to_string(channels) + "/" + std::to_string(blocks);
+    for (int32_t b = 0; b < blocks; ++b) {
+        double seconds = -1;
+        const HRESULT hr = doc.GetSampleInterval(b, &seconds);
+        Check((hr == S_FALSE && seconds == 0.0) ||
+              (hr == S_OK && seconds >= kMinSampleInterval && seconds <= kMaxSampleInterval));
+        s += " @" + std::to_string(std::bit_cast<uint64_t>(seconds));
+    }
     for (int32_t c = 0; c < channels; ++c) {
         IAutoKVIString* name = nullptr;
         doc.GetChannelName(c, &name);

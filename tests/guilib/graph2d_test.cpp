@@ -290,6 +290,35 @@ TEST_F(Graph, GridModesDrawDottedLinesCrossingPixelsOrNothing)
     EXPECT_EQ(PixelsOf(image, image.rect(), grid), 0);
 }
 
+// A dashed plot leaves gaps where a solid one is continuous; a grid pen several pixels wide
+// (the printed page's) stays dotted instead of printing solid.
+TEST_F(Graph, DashedPlotsAndWideGridPensLeaveGaps)
+{
+    Attach({{0, 100}, {50, 50}});
+    ASSERT_TRUE(graph_.AddPlot(0, 1, KVI::String()));
+    ASSERT_TRUE(graph_.SetPlotColour(0, 1, kRed));
+    const int solid = PixelsOf(Render(), QRect(0, 40, 200, 20), kRed);
+    EXPECT_GE(solid, 190);
+    ASSERT_TRUE(graph_.SetPlotDrawKind(0, 1, GUILib::kDrawLineSegments, 1, GUILib::kPenDash));
+    const int dashed = PixelsOf(Render(), QRect(0, 40, 200, 20), kRed);
+    EXPECT_GT(dashed, solid / 2);
+    EXPECT_LT(dashed, solid * 9 / 10);
+
+    graph_.SetPlotShown(0, 1, false);
+    horizontal_.SetTicks(0, 50);
+    vertical_.SetTicks(0, 25);
+    graph_.ShowGrid(true);
+    graph_.SetGridPenWidth(3);
+    const QImage image = Render();
+    const QColor grid = graph_.GridColour();
+    // The vertical line at x = 100: three pixels wide, and rows with none of it between dots.
+    EXPECT_GT(PixelsOf(image, QRect(97, 1, 7, 98), grid), 98);
+    int rowsWithGrid = 0;
+    for (int y = 1; y < 99; ++y) rowsWithGrid += PixelsOf(image, QRect(97, y, 7, 1), grid) > 0;
+    EXPECT_GT(rowsWithGrid, 98 / 4);
+    EXPECT_LT(rowsWithGrid, 98 * 9 / 10) << "dotted, not solid";
+}
+
 struct TickCase {
     const char* name;
     double first;

@@ -205,6 +205,47 @@ TEST(Table2D, LongTextsStayInsideTheirCellsAndLeaveTheGridLines)
     EXPECT_EQ(DarkPixels(image, QRect(100, 0, 20, 100)), 0);
 }
 
+// A table of more rows than its font lets fit gets a smaller font at which every row is
+// framed and written inside the rectangle; a roomy rectangle keeps the table's own size, and
+// one too small for any size gets the least.
+TEST(Table2D, FittingPointSizeFramesEveryRowOfALongTable)
+{
+    std::vector<float> numbers, values;
+    for (int i = 1; i <= 20; ++i) {
+        numbers.push_back(float(i));
+        values.push_back(-0.0265616f * float(i));
+    }
+    auto source = MakeTable({u"n", u"Residual"}, {numbers, values});
+    Table2D table;
+    table.SetData(source.Get());
+    table.SetColumnCount(2);
+    table.SetColumnFraction(0, 0.3f);
+    table.SetColumnFraction(1, 0.7f);
+    const int32_t rows = 21;
+    const QSize size(160, 200);
+    QImage image = Canvas(QSize(180, 220));
+    int points = 0;
+    {
+        QPainter painter(&image);
+        points = table.FittingPointSize(painter, size, rows, 4);
+        EXPECT_EQ(table.FittingPointSize(painter, QSize(1000, 1000), rows, 4), table.pointSize_);
+        EXPECT_EQ(table.FittingPointSize(painter, QSize(10, 10), rows, 4), 4);
+    }
+    ASSERT_LT(points, table.pointSize_) << "twenty rows do not fit at the table's own size";
+    ASSERT_GT(points, 4);
+    table.pointSize_ = int16_t(points);
+    table.SetFramedRows(rows);
+    image = Render(table, QSize(180, 220), QRect(QPoint(0, 0), size));
+    const int h = table.RowHeight();
+    EXPECT_LE(h * rows + 1, size.height());
+    for (int g = 1; g < rows; ++g) {
+        EXPECT_GT(CellInk(image, table, 0, 48, g), 0) << "row " << g;
+        EXPECT_GT(CellInk(image, table, 48, 112, g), 0) << "row " << g;
+    }
+    // The frame's bottom line is drawn, inside the rectangle.
+    EXPECT_EQ(DarkPixels(image, QRect(0, rows * h, 160, 1)), 160);
+}
+
 TEST(Table2D, EraseDecidesWhetherTheBackgroundIsFilled)
 {
     Table2D table;
@@ -254,7 +295,7 @@ TEST(TableData, ValuesHaveSixSignificantDigits)
     } cases[] = {
         {0.1f, "0.1"},        {2.0f / 3.0f, "0.666667"}, {1250000.0f, "1.25e+06"}, {0.0001f, "0.0001"},
         {100.0f, "100"},      {-2.5f, "-2.5"},           {123456789.0f, "1.23457e+08"},
-        {std::numeric_limits<float>::quiet_NaN(), "nan"},
+        {std::numeric_limits<float>::quiet_NaN(), ""},  // no value: an empty cell
     };
     for (const auto& c : cases) EXPECT_EQ(TableData::FormatValue(c.value).toStdString(), c.text) << c.text;
 }

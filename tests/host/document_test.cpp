@@ -5,6 +5,7 @@
 
 #include <sys/resource.h>
 
+#include <cmath>
 #include <csignal>
 #include <filesystem>
 #include <functional>
@@ -14,6 +15,7 @@
 
 #include "host/zor/document.h"
 #include "host/zor/document_file.h"
+#include "host/zor/object_stream_format.h"
 #include "host/zor/sample_block.h"
 #include "host/zor/units_service.h"
 #include "platform/code_page.h"
@@ -146,6 +148,41 @@ TEST(Recording, NewChannelsHaveDefaultsAndBadIndicesAreRefused)
     EXPECT_EQ(source, -1);
     EXPECT_EQ(calcs->ApplySettings(0, nullptr), E_FAIL);
     EXPECT_EQ(calcs->RemoveCalculation(0), S_FALSE);
+}
+
+TEST(Recording, SampleIntervalsAreKeptPerBlockWithinTheirRange)
+{
+    ComPtr<Document> doc = Document::Create();
+    doc->AddBlock(nullptr);
+    doc->AddBlock(nullptr);
+    doc->SetModified(0);
+    double seconds = -1;
+    EXPECT_EQ(doc->GetSampleInterval(0, &seconds), S_FALSE) << "a new block has none";
+    EXPECT_EQ(seconds, 0.0);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        int32_t block;
+        double seconds;
+        HRESULT hr;
+    };
+    const std::vector<Case> cases = {
+        {0, 1e-3, S_OK},         {1, kMinSampleInterval, S_OK}, {1, kMaxSampleInterval, S_OK},
+        {1, 0.0, S_OK},          {1, -0.0, S_OK},               {0, kMinSampleInterval / 2, E_INVALIDARG},
+        {0, kMaxSampleInterval * 2, E_INVALIDARG}, {0, -1e-3, E_INVALIDARG}, {0, nan, E_INVALIDARG},
+        {0, inf, E_INVALIDARG},  {2, 1.0, E_INVALIDARG},        {-1, 1.0, E_INVALIDARG},
+    };
+    for (const Case& c : cases) EXPECT_EQ(doc->SetSampleInterval(c.block, c.seconds), c.hr) << c.seconds;
+    // Refusals changed nothing: block 0 keeps 1 ms, block 1 none (its last good value).
+    EXPECT_EQ(doc->GetSampleInterval(0, &seconds), S_OK);
+    EXPECT_EQ(seconds, 1e-3);
+    EXPECT_EQ(doc->GetSampleInterval(1, &seconds), S_FALSE);
+    EXPECT_FALSE(std::signbit(seconds));
+    int32_t modified = 0;
+    doc->IsModified(&modified);
+    EXPECT_EQ(modified, 1);
+    EXPECT_EQ(doc->GetSampleInterval(2, &seconds), E_INVALIDARG);
+    EXPECT_EQ(doc->GetSampleInterval(0, nullptr), E_POINTER);
 }
 
 TEST(SampleStream, ReadsSkipsAndClonesWithinItsRange)
@@ -289,6 +326,65 @@ void OneChannel(Zor::ObjectOutStream& out)
     out.WriteUInt32(0);
 }
 
+// The document MakeDocument gives, as the first version of the program saved it (version 1,
+// before blocks had sample intervals).
+std::string FirstVersionDocument() { return ZorTest::ReadFile(TESSAR_SOURCE_DIR "/tests/host/data/document_v1.vdoc"); }
+
+// The document version stored after the signature: the string's kind byte, count and units.
+uint32_t StoredVersion(const std::string& bytes)
+{
+    const size_t at = Zor::kStreamHeaderSize + 1 + 4 + 2 * std::u16string_view(u"velogram document").size() + 1;
+    uint32_t version = 0;
+    for (int i = 3; i >= 0; --i) version = (version << 8) | uint8_t(bytes.at(at + size_t(i)));
+    return version;
+}
+
+TEST_F(DocumentFiles, ADocumentOfTheFirstVersionLoadsUnchangedAndSavesByteForByte)
+{
+    const std::string first = FirstVersionDocument();
+    ASSERT_EQ(StoredVersion(first), 1u);
+    ZorTest::WriteFile(dir_.File("first.vdoc"), first);
+    ComPtr<Document> loaded = Document::Create();
+    IAutoKVIString* error = nullptr;
+    ASSERT_EQ(loaded->Load(Path("first.vdoc").c_str(), &error), S_OK) << Text(error);
+    EXPECT_EQ(Fingerprint(*loaded.Get()), Fingerprint(*MakeDocument().Get()));
+    double seconds = 1;
+    EXPECT_EQ(loaded->GetSampleInterval(0, &seconds), S_FALSE);
+    EXPECT_EQ(loaded->GetSampleInterval(1, &seconds), S_FALSE);
+
+    // Saved again, and the same recording saved afresh: a document without sample intervals
+    // is the first version's bytes, so that program reads it still.
+    ASSERT_EQ(loaded->Save(Path("again.vdoc").c_str(), nullptr), S_OK);
+    EXPECT_EQ(ZorTest::ReadFile(dir_.File("again.vdoc")), first);
+    ASSERT_EQ(MakeDocument()->Save(Path("fresh.vdoc").c_str(), nullptr), S_OK);
+    EXPECT_EQ(ZorTest::ReadFile(dir_.File("fresh.vdoc")), first);
+}
+
+TEST_F(DocumentFiles, SampleIntervalsRoundTripInTheSecondVersion)
+{
+    ComPtr<Document> doc = MakeDocument();
+    ASSERT_EQ(doc->SetSampleInterval(1, 1.0 / 3.0), S_OK);
+    ASSERT_EQ(doc->Save(Path("timed.vdoc").c_str(), nullptr), S_OK);
+    const std::string timed = ZorTest::ReadFile(dir_.File("timed.vdoc"));
+    EXPECT_EQ(StoredVersion(timed), 2u);
+
+    ComPtr<Document> loaded = Document::Create();
+    IAutoKVIString* error = nullptr;
+    ASSERT_EQ(loaded->Load(Path("timed.vdoc").c_str(), &error), S_OK) << Text(error);
+    EXPECT_EQ(Fingerprint(*loaded.Get()), Fingerprint(*doc.Get()));
+    double seconds = 0;
+    EXPECT_EQ(loaded->GetSampleInterval(0, &seconds), S_FALSE);
+    EXPECT_EQ(loaded->GetSampleInterval(1, &seconds), S_OK);
+    EXPECT_EQ(seconds, 1.0 / 3.0) << "every bit of the double";
+    ASSERT_EQ(loaded->Save(Path("timed_again.vdoc").c_str(), nullptr), S_OK);
+    EXPECT_EQ(ZorTest::ReadFile(dir_.File("timed_again.vdoc")), timed);
+
+    // Without its interval the document is the first version's again.
+    ASSERT_EQ(loaded->SetSampleInterval(1, 0), S_OK);
+    ASSERT_EQ(loaded->Save(Path("untimed.vdoc").c_str(), nullptr), S_OK);
+    EXPECT_EQ(ZorTest::ReadFile(dir_.File("untimed.vdoc")), FirstVersionDocument());
+}
+
 TEST_F(DocumentFiles, BadFilesAreReportedAndChangeNothing)
 {
     ComPtr<Document> good = MakeDocument();
@@ -308,7 +404,20 @@ TEST_F(DocumentFiles, BadFilesAreReportedAndChangeNothing)
         {"truncated at the end", valid.substr(0, valid.size() - 1), "the data ends early"},
         {"trailing data", valid + std::string("\x01\x00\x00\x00\x00", 5), "after the end of the document"},
         {"another stream", Handmade([](auto& o) { o.WriteText(u"something else"); }), "not a document"},
-        {"newer document", Handmade([](auto& o) { Header(o, 2); }), "document version 2"},
+        {"newer document", Handmade([](auto& o) { Header(o, 3); }), "document version 3"},
+        {"a sample interval out of range", Handmade([](auto& o) {
+             Header(o, 2); OneChannel(o); o.WriteUInt32(1); o.WriteDouble(-1e-3); o.WriteFloatArray(nullptr, 0);
+         }),
+         "block 1 has a sample interval out of range"},
+        {"a sample interval that is no number", Handmade([](auto& o) {
+             Header(o, 2); OneChannel(o); o.WriteUInt32(1); o.WriteDouble(std::nan("")); o.WriteFloatArray(nullptr, 0);
+         }),
+         "block 1 has a sample interval out of range"},
+        {"the second version without its intervals", Handmade([](auto& o) {
+             Header(o, 2); OneChannel(o); o.WriteUInt32(1); o.WriteFloatArray(nullptr, 0);
+             o.WriteUInt32(0); o.WriteUInt32(o.Checksum());
+         }),
+         "expected a double"},
         {"absurd channel count", Handmade([](auto& o) { Header(o); o.WriteUInt32(0xFFFFFFF0u); }),
          "4294967280 channels cannot be right"},
         {"absurd block count",

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,10 @@
 #include "calibration/tessar_ext.h"
 #include "values/units/unit_entry.h"
 #include "platform/com_ptr.h"
+#include "calibration/fit_advice.h"
+#include "calibration/fit_uncertainty.h"
 #include "report/fit_text.h"
+#include "report/uncertainty_text.h"
 #include "tests/support/module_doubles.h"
 
 namespace {
@@ -214,6 +218,99 @@ TEST_F(Automation, DiagnosticsOfAFit)
     EXPECT_EQ(automation_->GetFitDiagnostics(line.settings.Get(), nullptr), E_POINTER);
 }
 
+// The uncertainty slots hand out what the engine computes for the settings' record, and say
+// where there is none.
+TEST_F(Automation, UncertaintyOfAFit)
+{
+    const FitResult line = Fit({u"1", u"2", u"3", u"4", u"5"}, {u"2.1", u"3.9", u"6.2", u"7.8", u"10.1"}, 0);
+    ASSERT_EQ(line.hr, S_OK);
+    Tessar::FitUncertainty engine;
+    ASSERT_TRUE(engine.Build(DataOf(line)));
+
+    TessarFitDiagnostics diagnostics;
+    ASSERT_EQ(automation_->GetFitDiagnostics(line.settings.Get(), &diagnostics), S_OK);
+    EXPECT_EQ(diagnostics.degreesOfFreedom, 3);
+    EXPECT_EQ(diagnostics.fittedCoefficients, 2);
+    EXPECT_EQ(diagnostics.residualStandardDeviation, engine.ResidualStandardDeviation());
+    // A caller of the first version gets none of the new fields.
+    TessarFitDiagnostics first;
+    first.size = offsetof(TessarFitDiagnostics, degreesOfFreedom);
+    first.degreesOfFreedom = -7;
+    ASSERT_EQ(automation_->GetFitDiagnostics(line.settings.Get(), &first), S_OK);
+    EXPECT_EQ(first.degreesOfFreedom, -7);
+    EXPECT_EQ(first.conditionNumber, diagnostics.conditionNumber);
+
+    double errors[2] = {0, 0};
+    int32_t count = 0;
+    ASSERT_EQ(automation_->GetStandardErrors(line.settings.Get(), 2, errors, &count), S_OK);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(errors[0], engine.StandardErrors()[0]);
+    EXPECT_EQ(errors[1], engine.StandardErrors()[1]);
+    EXPECT_EQ(automation_->GetStandardErrors(line.settings.Get(), 1, errors, &count), S_FALSE);
+    EXPECT_EQ(automation_->GetStandardErrors(line.settings.Get(), 1, nullptr, &count), E_POINTER);
+
+    double values[3] = {0.5, 3, 9};
+    ASSERT_EQ(automation_->GetPredictionHalfWidths(line.settings.Get(), 3, values, values), S_OK);
+    EXPECT_NEAR(values[1], engine.At(3).halfWidth, 1e-12 * values[1]);
+    EXPECT_GT(values[0], values[1]) << "wider away from the points' centre";
+    EXPECT_EQ(automation_->GetPredictionHalfWidths(line.settings.Get(), -1, values, values), E_INVALIDARG);
+
+    TessarFitAdvice advice;
+    ASSERT_EQ(automation_->GetFitAdvice(line.settings.Get(), &advice), S_OK);
+    const Tessar::FitAdvice expected = Tessar::AdviseFitKind(DataOf(line));
+    EXPECT_EQ(advice.bestKind, expected.best);
+    EXPECT_EQ(advice.simplerKind, expected.simpler);
+    EXPECT_EQ(advice.press[0], expected.press[0]);
+    EXPECT_TRUE(std::isnan(advice.press[4])) << "a quintic needs seven points";
+    ComPtr<IAutoKVIString> text;
+    ASSERT_EQ(automation_->GetFitText(line.settings.Get(), kTessarAdviceLine, text.Put()), S_OK);
+    EXPECT_EQ(KVI::String(text.Get()), Tessar::AdviceLine(expected));
+    ASSERT_EQ(automation_->GetFitText(line.settings.Get(), kTessarUncertaintyLines, text.Put()), S_OK);
+    EXPECT_TRUE(KVI::String(text.Get()).View().starts_with(u"s = ")) << KVI::String(text.Get()).ToUtf8();
+
+    // Point to point has no least-squares uncertainty; two points leave no degree of freedom.
+    const FitResult table = Fit({u"1", u"2", u"4"}, {u"1", u"3", u"4"}, 7);
+    ASSERT_EQ(automation_->GetStandardErrors(table.settings.Get(), 2, errors, &count), S_OK);
+    EXPECT_EQ(count, 0);
+    ASSERT_EQ(automation_->GetPredictionHalfWidths(table.settings.Get(), 1, values, values), S_OK);
+    EXPECT_TRUE(std::isnan(values[0]));
+    ASSERT_EQ(automation_->GetFitDiagnostics(table.settings.Get(), &diagnostics), S_OK);
+    EXPECT_EQ(diagnostics.degreesOfFreedom, 0);
+    EXPECT_TRUE(std::isnan(diagnostics.residualStandardDeviation));
+    const FitResult two = Fit({u"1", u"2"}, {u"1", u"3"}, 0);
+    ASSERT_EQ(automation_->GetFitText(two.settings.Get(), kTessarUncertaintyLines, text.Put()), S_OK);
+    EXPECT_EQ(KVI::String(text.Get()).ToUtf8(), KVI::String(Tessar::kNoDegreesOfFreedom).ToUtf8() + "\n");
+}
+
+TEST_F(Automation, InvertsTheFit)
+{
+    const FitResult line = Fit({u"1", u"2", u"3"}, {u"2", u"4", u"6"}, 0);
+    int32_t status = -1, count = 0;
+    double raw = 0, solutions[2] = {0, 0};
+    ASSERT_EQ(automation_->InvertFit(line.settings.Get(), 5, 0, &status, &raw, 2, solutions, &count), S_OK);
+    EXPECT_EQ(status, kTessarInverseFound);
+    EXPECT_NEAR(raw, 2.5, 1e-12);
+    EXPECT_EQ(count, 1);
+    // Beyond the points: found on the extrapolating end, refused within the points.
+    ASSERT_EQ(automation_->InvertFit(line.settings.Get(), 10, 0, &status, &raw, 0, nullptr, nullptr), S_OK);
+    EXPECT_EQ(status, kTessarInverseFound);
+    EXPECT_NEAR(raw, 5, 1e-12);
+    ASSERT_EQ(automation_->InvertFit(line.settings.Get(), 10, kTessarInvertWithinPoints, &status, &raw, 0, nullptr,
+                                     nullptr),
+              S_OK);
+    EXPECT_EQ(status, kTessarInverseNoSolution);
+    EXPECT_TRUE(std::isnan(raw));
+    // Two raw values of a parabola.
+    const FitResult bowl = Fit({u"0", u"1", u"2", u"3", u"4"}, {u"4", u"1", u"0", u"1", u"4"}, 1);
+    ASSERT_EQ(automation_->InvertFit(bowl.settings.Get(), 1, 0, &status, &raw, 2, solutions, &count), S_OK);
+    EXPECT_EQ(status, kTessarInverseSeveral);
+    EXPECT_EQ(count, 2);
+    EXPECT_NEAR(solutions[0], 1, 1e-9);
+    EXPECT_NEAR(solutions[1], 3, 1e-9);
+    EXPECT_EQ(automation_->InvertFit(line.settings.Get(), 5, 2, &status, &raw, 0, nullptr, nullptr), E_INVALIDARG);
+    EXPECT_EQ(automation_->InvertFit(line.settings.Get(), 5, 0, nullptr, &raw, 0, nullptr, nullptr), E_POINTER);
+}
+
 TEST_F(Automation, RefusesBadArguments)
 {
     IPersistObject* settings = nullptr;
@@ -370,7 +467,7 @@ TEST_F(Automation, TextsOfAFit)
                                              text.Put()),
               S_OK);
     EXPECT_TRUE(KVI::String(text.Get()).View().starts_with(u"y = 0.002x ")) << KVI::String(text.Get()).ToUtf8();
-    EXPECT_EQ(automation_->GetFitText(r.settings.Get(), 5, text.Put()), E_INVALIDARG);
+    EXPECT_EQ(automation_->GetFitText(r.settings.Get(), kTessarAdviceLine + 1, text.Put()), E_INVALIDARG);
     EXPECT_EQ(automation_->GetFitText(nullptr, kTessarSettingsText, text.Put()), E_INVALIDARG);
     EXPECT_EQ(automation_->RenderReport(r.settings.Get(), KVI::String(u"/tmp/report.svg").Interface(), 0),
               E_NOTIMPL);

@@ -109,10 +109,14 @@ TEST(FitDetails, PointToPointDrawsTwoLinesInAFrameThatStartsOnePitchDown)
 {
     QImage image = Canvas(QSize(500, 160));
     const QRect rect(20, 10, 400, 140);
+    // Its two points: too few to compare fit kinds, so no advice line follows.
+    CalibrationData table = Record(7, {0, 1, 2, 6});
+    table.rawValues_ = {0, 2};
+    table.calibratedValues_ = {1, 6};
     QRect frame;
     {
         QPainter painter(&image);
-        frame = Tessar::DrawFitDetails(Record(7, {0, 1, 2, 6}), KVI::UnitInfo::Empty(), painter, rect);
+        frame = Tessar::DrawFitDetails(table, KVI::UnitInfo::Empty(), painter, rect);
     }
     const double pitch = Pitch();
     const int top = int(std::trunc(10 + pitch));
@@ -138,8 +142,8 @@ TEST(FitDetails, PointToPointDrawsTwoLinesInAFrameThatStartsOnePitchDown)
 TEST(FitDetails, TheFrameGrowsByOnePitchALine)
 {
     const double pitch = Pitch();
-    for (const auto& [data, lines] : {std::pair(Record(0, {1, 2.5}), 5), std::pair(Record(0, {0, 2.5}, true), 4),
-                                      std::pair(Record(3, {1, 1, 1, 1, 1}), 4)}) {
+    for (const CalibrationData& data : {Record(0, {1, 2.5}), Record(0, {0, 2.5}, true), Record(3, {1, 1, 1, 1, 1})}) {
+        const int lines = int(Tessar::ReportDetailsLines(data, KVI::UnitInfo::Empty()).size());
         QImage image = Canvas(QSize(400, 200));
         QRect frame;
         {
@@ -164,9 +168,10 @@ TEST(FitDetails, TextsAreNeitherClippedNorWrapped)
     }
     const int top = int(std::trunc(Pitch()));
     const int second = int(std::trunc(top + Pitch()));
-    // The equation's line runs on to the right of the block, on one line.
+    // The equation's line runs on to the right of the block, on one line: the short lines
+    // below it (chi-square and SSE) have no ink there.
     EXPECT_GT(InkedRows(image, 100, 400, second, int(second + Pitch())), 0);
-    EXPECT_EQ(InkedRows(image, 100, 400, int(second + Pitch()), 100), 0);
+    EXPECT_EQ(InkedRows(image, 100, 400, int(second + Pitch()), int(second + 3 * Pitch())), 0);
 }
 
 TEST(FitDetails, Screenshot)

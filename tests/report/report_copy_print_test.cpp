@@ -25,6 +25,7 @@
 #include "host/zor/gui/optional_services.h"
 #include "report/report_clipboard.h"
 #include "report/report_print.h"
+#include "report/report_render.h"
 #include "report/tess_copy_select.h"
 #include "report/zor_printout.h"
 #include "tests/report/report_test_util.h"
@@ -173,18 +174,22 @@ TEST_F(ReportCopyPrint, CopyAsTextWritesTheTableInFixedNotation)
     });
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     ASSERT_NE(mime, nullptr);
-    // The table, then what the details block says.
+    // The table with each point's fitted value and residual (an exact fit's rounding shown as
+    // 0), then what the details block says: the fit's lines, then how good it is.
     const QString text = mime->text();
-    EXPECT_TRUE(text.startsWith(QStringLiteral("\tV\tmmHg\t\n"
-                                               "1.00\t0.00\t0.00\t\n"
-                                               "2.00\t0.50\t50.00\t\n"
-                                               "3.00\t1.00\t100.00\t\n"
+    EXPECT_TRUE(text.startsWith(QStringLiteral("\tV\tmmHg\tFitted\tResidual\t\n"
+                                               "1.00\t0.00\t0.00\t0.00\t0.00\t\n"
+                                               "2.00\t0.50\t50.00\t50.00\t0.00\t\n"
+                                               "3.00\t1.00\t100.00\t100.00\t0.00\t\n"
                                                "\n"
                                                "Calibration Fit Details\n"
                                                "Linear : y = 100x ")))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("\nx in V, y in mmHg\nChi\u00B2 = "))) << text.toStdString();
-    EXPECT_TRUE(text.endsWith(QStringLiteral("\nr\u00B2 = 1\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\nr\u00B2 = 1\ns = "))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral(" mmHg (1 degree of freedom)\n95 % prediction at the points: \u00B1 ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\nBest supported by these points: Linear\n"))) << text.toStdString();
     EXPECT_FALSE(mime->hasImage());
 }
 
@@ -199,8 +204,8 @@ TEST_F(ReportCopyPrint, CopiedTextMarksTheOriginRowWithAnAsterisk)
     });
     const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
     ASSERT_GE(lines.size(), 8);  // heading, four points, the origin, a blank line, the details
-    EXPECT_EQ(lines[4], QStringLiteral("4.0\t4.0\t8.0\t"));
-    EXPECT_EQ(lines[5], QStringLiteral("*\t0.0\t0.0\t"));
+    EXPECT_TRUE(lines[4].startsWith(QStringLiteral("4.0\t4.0\t8.0\t"))) << lines[4].toStdString();
+    EXPECT_EQ(lines[5], QStringLiteral("*\t0.0\t0.0\t*\t*\t"));
     EXPECT_EQ(lines[6], QString());
     EXPECT_EQ(lines[7], QStringLiteral("Calibration Fit Details"));
 }
@@ -511,6 +516,122 @@ TEST_F(ReportCopyPrint, AutomationRendersTheReportToAFileByExtension)
     EXPECT_EQ(automation.RenderReport(settings.Get(), KVI::String(u"x.png").Interface(), 1), E_INVALIDARG);
     EXPECT_EQ(automation.RenderReport(nullptr, KVI::String(u"x.png").Interface(), 0), E_INVALIDARG);
     EXPECT_TRUE(messages_.empty());
+}
+
+// The table's horizontal lines in one column of pixels of a picture: the rows of dark pixels
+// at x between top and bottom, runs of them counted once.
+int RowLines(const QImage& image, int x, int top, int bottom)
+{
+    int lines = 0;
+    bool before = false;
+    for (int y = top; y < bottom; ++y) {
+        const bool dark = qGray(image.pixel(x, y)) < 100;
+        lines += dark && !before;
+        before = dark;
+    }
+    return lines;
+}
+
+// Eighteen points, more than the dialog's table frames: the rendered picture grows so that
+// every row is framed and written, and the page's table shrinks its font to keep them all.
+TEST_F(ReportCopyPrint, RenderedReportsOfMorePointsThanTheDialogShowsKeepEveryRow)
+{
+    std::vector<double> raw, calibrated;
+    for (int i = 0; i < 18; ++i) {
+        raw.push_back(0.25 * i);
+        calibrated.push_back(10 + 20 * 0.25 * i + 0.3 * std::sin(i * 1.7));
+    }
+    Owner owner;
+    Tessar::TessarAutomation automation(&owner);
+    const ComPtr<Tessar::TessarSettings> settings(new Tessar::TessarSettings(Record(0, raw, calibrated)));
+    const QString png = dir_.filePath(QStringLiteral("eighteen.png"));
+    ASSERT_EQ(automation.RenderReport(settings.Get(), KVI::String(png.toStdU16String()).Interface(), 0), S_OK);
+    const QImage image(png);
+    ASSERT_FALSE(image.isNull());
+    image.save(TestSupport::TestOutputPath(QStringLiteral("report_eighteen_points.png")));
+    const QPoint split = Tessar::ReportSplit(image.rect());
+    // Frame top, heading line, a line under each of the 18 rows (the last one the frame's).
+    EXPECT_EQ(RowLines(image, split.x() + 2, 0, split.y()), 20);
+    // The number of the last point is written in its row: ink between the last two lines.
+    int last = -1, before = -1;
+    for (int y = 0; y < split.y(); ++y)
+        if (qGray(image.pixel(split.x() + 2, y)) < 100 && (y == 0 || qGray(image.pixel(split.x() + 2, y - 1)) >= 100)) {
+            before = last;
+            last = y;
+        }
+    int ink = 0;
+    for (int y = before + 2; y < last - 1; ++y)
+        for (int x = split.x() + 3; x < split.x() + 20; ++x) ink += qGray(image.pixel(x, y)) < 128;
+    EXPECT_GT(ink, 5) << "the 18th row's number";
+
+    const QString pdf = dir_.filePath(QStringLiteral("eighteen.pdf"));
+    ASSERT_EQ(automation.RenderReport(settings.Get(), KVI::String(pdf.toStdU16String()).Interface(), 0), S_OK);
+    const QString text = dir_.filePath(QStringLiteral("eighteen.txt"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, text}), 0);
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(file.readAll());
+    // Every point's number and raw value at the start of its row of the table.
+    for (int i = 0; i < 18; ++i)
+        EXPECT_TRUE(page.contains(QRegularExpression(QStringLiteral("\\b%1\\s+%2\\b").arg(i + 1).arg(0.25 * i))))
+            << "row " << i + 1;
+    PdfPage(pdf, QStringLiteral("report_eighteen_points_page"));
+}
+
+// A record that keeps measured points, a range policy, dates past due and a certificate: the
+// table gets the SD column and the details block the record's lines after the fit's, in the
+// copied text and on the rendered report (pictured in the test output).
+TEST_F(ReportCopyPrint, RecordKeepingShowsTheSdColumnPolicyAndDates)
+{
+    CalibrationData caller = Record(0, {0, 0.5, 1, 1.5}, {0.2, 49, 101.5, 149});
+    caller.provenance_.resize(4);
+    caller.provenance_[0] = {true, 0, 0.004, 1000, 0, 0, 1000};
+    caller.provenance_[1] = {true, 0.5, 0.006, 1000, 0, 2000, 3000};
+    caller.provenance_[3] = {true, 1.5, 0.0125, 800, 1, 0, 800};
+    caller.rangePolicy_ = 1;
+    caller.calibrationDate_ = KVI::String(u"2025-11-02");
+    caller.validityDays_ = 365;
+    caller.certificate_ = KVI::String(u"C-2025/117");
+    caller.operator_ = KVI::String(u"A. Grey");
+    Open(caller);
+    CopyWith([](Tessar::TessCopySelect* choice) {
+        QTest::mouseClick(KVI::FindControl<QRadioButton>(choice, 352), Qt::LeftButton);
+        QTest::mouseClick(KVI::FindControl<QPushButton>(choice, 1), Qt::LeftButton);
+    });
+    const QString text = QGuiApplication::clipboard()->text();
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines[0], QStringLiteral("\tV\tmmHg\tFitted\tResidual\tSD\t"));
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t0.00\t"))) << lines[1].toStdString();  // 0.004 at two places
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("\t0.01\t"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].endsWith(QStringLiteral("\t*\t"))) << "a typed point: " << lines[3].toStdString();
+    // 2025-11-02 + 365 days is 2026-11-02 (no February 29th between them).
+    EXPECT_TRUE(text.endsWith(QStringLiteral("\nBest supported by these points: Linear\n"
+                                             "Outside the points: clamped to the end values\n"
+                                             "Calibrated: 2025-11-02\n"
+                                             "Due: 2026-11-02 (expired)\n"
+                                             "Certificate: C-2025/117\n"
+                                             "Operator: A. Grey\n")))
+        << text.toStdString();
+
+    const QImage image = Tessar::ReportImage(Dialog());
+    image.save(TestSupport::TestOutputPath(QStringLiteral("report_record_keeping.png")));
+    // The table's six columns: seven vertical lines across its last (empty) row.
+    const QPoint split = Tessar::ReportSplit(image.rect());
+    std::vector<int> rowLines;
+    for (int y = 0; y < split.y(); ++y)
+        if (qGray(image.pixel(split.x() + 2, y)) < 100 && (y == 0 || qGray(image.pixel(split.x() + 2, y - 1)) >= 100))
+            rowLines.push_back(y);
+    ASSERT_GE(rowLines.size(), 2u);
+    const int emptyRow = (rowLines[rowLines.size() - 2] + rowLines.back()) / 2;
+    int lines6 = 0;
+    bool before = false;
+    for (int x = split.x(); x < image.width(); ++x) {
+        const bool dark = qGray(image.pixel(x, emptyRow)) < 100;
+        lines6 += dark && !before;
+        before = dark;
+    }
+    EXPECT_EQ(lines6, 7);
 }
 
 }  // namespace

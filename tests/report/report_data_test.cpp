@@ -2,12 +2,15 @@
 // the sampled curve, the graph's and the table's columns, and the read-out texts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "calibration/calibration_fit.h"
+#include "calibration/evaluators.h"
+#include "calibration/fit_uncertainty.h"
 #include "values/units/unit_info.h"
 #include "guilib/table/tabulated_data.h"
 #include "platform/com_ptr.h"
@@ -140,7 +143,7 @@ TEST(ReportData, GraphColumnsHoldCurvePointsAndMarkersInDisplayUnits)
     Tessar::FillGraphColumns(*table.Get(), d, Unit(kMilli, u"V"), 0, 0.004);
     int32_t columns = 0;
     table->GetColumnCount(&columns);
-    ASSERT_EQ(columns, 6);
+    ASSERT_EQ(columns, Tessar::kGraphColumnCount);
     const std::u16string names[] = {u"Raw Values", u"Fitted Values", u"Raw Values", u"Fitted Values", u"", u""};
     const std::u16string units[] = {u"mV", u"kPa", u"mV", u"kPa", u"", u""};
     for (int32_t c = 0; c < 6; ++c) {
@@ -164,6 +167,73 @@ TEST(ReportData, GraphColumnsHoldCurvePointsAndMarkersInDisplayUnits)
     EXPECT_LT(x.back(), 4.0f);
 }
 
+// The band's columns surround the curve by the prediction half-width, and the residual strip's
+// columns hold each point's calibrated - fitted and the zero line across the raw range.
+TEST(ReportData, GraphColumnsHoldTheBandAndTheResiduals)
+{
+    CalibrationData d = Fitted(0, {1, 2, 3, 4}, {2.1, 3.9, 6.2, 7.8});
+    const platform::ComPtr<GUILib::CTabulatedData> table(new GUILib::CTabulatedData());
+    Tessar::FillGraphColumns(*table.Get(), d, Unit(kPlain, u"V"), 0, 5);
+    EXPECT_EQ(Name(*table.Get(), Tessar::kBandLower), u"Lower 95 %");
+    EXPECT_EQ(Name(*table.Get(), Tessar::kBandUpper), u"Upper 95 %");
+    EXPECT_EQ(Units(*table.Get(), Tessar::kBandUpper), u"mmHg");
+    EXPECT_EQ(Name(*table.Get(), Tessar::kResidualY), u"Residuals");
+    const std::vector<float> x = Column(*table.Get(), Tessar::kBandX);
+    const std::vector<float> lower = Column(*table.Get(), Tessar::kBandLower);
+    const std::vector<float> upper = Column(*table.Get(), Tessar::kBandUpper);
+    ASSERT_EQ(x.size(), 101u);
+    ASSERT_EQ(lower.size(), 101u);
+    ASSERT_EQ(upper.size(), 101u);
+    Tessar::FitUncertainty u;
+    ASSERT_TRUE(u.Build(d));
+    for (size_t i = 0; i < x.size(); ++i) {
+        const double fitted = d.coefficients_[0] + d.coefficients_[1] * x[i];
+        EXPECT_NEAR((upper[i] + lower[i]) / 2, fitted, 1e-4) << i;
+        EXPECT_NEAR((upper[i] - lower[i]) / 2, u.At(x[i]).halfWidth, 1e-4) << i;
+    }
+    // Narrowest near the points' centre (2.5), widest at the ends of the range.
+    EXPECT_LT(upper[50] - lower[50], upper[0] - lower[0]);
+    EXPECT_LT(upper[50] - lower[50], upper[100] - lower[100]);
+
+    const std::vector<float> residuals = Column(*table.Get(), Tessar::kResidualY);
+    ASSERT_EQ(residuals.size(), 4u);
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_NEAR(residuals[i], d.calibratedValues_[i] - (d.coefficients_[0] + d.coefficients_[1] * d.rawValues_[i]),
+                    1e-6)
+            << i;
+    EXPECT_EQ(Column(*table.Get(), Tessar::kResidualX), (std::vector<float>{1, 2, 3, 4}));
+    EXPECT_EQ(Column(*table.Get(), Tessar::kZeroX), (std::vector<float>{0, 5}));
+    EXPECT_EQ(Column(*table.Get(), Tessar::kZeroY), (std::vector<float>{0, 0}));
+}
+
+TEST(ReportData, NoBandWithoutDegreesOfFreedomOrForPointToPoint)
+{
+    const CalibrationData cases[] = {Fitted(0, {1, 2}, {3, 5}), Fitted(7, {1, 2, 4}, {3, 5, 4}),
+                                     Fitted(1, {0, 1, 2}, {1, 0, 3})};
+    for (const CalibrationData& d : cases) {
+        EXPECT_TRUE(Tessar::BandSamples(d, 0, 5, kPlain).empty()) << "kind " << d.fitKind_;
+        const platform::ComPtr<GUILib::CTabulatedData> table(new GUILib::CTabulatedData());
+        Tessar::FillGraphColumns(*table.Get(), d, Unit(kPlain, u"V"), 0, 5);
+        EXPECT_TRUE(Column(*table.Get(), Tessar::kBandUpper).empty());
+        EXPECT_EQ(Column(*table.Get(), Tessar::kResidualY).size(), d.rawValues_.size()) << "residuals still shown";
+    }
+}
+
+TEST(ReportData, ResidualStripIsSymmetricAboutZero)
+{
+    const CalibrationData noisy = Fitted(0, {1, 2, 3, 4}, {2.1, 3.9, 6.2, 7.8});
+    double largest = 0;
+    for (double r : Tessar::Residuals(noisy)) largest = std::max(largest, std::fabs(r));
+    const Tessar::AxisRange range = Tessar::ResidualAxisRange(noisy);
+    EXPECT_DOUBLE_EQ(range.upper, 1.5 * largest);
+    EXPECT_DOUBLE_EQ(range.lower, -1.5 * largest);
+    // Exact points: residuals at rounding level get the least half-span, a millionth of the
+    // calibrated values' half-span (here 50 mmHg), shown in kPa.
+    CalibrationData exact = Fitted(7, {1, 2, 3}, {0, 50, 100});
+    exact.unit_ = Unit(kKilo, u"Pa");
+    EXPECT_DOUBLE_EQ(Tessar::ResidualAxisRange(exact).upper, 50e-6 / 1000);
+}
+
 TEST(ReportData, TableHasAMarkedOriginRowOnlyForForcedPolynomials)
 {
     struct Case {
@@ -183,7 +253,19 @@ TEST(ReportData, TableHasAMarkedOriginRowOnlyForForcedPolynomials)
         EXPECT_EQ(Name(*table.Get(), 0), u"") << c.name;
         EXPECT_EQ(Name(*table.Get(), 1), u"V") << c.name;
         EXPECT_EQ(Name(*table.Get(), 2), u"mmHg") << c.name;
+        EXPECT_EQ(Name(*table.Get(), 3), u"Fitted") << c.name;
+        EXPECT_EQ(Name(*table.Get(), 4), u"Residual") << c.name;
         EXPECT_EQ(Column(*table.Get(), 0), (std::vector<float>{1, 2, 3})) << c.name;
+        // Fitted and residual values of the points only (not of the origin row).
+        const std::vector<float> fitted = Column(*table.Get(), 3), residual = Column(*table.Get(), 4);
+        ASSERT_EQ(fitted.size(), 3u) << c.name;
+        ASSERT_EQ(residual.size(), 3u) << c.name;
+        for (size_t i = 0; i < 3; ++i) {
+            double y = d.rawValues_[i];
+            ASSERT_TRUE(Tessar::EvaluateCalibration(d.fitKind_, d.coefficients_, &y, &y + 1));
+            EXPECT_FLOAT_EQ(fitted[i], float(y)) << c.name;
+            EXPECT_FLOAT_EQ(residual[i], float(d.calibratedValues_[i] - y)) << c.name;
+        }
         ASSERT_EQ(marked.has_value(), c.marked) << c.name;
         if (!c.marked) {
             EXPECT_EQ(Column(*table.Get(), 1).size(), 3u) << c.name;
@@ -217,6 +299,32 @@ TEST(ReportData, ReadOutNumbersFollowTheUnitRules)
     for (const Case& c : cases)
         EXPECT_EQ(Tessar::FormatReadOutValue(c.value, KVI::String(c.unit), c.decimals).View(), std::u16string(c.text))
             << c.value;
+}
+
+// A sixth column "SD" only when a point keeps a standard deviation: in the raw values' display
+// units, empty (NaN) for a point without one; a record whose provenance has no measured point
+// keeps the five columns.
+TEST(ReportData, TableGetsTheStandardDeviationsOfMeasuredPoints)
+{
+    CalibrationData d = Fitted(0, {0.001, 0.002, 0.003}, {10, 20, 31});
+    const platform::ComPtr<GUILib::CTabulatedData> table(new GUILib::CTabulatedData());
+    d.provenance_.resize(3);
+    Tessar::FillReportTable(*table.Get(), d, Unit(kMilli, u"V"));
+    int32_t columns = 0;
+    table->GetColumnCount(&columns);
+    EXPECT_EQ(columns, 5) << "typed points keep no SD";
+
+    d.provenance_[0] = {true, 0.001, 0.00002, 500, 0, 10, 510};
+    d.provenance_[2] = {true, 0.003, 0.0000125, 0, -1, 0, 0};  // from a points file
+    Tessar::FillReportTable(*table.Get(), d, Unit(kMilli, u"V"));
+    table->GetColumnCount(&columns);
+    ASSERT_EQ(columns, 6);
+    EXPECT_EQ(Name(*table.Get(), 5), u"SD");
+    const std::vector<float> sd = Column(*table.Get(), 5);
+    ASSERT_EQ(sd.size(), 3u);
+    EXPECT_FLOAT_EQ(sd[0], 0.02f);  // mV
+    EXPECT_TRUE(std::isnan(sd[1]));
+    EXPECT_FLOAT_EQ(sd[2], 0.0125f);
 }
 
 }  // namespace

@@ -81,11 +81,12 @@ public:
     QComboBox* FitCombo() { return Control<QComboBox>(308); }
     QCheckBox* ForceOrigin() { return Control<QCheckBox>(309); }
 
-    // Picks a fit kind from the combo's list: a click opens it, the arrow keys walk to the
-    // entry and Return takes it (the list's own keys, so no change happens on the way).
-    void ChooseFit(int kind)
+    // Picks a fit kind from the combo's list (ChooseEntry).
+    void ChooseFit(int kind) { ChooseEntry(FitCombo(), kind); }
+    // Picks an entry of a combo's list: a click opens it, the arrow keys walk to the entry and
+    // Return takes it (the list's own keys, so no change happens on the way).
+    void ChooseEntry(QComboBox* combo, int kind)
     {
-        QComboBox* combo = FitCombo();
         const int from = combo->currentIndex();
         QTest::mouseClick(combo, Qt::LeftButton);
         QAbstractItemView* view = combo->view();

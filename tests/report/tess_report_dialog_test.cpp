@@ -139,7 +139,8 @@ TEST_F(ReportDialog, ForceOriginRefitsAndAddsTheMarkedOriginRow)
     EXPECT_EQ(Control<QLabel>(313)->text().indexOf(QLatin1Char('\t')), -1) << "no r\u00B2 through the origin";
     Dialog().TableData()->GetRowCount(&rows);
     ASSERT_EQ(rows, 4);
-    EXPECT_EQ(Tessar::ReportText(Dialog()).split(QLatin1Char('\n'))[4], QStringLiteral("*\t0.00\t0.00\t"));
+    // The origin is no point: no number, fitted value or residual.
+    EXPECT_EQ(Tessar::ReportText(Dialog()).split(QLatin1Char('\n'))[4], QStringLiteral("*\t0.00\t0.00\t*\t*\t"));
 
     // The origin row (grid row 4) is drawn bold: more ink than the same row unmarked.
     auto rowInk = [table] {
@@ -394,6 +395,107 @@ TEST_F(ReportDialog, CopiesDrawTheGridGreyAndTheScreenKeepsItsOwn)
     EXPECT_GT(PixelsOf(after, screenGrid), 100);
     EXPECT_EQ(PixelsOf(after, printGrid), 0);
     ExpectCurveThroughPoints(*Dialog().GraphWindow(), caller, "after a copy");
+}
+
+// The graph draws the 95 % band as dashed curves on either side of the fitted line, and the
+// strip below it each residual as a point on its side of the zero line.
+TEST_F(ReportDialog, GraphShowsTheDashedBandAndEachResidualOnItsSideOfZero)
+{
+    const QColor band(90, 130, 255), curve(0, 0, 255), point(255, 0, 0), zero(96, 96, 96);
+    CalibrationData noisy = Record(0, {0, 0.5, 1, 1.5}, {0.2, 49, 101.5, 149});
+    Open(noisy);
+    TessarWnd& wnd = *Dialog().GraphWindow();
+    const QImage graph = wnd.Graph()->grab().toImage();
+    // Along the points' raw range each edge of the band, one above the curve and one below
+    // it, is there in most columns of pixels but not in all: dashed.
+    int columns = 0, columnsAbove = 0, columnsBelow = 0;
+    const int from = GraphPixel(wnd, 0, 0).x(), to = GraphPixel(wnd, 1.5, 0).x();
+    for (int x = from; x <= to; ++x) {
+        int curveRow = -1;
+        for (int y = 0; y < graph.height() && curveRow < 0; ++y)
+            if (graph.pixelColor(x, y) == curve) curveRow = y;
+        if (curveRow < 0) continue;  // under a point's marker or number
+        ++columns;
+        bool above = false, below = false;
+        for (int y = 0; y < graph.height(); ++y)
+            if (graph.pixelColor(x, y) == band) (y < curveRow ? above : below) = true;
+        columnsAbove += above;
+        columnsBelow += below;
+    }
+    ASSERT_GT(columns, 100);
+    for (const int n : {columnsAbove, columnsBelow}) {
+        EXPECT_GT(n, columns / 2);
+        EXPECT_LT(n, columns * 9 / 10) << "dashed";
+    }
+
+    const QImage strip = wnd.ResidualGraph()->grab().toImage();
+    int zeroRow = -1, most = 0;
+    for (int y = 0; y < strip.height(); ++y) {
+        int n = 0;
+        for (int x = 0; x < strip.width(); ++x) n += strip.pixelColor(x, y) == zero;
+        if (n > most) most = n, zeroRow = y;
+    }
+    ASSERT_GT(most, strip.width() / 2) << "the zero line";
+    const std::vector<double> residuals = Tessar::Residuals(noisy);
+    ASSERT_EQ(residuals.size(), 4u);
+    for (size_t i = 0; i < residuals.size(); ++i) {
+        const int x = GraphPixel(wnd, noisy.rawValues_[i], 0).x();
+        double sum = 0;
+        int n = 0;
+        for (int y = 0; y < strip.height(); ++y)
+            if (strip.pixelColor(x, y) == point) sum += y, ++n;
+        ASSERT_GT(n, 0) << "point " << i;
+        EXPECT_EQ(sum / n < zeroRow, residuals[i] > 0) << "point " << i << " residual " << residuals[i];
+    }
+
+    // An exact fit has no band to draw.
+    CalibrationData exact = ThreePoints();
+    Open(exact);
+    EXPECT_EQ(PixelsOf(Dialog().GraphWindow()->Graph()->grab().toImage(), band), 0);
+}
+
+// Weights 1/SD^2 are offered once a point keeps a standard deviation, and choosing them refits
+// with each point weighed by 1/SD^2: checked against the weighted least-squares line worked out
+// here in long double.
+TEST_F(ReportDialog, WeightsRefitTheLineByTheInverseVariances)
+{
+    const std::vector<double> x{0, 1, 2, 3}, y{0.1, 2.3, 3.8, 6.4}, sd{0.1, 0.4, 0.2, 0.8};
+    CalibrationData typed = Record(0, x, y);
+    Open(typed);
+    EXPECT_FALSE(Control<QComboBox>(317)->isEnabled()) << "no point keeps an SD";
+
+    CalibrationData caller = Record(0, x, y);
+    caller.provenance_.resize(4);
+    for (size_t i = 0; i < 4; ++i) caller.provenance_[i] = {true, x[i], sd[i], 100, 0, 0, 100};
+    Open(caller);
+    QComboBox* weights = Control<QComboBox>(317);
+    ASSERT_TRUE(weights->isEnabled());
+    EXPECT_EQ(weights->itemText(1), QStringLiteral("1/SD\u00B2"));
+    ChooseEntry(weights, 1);
+    EXPECT_TRUE(messages_.empty());
+    const CalibrationData& d = Dialog().WorkingData();
+    EXPECT_EQ(d.weights_, 1);
+    long double sw = 0, sx = 0, sy = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        const long double w = 1.0L / (sd[i] * sd[i]);
+        sw += w, sx += w * x[i], sy += w * y[i];
+    }
+    const long double mx = sx / sw, my = sy / sw;
+    long double sxy = 0, sxx = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        const long double w = 1.0L / (sd[i] * sd[i]);
+        sxy += w * (x[i] - mx) * (y[i] - my), sxx += w * (x[i] - mx) * (x[i] - mx);
+    }
+    const long double slope = sxy / sxx, intercept = my - slope * mx;
+    ASSERT_EQ(d.coefficients_.size(), 2u);
+    EXPECT_NEAR(d.coefficients_[1], double(slope), 1e-12 * std::fabs(double(slope)));
+    EXPECT_NEAR(d.coefficients_[0], double(intercept), 1e-12);
+    EXPECT_GT(std::fabs(d.coefficients_[1] - caller.coefficients_[1]), 1e-3) << "differs from the unweighted line";
+
+    // And back to none: the unweighted line again.
+    ChooseEntry(weights, 0);
+    EXPECT_EQ(Dialog().WorkingData().weights_, 0);
+    EXPECT_NEAR(Dialog().WorkingData().coefficients_[1], caller.coefficients_[1], 1e-12);
 }
 
 }  // namespace

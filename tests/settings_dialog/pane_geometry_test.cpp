@@ -2,6 +2,8 @@
 // envelope and polyline rules, the span's statistics, reading streams, and the span's columns.
 #include <gtest/gtest.h>
 
+#include <boost/multiprecision/cpp_int.hpp>
+
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -140,6 +142,45 @@ TEST(PaneStatistics, MeanMaximumAndMinimumOfTheSpan)
     EXPECT_EQ(none.current, 0.0);
     EXPECT_EQ(none.maximum, std::numeric_limits<float>::lowest());
     EXPECT_EQ(none.minimum, std::numeric_limits<float>::max());
+}
+
+// The span's sample standard deviation against exact rational arithmetic over the same floats:
+// a steady input far from zero (where a sum of squares would cancel), a ramp, one sample.
+TEST(PaneStatistics, StandardDeviationMatchesExactArithmetic)
+{
+    using Rational = boost::multiprecision::cpp_rational;
+    std::vector<float> steady;
+    for (int k = 0; k < 300; ++k) steady.push_back(10000.0f + 0.0009765625f * float(k % 7));
+    const std::vector<float> ramp = Ramp(100, -50.0f);
+    struct Case {
+        const char* name;
+        const std::vector<float>* samples;
+        int start, end;
+    } cases[] = {
+        {"steady far from zero", &steady, 0, 50},
+        {"part of the steady input", &steady, 10, 20},
+        {"ramp", &ramp, 5, 45},
+        {"one sample", &ramp, 7, 7},
+    };
+    for (const Case& c : cases) {
+        const SpanStatistics s = ComputeSpanStatistics(*c.samples, 50, c.start, c.end);
+        Rational sum = 0;
+        for (int64_t i = s.first; i <= s.last; ++i) sum += Rational((*c.samples)[size_t(i)]);
+        const int64_t n = s.last - s.first + 1;
+        const Rational mean = sum / n;
+        Rational squares = 0;
+        for (int64_t i = s.first; i <= s.last; ++i) {
+            const Rational d = Rational((*c.samples)[size_t(i)]) - mean;
+            squares += d * d;
+        }
+        const double expected = n > 1 ? std::sqrt(static_cast<double>(squares / (n - 1))) : 0.0;
+        EXPECT_NEAR(s.sd, expected, 1e-12 * (1 + expected)) << c.name;
+        if (n == 1) {
+            EXPECT_EQ(s.sd, 0.0) << c.name;
+        }
+    }
+    EXPECT_GT(ComputeSpanStatistics(steady, 50, 0, 50).sd, 1e-4) << "the spread is not cancelled away";
+    EXPECT_EQ(ComputeSpanStatistics({}, 50, 10, 20).sd, 0.0);
 }
 
 TEST(PaneReading, ChunksOfSixteenTimesTheFactor)

@@ -254,12 +254,23 @@ QImage DrawEntry(const UnitsControl& control, int index, QSize size = QSize(120,
 TEST_F(UnitsControlTest, PrefixesShareOneColumnAndANamelessUnitShowsTheHostsText)
 {
     Make({Unit(8, u"V"), Unit(7, u"V"), Unit(8, u""), Unit(8, u"(no name)")});
-    const int column = QFontMetrics(control_->ItemFont(false)).horizontalAdvance(QLatin1Char('M')) + 2;
+    const int margin = control_->ItemMargin();
+    const int column = margin + UnitsControl::PrefixColumnWidth(QFontMetrics(control_->ItemFont(false)));
+    EXPECT_GE(column - margin, QFontMetrics(control_->ItemFont(false)).horizontalAdvance(QLatin1Char('M')) + 2);
     const QImage plain = DrawEntry(*control_, 0);
     const QImage milli = DrawEntry(*control_, 1);
     // The name starts after the column whatever the prefix: the two V's are drawn alike.
     EXPECT_EQ(plain.copy(column, 0, 120 - column, 20), milli.copy(column, 0, 120 - column, 20));
     EXPECT_NE(plain.copy(0, 0, column, 20), milli.copy(0, 0, column, 20));  // the m
+    // No prefix letter comes nearer the list's border than the margin a list's text keeps.
+    Make({Unit(7, u"V"), Unit(6, u"V"), Unit(10, u"V"), Unit(9, u"Pa"), Unit(3, u"s")});
+    for (int entry = 0; entry < 5; ++entry) {
+        const QImage image = DrawEntry(*control_, entry);
+        for (int x = 0; x < margin; ++x)
+            for (int y = 0; y < image.height(); ++y)
+                ASSERT_EQ(image.pixelColor(x, y), QColor(Qt::white)) << "entry " << entry << " column " << x;
+    }
+    Make({Unit(8, u"V"), Unit(7, u"V"), Unit(8, u""), Unit(8, u"(no name)")});
     // A unit without a name is drawn as a unit named with string 8429.
     EXPECT_EQ(DrawEntry(*control_, 2), DrawEntry(*control_, 3));
     EXPECT_NE(DrawEntry(*control_, 2), plain);

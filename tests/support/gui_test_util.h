@@ -50,7 +50,8 @@ inline QString TestOutputPath(const QString& fileName)
 }
 
 // One picture of several top-level windows as they lie on the screen (a dialog with its
-// pop-ups): each grabbed and drawn at its global position, on white.
+// pop-ups): each grabbed and drawn at its global position, on white, a shaped window only
+// within its mask.
 inline QImage GrabWindows(const std::vector<QWidget*>& windows)
 {
     QRect all;
@@ -58,7 +59,12 @@ inline QImage GrabWindows(const std::vector<QWidget*>& windows)
     QImage picture(all.size(), QImage::Format_ARGB32);
     picture.fill(Qt::white);
     QPainter p(&picture);
-    for (QWidget* w : windows) p.drawPixmap(w->mapToGlobal(QPoint(0, 0)) - all.topLeft(), w->grab());
+    for (QWidget* w : windows) {
+        const QPoint at = w->mapToGlobal(QPoint(0, 0)) - all.topLeft();
+        p.setClipping(!w->mask().isEmpty());
+        if (!w->mask().isEmpty()) p.setClipRegion(w->mask().translated(at));
+        p.drawPixmap(at, w->grab());
+    }
     return picture;
 }
 

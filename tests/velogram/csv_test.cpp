@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "values/units/unit_entry.h"
@@ -51,26 +52,37 @@ struct Recorded final : Velogram::CsvSink {
         auto& to = blocks.back()[column];
         to.insert(to.end(), samples.begin(), samples.end());
     }
+    void OnSampleInterval(int32_t block, double seconds) override
+    {
+        EXPECT_EQ(block, static_cast<int32_t>(blocks.size()) - 1) << "after the block's samples";
+        intervals.resize(blocks.size(), 0.0);
+        intervals[size_t(block)] = seconds;
+    }
+
+    std::vector<double> intervals;  // per block; 0: none given
+    std::vector<std::string> notes;
 };
 
 // Reads text fed in pieces of the given size (0: whole).
-Recorded Read(const std::string& text, size_t piece = 0)
+Recorded Read(const std::string& text, size_t piece = 0, const Velogram::CsvReadOptions& options = {})
 {
     Recorded sink;
-    CsvReader reader("t.csv", sink);
+    CsvReader reader("t.csv", sink, options);
     if (piece == 0) {
         reader.Feed(text);
     } else {
         for (size_t i = 0; i < text.size(); i += piece) reader.Feed(std::string_view(text).substr(i, piece));
     }
     reader.Finish();
+    sink.intervals.resize(sink.blocks.size(), 0.0);
+    sink.notes = reader.Notes();
     return sink;
 }
 
-std::string ErrorOf(const std::string& text, size_t piece = 0)
+std::string ErrorOf(const std::string& text, size_t piece = 0, const Velogram::CsvReadOptions& options = {})
 {
     try {
-        Read(text, piece);
+        Read(text, piece, options);
     } catch (const CsvError& e) {
         return e.what();
     }
@@ -190,6 +202,104 @@ TEST(CsvReader, RefusesOverlongLinesAndTooManyColumns)
     std::string wide;
     for (size_t i = 0; i <= CsvReader::kMaxColumns; ++i) wide += (i ? ",c" : "c") + std::to_string(i);
     EXPECT_NE(ErrorOf(wide + "\n").find("more than 4096 columns"), std::string::npos);
+}
+
+Velogram::CsvReadOptions TimeFrom(Velogram::CsvTimeColumn::Mode mode, std::string name = {}, double rate = 0)
+{
+    Velogram::CsvReadOptions options;
+    options.time.mode = mode;
+    options.time.name = std::move(name);
+    options.sampleRate = rate;
+    return options;
+}
+
+struct TimeCase {
+    const char* name;
+    std::string text;
+    Velogram::CsvReadOptions options;
+    std::vector<std::string> channels;
+    std::vector<double> intervals;  // per block, seconds; 0: none
+    std::string note;               // a note that must be made; empty: none at all
+};
+
+TEST(CsvReader, TakesTheSampleIntervalFromATimeColumnOrTheRate)
+{
+    using Mode = Velogram::CsvTimeColumn::Mode;
+    const auto detect = TimeFrom(Mode::kDetect);
+    const std::vector<TimeCase> cases = {
+        {"Time (s) first: detected", "Time (s),p (V)\n0,1\n0.001,2\n0.002,3\n", detect, {"p"}, {0.001}, ""},
+        {"time without a unit is in seconds", "time,p\n10,1\n10.5,2\n", detect, {"p"}, {0.5}, ""},
+        {"t in milliseconds", "t (ms),p\n0,1\n0.25,2\n0.5,3\n", detect, {"p"}, {0.25e-3}, ""},
+        {"microseconds written either way", "Time (us),p\n0,1\n2,2\n", detect, {"p"}, {2e-6}, ""},
+        {"minutes", "Time (min),p\n0,1\n0.5,2\n", detect, {"p"}, {30}, ""},
+        {"T in degrees is a channel", "T (degrees C),p\n0,1\n1,2\n", detect, {"T", "p"}, {0}, ""},
+        {"t without a unit is a channel", "t,p\n0,1\n1,2\n", detect, {"t", "p"}, {0}, ""},
+        {"time in volts is a channel", "Time (V),p\n0,1\n1,2\n", detect, {"Time", "p"}, {0}, ""},
+        {"only the first column is detected", "p,Time (s)\n1,0\n2,1\n", detect, {"p", "Time"}, {0}, ""},
+        {"a lone time column is a channel", "Time (s)\n0\n1\n", detect, {"Time"}, {0}, ""},
+        {"not asked for: a channel", "Time (s),p\n0,1\n1,2\n", {}, {"Time", "p"}, {0}, ""},
+        {"named, last", "p (V),Zeit (s)\n1,5\n2,5.1\n", TimeFrom(Mode::kNamed, "Zeit"), {"p"}, {0.1}, ""},
+        {"numbered", "p,q (ms)\n1,0\n2,4\n", TimeFrom(Mode::kNamed, "1"), {"p"}, {4e-3}, ""},
+        {"each block its own", "Time (s),p\n0,1\n1,2\n\n5,3\n5.25,4\n5.5,5\n", detect, {"p"}, {1, 0.25}, ""},
+        {"a block of one row has none", "Time (s),p\n0,1\n\n5,3\n6,4\n", detect, {"p"}, {0, 1}, ""},
+        {"decimal commas beside semicolons", "Zeit;Time (s);p\n1;0,5;1\n2;1,0;2\n", TimeFrom(Mode::kNamed, "Time"),
+         {"Zeit", "p"}, {0.5}, ""},
+        {"rounded printing is even", "Time (s),p\n0,1\n0.0003,1\n0.0007,1\n0.0010,1\n0.0013,1\n0.0017,1\n0.0020,1\n",
+         detect, {"p"}, {0.0020 / 6}, ""},
+        {"uneven: the mean, and a note", "Time (s),p\n0.0,1\n1.0,1\n3.0,1\n4.0,1\n", detect, {"p"}, {4.0 / 3.0},
+         "t.csv: block 1: the times are not evenly spaced (steps from 1 s to 2 s)"},
+        {"not increasing: none, and a note", "Time (s),p\n0,1\n1,1\n1,1\n2,1\n", detect, {"p"}, {0},
+         "t.csv: block 1: the time does not increase at line 4"},
+        {"a rate gives every block its interval", "Time (s),p\n0,1\n1,2\n\n3,4\n", TimeFrom(Mode::kDetect, {}, 250),
+         {"Time", "p"}, {0.004, 0.004}, ""},
+    };
+    for (const TimeCase& c : cases) {
+        for (size_t piece : {size_t(0), size_t(1), size_t(5)}) {
+            Recorded r;
+            ASSERT_NO_THROW(r = Read(c.text, piece, c.options)) << c.name << ", pieces of " << piece;
+            std::vector<std::string> names;
+            for (const CsvColumn& col : r.columns) names.push_back(col.name);
+            EXPECT_EQ(names, c.channels) << c.name;
+            ASSERT_EQ(r.intervals.size(), c.intervals.size()) << c.name;
+            for (size_t b = 0; b < c.intervals.size(); ++b)
+                EXPECT_NEAR(r.intervals[b], c.intervals[b], 1e-12 * c.intervals[b]) << c.name << " block " << b;
+            if (c.note.empty()) {
+                EXPECT_TRUE(r.notes.empty()) << c.name << ": " << (r.notes.empty() ? "" : r.notes[0]);
+            } else {
+                ASSERT_EQ(r.notes.size(), 1u) << c.name;
+                EXPECT_EQ(r.notes[0].rfind(c.note, 0), 0u) << c.name << ": " << r.notes[0];
+            }
+        }
+    }
+    // The channels' samples are those of the other columns, in their order.
+    const Recorded r = Read("a (mV),Time (s),b\n1,0,2\n3,1,4\n", 0, TimeFrom(Mode::kNamed, "Time"));
+    ASSERT_EQ(r.blocks.size(), 1u);
+    EXPECT_EQ(r.blocks[0][0], (std::vector<float>{0.001f, 0.003f}));
+    EXPECT_EQ(r.blocks[0][1], (std::vector<float>{2, 4}));
+}
+
+TEST(CsvReader, RefusesATimeColumnItCannotUse)
+{
+    using Mode = Velogram::CsvTimeColumn::Mode;
+    const std::vector<std::tuple<const char*, std::string, Velogram::CsvReadOptions, std::string>> cases = {
+        {"no such column", "a,b\n1,2\n", TimeFrom(Mode::kNamed, "Time"),
+         ":1:1: no column \"Time\" holds the time: the header names 2 columns"},
+        {"a number past the columns", "a,b\n1,2\n", TimeFrom(Mode::kNamed, "2"), ":1:1: no column \"2\" holds"},
+        {"the only column", "Time\n1\n", TimeFrom(Mode::kNamed, "Time"), ":1:1: the time column is the only column"},
+        {"not a unit of time", "x (V),b\n1,2\n", TimeFrom(Mode::kNamed, "x"),
+         ":1:1: the time column \"x\" has the unit \"V\", which is no unit of time"},
+        {"not a number", "Time (s),b\n0,1\nsoon,2\n", TimeFrom(Mode::kDetect),
+         ":3:1: \"soon\" is not a number in column 1 (Time)"},
+        {"not finite", "Time (s),b\n0,1\ninf,2\n", TimeFrom(Mode::kDetect), ":3:1: \"inf\" is no finite time"},
+        {"a rate and a named column", "a,b\n1,2\n", TimeFrom(Mode::kNamed, "a", 10),
+         ": a sample rate and a time column cannot both give the sample interval"},
+        {"a rate out of range", "a\n1\n", TimeFrom(Mode::kNone, {}, 1e13), ": a sample rate must lie between"},
+        {"a negative rate", "a\n1\n", TimeFrom(Mode::kNone, {}, -5), ": a sample rate must lie between"},
+    };
+    for (const auto& [name, text, options, message] : cases) {
+        const std::string error = ErrorOf(text, 0, options);
+        EXPECT_EQ(error.rfind("t.csv" + message, 0), 0u) << name << ": " << error;
+    }
 }
 
 TEST(CsvHeaderCell, QuotesWhatTheReaderWouldSplitAndReadsBack)

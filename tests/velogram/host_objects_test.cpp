@@ -27,6 +27,7 @@
 #include "tests/support/framework_session.h"
 #include "tests/support/message_capture.h"
 #include "tests/velogram/calculation_class_double.h"
+#include "tests/velogram/host_document_setup.h"
 
 namespace {
 
@@ -41,54 +42,9 @@ constexpr int64_t kUnset = kUnsetPosition;
 
 using TestSupport::TheSession;
 
-// A document with channels of the given samples per block (every channel has every block).
-ComPtr<HostDocument> MakeDocument(const std::vector<std::vector<std::vector<float>>>& channels,
-                                  const char* unit = "V")
-{
-    ComPtr<IZorDocument> document;
-    EXPECT_EQ(TheSession().framework->CreateDocument(document.Put()), S_OK);
-    ComPtr<IRecording> recording;
-    document.As(IID_IRecording, recording);
-    const size_t blocks = channels.empty() ? 0 : channels[0].size();
-    for (size_t b = 0; b < blocks; ++b) recording->AddBlock(nullptr);
-    for (size_t c = 0; c < channels.size(); ++c) {
-        int32_t index = -1;
-        recording->AddChannel(KVI::String::FromUtf8("Channel " + std::to_string(c + 1)).Interface(), &index);
-        KVI::UnitInfo info;
-        info.prefix_ = 8;
-        info.name_ = KVI::String::FromUtf8(unit);
-        ComPtr<KVI::UnitEntry> entry(new KVI::UnitEntry(info));
-        recording->SetChannelUnit(index, entry.Get());
-        for (size_t b = 0; b < channels[c].size(); ++b)
-            if (!channels[c][b].empty())
-                recording->AppendSamples(index, int32_t(b), channels[c][b].data(), uint32_t(channels[c][b].size()));
-    }
-    return HostDocument::Create(document.Get());
-}
-
-std::vector<float> Ramp(int n, float from = 0, float step = 1)
-{
-    std::vector<float> v(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) v[size_t(i)] = from + step * float(i);
-    return v;
-}
-
-// Linear settings for the source channel: 0 V is 0 mmHg, 1 V is 100 mmHg.
-ComPtr<IPersistObject> PressureSettings(int32_t source)
-{
-    const KVI::String raw[] = {KVI::String(u"0"), KVI::String(u"1")};
-    const KVI::String cal[] = {KVI::String(u"0"), KVI::String(u"100")};
-    IAutoKVIString* rawTexts[] = {raw[0].Interface(), raw[1].Interface()};
-    IAutoKVIString* calTexts[] = {cal[0].Interface(), cal[1].Interface()};
-    ComPtr<IPersistObject> settings;
-    IAutoKVIString* message = nullptr;
-    EXPECT_EQ(TheSession().automation->FitPoints(2, rawTexts, calTexts, KVI::String(u"V").Interface(),
-                                                 KVI::String(u"mmHg").Interface(), 0, 0, source, settings.Put(),
-                                                 &message),
-              S_OK);
-    if (message) message->Release();
-    return settings;
-}
+using VelogramTest::MakeDocument;
+using VelogramTest::PressureSettings;
+using VelogramTest::Ramp;
 
 std::vector<float> ReadAll(IRecordData* data, int32_t channel, uint32_t block, int64_t start, int64_t end)
 {

@@ -38,6 +38,7 @@
 #include "tests/host/temp_dir.h"
 #include "tests/support/gui_test_util.h"
 #include "tests/velogram/calculation_class_double.h"
+#include "tests/velogram/window_test_util.h"
 
 namespace {
 
@@ -63,6 +64,23 @@ HRESULT PressureSettings(const VelogramTest::EditSettingsCall& call, IPersistObj
     return hr;
 }
 
+// The same calibration, dated 2020-01-10 and due on 2020-06-30: long expired.
+HRESULT ExpiredPressureSettings(const VelogramTest::EditSettingsCall& call, IPersistObject** settings)
+{
+    ComPtr<IPersistObject> fitted;
+    const HRESULT hr = PressureSettings(call, fitted.Put());
+    if (FAILED(hr)) return hr;
+    const KVI::String date(u"2020-01-10"), due(u"2020-06-30");
+    TessarRecordChanges changes;
+    changes.fields = kTessarSetCalibrationDate | kTessarSetDueDate;
+    changes.calibrationDate = date.Interface();
+    changes.dueDate = due.Interface();
+    IAutoKVIString* message = nullptr;
+    const HRESULT changed = TheSession().automation->WithRecordChanges(fitted.Get(), &changes, settings, &message);
+    if (message) message->Release();
+    return changed;
+}
+
 std::vector<float> Samples(IRecordData* data, int32_t channel, uint32_t block)
 {
     int32_t length = 0;
@@ -74,15 +92,6 @@ std::vector<float> Samples(IRecordData* data, int32_t channel, uint32_t block)
     stream->Next(uint32_t(out.size()), out.data(), &got);
     out.resize(got);
     return out;
-}
-
-// Drags with the left button across the data window, from one client point to another.
-void Drag(QWidget* window, QPoint from, QPoint to)
-{
-    QTest::mousePress(window, Qt::LeftButton, {}, from);
-    const int steps = 8;
-    for (int i = 1; i <= steps; ++i) QTest::mouseMove(window, from + (to - from) * i / steps);
-    QTest::mouseRelease(window, Qt::LeftButton, {}, to);
 }
 
 // The middle of block b's data in lane c of the data window.
@@ -108,15 +117,8 @@ bool ApplicationVisible(IZorFramework* framework)
     return visible == VARIANT_TRUE;
 }
 
-// Pixels of a colour inside a rectangle of an image.
-int CountPixels(const QImage& image, const QRect& rect, QColor colour)
-{
-    int n = 0;
-    for (int y = rect.top(); y <= rect.bottom(); ++y)
-        for (int x = rect.left(); x <= rect.right(); ++x)
-            if (image.pixelColor(x, y) == colour) ++n;
-    return n;
-}
+using VelogramTest::CountPixels;
+using VelogramTest::Drag;
 
 using TestSupport::MessageCapture;
 
@@ -140,6 +142,7 @@ protected:
 
     // Declared first: the document's calculations hold it, so it must outlive the window.
     VelogramTest::CalculationClassDouble tessar_{TheSession().tessar.Get(), PressureSettings};
+    VelogramTest::CalculationClassDouble expired_{TheSession().tessar.Get(), ExpiredPressureSettings};
     std::unique_ptr<MainWindow> window_;
 };
 
@@ -194,6 +197,15 @@ TEST_F(WindowTest, ADragAcrossTwoBlocksIsTheHostSelection)
     EXPECT_FALSE(ApplicationVisible(TheSession().framework.Get()));
 }
 
+TEST_F(WindowTest, AnExpiredCalibrationIsDatedAndMarkedInTheChannelList)
+{
+    const int32_t channel = window_->AddCalculation(&expired_, 0);
+    ASSERT_EQ(channel, 1);
+    const QTableWidgetItem* glance = window_->Channels()->item(1, Velogram::ChannelList::kCalculation);
+    EXPECT_EQ(glance->text(), QStringLiteral("Tessar: linear, mmHg, 2020-01-10, expired"));
+    EXPECT_EQ(glance->foreground().color(), QColor(180, 0, 0));
+}
+
 TEST_F(WindowTest, ATessarChannelIsMadeByItsClassAndDrawnFromItsEnumerators)
 {
     const int32_t channel = window_->AddCalculation(&tessar_, 0);
@@ -205,8 +217,13 @@ TEST_F(WindowTest, ATessarChannelIsMadeByItsClassAndDrawnFromItsEnumerators)
     ASSERT_TRUE(doc->Info(channel).setUp);
     EXPECT_EQ(doc->Info(channel).unit.ToUtf8(), "mmHg");
     EXPECT_EQ(window_->Channels()->rowCount(), 2);
-    EXPECT_EQ(window_->Channels()->item(1, Velogram::ChannelList::kCalculation)->text(),
-              QStringLiteral("from Transducer"));
+    // The calibration at a glance, and its equation in the tooltip.
+    const QTableWidgetItem* glance = window_->Channels()->item(1, Velogram::ChannelList::kCalculation);
+    EXPECT_EQ(glance->text(), QStringLiteral("Tessar: linear, mmHg"));
+    EXPECT_TRUE(glance->toolTip().startsWith(QStringLiteral("From Transducer\n"))) << glance->toolTip().toStdString();
+    EXPECT_TRUE(glance->toolTip().endsWith(QStringLiteral("\nx in V, y in mmHg"))) << glance->toolTip().toStdString();
+
+    EXPECT_NE(glance->foreground().color(), QColor(180, 0, 0)) << "an undated calibration never expires";
 
     // Its samples: the source's through the calibration (0.5 V is 50 mmHg).
     for (uint32_t block = 0; block < 2; ++block) {
@@ -236,6 +253,149 @@ TEST_F(WindowTest, ATessarChannelIsMadeByItsClassAndDrawnFromItsEnumerators)
     Drag(data, BlockMiddle(data, 0, 0) - QPoint(120, 0), BlockMiddle(data, 1, 1) + QPoint(60, 0));
     QApplication::processEvents();
     EXPECT_TRUE(window_->grab().save(TestSupport::TestOutputPath(QStringLiteral("velogram_main_window.png"))));
+}
+
+// The number after "name " in a read-out text (NaN when it is not there).
+double ValueAfter(const QString& text, const QString& name)
+{
+    const qsizetype at = text.indexOf(name + QLatin1Char(' '));
+    if (at < 0) return std::nan("");
+    const QString rest = text.mid(at + name.size() + 1);
+    return rest.section(QLatin1Char(' '), 0, 0).toDouble();
+}
+
+TEST_F(WindowTest, TheStatusLineReadsThePointerAndTheCursor)
+{
+    ASSERT_EQ(window_->AddCalculation(&tessar_, 0), 1);
+    Velogram::DataWindow* data = window_->Data();
+    const std::vector<float> raw = Samples(window_->Document()->DataAccess(), 0, 1);
+    // Hovering over block 2: its sample there, raw and calibrated (1 V is 100 mmHg).
+    const QPoint over = BlockMiddle(data, 1, 0) + QPoint(37, 0);
+    QTest::mouseMove(data, over);
+    const HostPosition at = data->PositionAtColumn(over.x());
+    ASSERT_EQ(at.block, 1);
+    const QString hover = window_->ReadoutStatus();
+    EXPECT_TRUE(hover.startsWith(QStringLiteral("Block 2, sample %1: ").arg(at.sample))) << hover.toStdString();
+    const double v = raw.at(size_t(at.sample));
+    EXPECT_NEAR(ValueAfter(hover, QStringLiteral("Transducer")), v, 1e-5 * std::max(1.0, std::fabs(v)));
+    EXPECT_NEAR(ValueAfter(hover, QStringLiteral("Tessar")), 100.0 * v, 1e-3 * std::max(1.0, std::fabs(v)));
+    EXPECT_TRUE(hover.contains(QStringLiteral(" mmHg"))) << hover.toStdString();
+
+    // A click places the cursor; once the pointer leaves the data, the read-out is the cursor's.
+    const QPoint click = BlockMiddle(data, 0, 1) - QPoint(80, 0);
+    QTest::mouseClick(data, Qt::LeftButton, {}, click);
+    ASSERT_TRUE(data->Cursor().has_value());
+    const HostPosition cursor = *data->Cursor();
+    EXPECT_EQ(cursor.block, 0);
+    EXPECT_EQ(cursor.sample, data->PositionAtColumn(click.x()).sample);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(data, &leave);
+    const QString atCursor = window_->ReadoutStatus();
+    EXPECT_TRUE(atCursor.startsWith(QStringLiteral("Cursor: Block 1, sample %1: ").arg(cursor.sample)))
+        << atCursor.toStdString();
+    const double c = Samples(window_->Document()->DataAccess(), 1, 0).at(size_t(cursor.sample));
+    EXPECT_NEAR(ValueAfter(atCursor, QStringLiteral("Tessar")), c, 1e-4 * std::max(1.0, std::fabs(c)));
+    EXPECT_FALSE(window_->Document()->Selection()->Has()) << "a click selects nothing";
+}
+
+TEST_F(WindowTest, AnImportedRecordingNamesTheTitleAndErrorsAreSentences)
+{
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("pressure.csv[*] - Velogram"));
+    EXPECT_TRUE(window_->FilePath().isEmpty()) << "saving asks for a document's name";
+    MessageCapture messages;
+    EXPECT_FALSE(window_->OpenFile(QStringLiteral("/no/such/folder/x.csv")));
+    ASSERT_EQ(messages.texts.size(), 1u);
+    EXPECT_EQ(messages.texts[0], "Cannot read /no/such/folder/x.csv: No such file or directory");
+    // A message that names its file first keeps it as written.
+    ZorTest::TempDir dir;
+    const std::string bad = dir.File("bad.csv");
+    ZorTest::WriteFile(bad, "Signal (V)\n1\nx\n");
+    EXPECT_FALSE(window_->OpenFile(QString::fromStdString(bad)));
+    ASSERT_EQ(messages.texts.size(), 2u);
+    EXPECT_EQ(messages.texts[1], bad + ":3:1: \"x\" is not a number in column 1 (Signal)");
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("pressure.csv[*] - Velogram")) << "the document stays";
+}
+
+// A recording with a time column in milliseconds: each block's interval, the time axis, the
+// read-out and the selection in time; the picture of the window zoomed into block 2.
+TEST_F(WindowTest, ATimeColumnGivesTheBlocksTheirIntervalsAndTheAxesTheirTimes)
+{
+    ZorTest::TempDir dir;
+    std::string text = "Time (ms),Pressure (kPa),Flow (L/min)\n";
+    for (int block = 0; block < 2; ++block) {
+        for (int i = 0; i < 2000; ++i) {
+            const double t = 0.5 * i;  // 2 kHz
+            const double p = 101.3 + 4.0 * std::exp(-t / 300.0) * std::sin(t / 25.0 + block);
+            const double f = 12.0 + 3.0 * std::cos(t / 90.0) * (block ? 0.5 : 1.0);
+            text += std::to_string(t) + "," + std::to_string(p) + "," + std::to_string(f) + "\n";
+        }
+        text += "\n";
+    }
+    const std::string path = dir.File("breath.csv");
+    ZorTest::WriteFile(path, text);
+    ASSERT_TRUE(window_->OpenFile(QString::fromStdString(path)));
+    Velogram::HostDocument* doc = window_->Document();
+    ASSERT_EQ(doc->ChannelCount(), 2) << "the time column is no channel";
+    for (int32_t b = 0; b < 2; ++b) {
+        double seconds = 0;
+        ASSERT_EQ(doc->Recording()->GetSampleInterval(b, &seconds), S_OK);
+        EXPECT_NEAR(seconds, 0.5e-3, 1e-15);
+    }
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("breath.csv[*] - Velogram"));
+
+    Velogram::DataWindow* data = window_->Data();
+    ASSERT_TRUE(data->ZoomAt(6.0, BlockMiddle(data, 1, 0).x()));
+    QApplication::processEvents();
+    Drag(data, QPoint(data->PlotRect().left() + 300, data->LaneRect(0).center().y()),
+         QPoint(data->PlotRect().left() + 520, data->LaneRect(0).center().y()));
+    EXPECT_TRUE(window_->SelectionStatus().contains(QStringLiteral(" ms long)")) ||
+                window_->SelectionStatus().contains(QStringLiteral(" s long)")))
+        << window_->SelectionStatus().toStdString();
+    QTest::mouseMove(data, QPoint(data->PlotRect().left() + 700, data->LaneRect(1).center().y()));
+    const QString readout = window_->ReadoutStatus();
+    EXPECT_TRUE(readout.startsWith(QStringLiteral("t = "))) << readout.toStdString();
+    const HostPosition at = data->PositionAtColumn(data->PlotRect().left() + 700);
+    EXPECT_TRUE(readout.contains(QStringLiteral("(block 2, sample %1)").arg(at.sample))) << readout.toStdString();
+    // The block lasts a second: the read-out's time is in seconds, to the millisecond.
+    EXPECT_NEAR(readout.mid(4).section(QLatin1Char(' '), 0, 0).toDouble(), at.sample * 0.5e-3, 1e-3);
+    // The picture: a cursor too, placed where a click would put it (a click would end the
+    // selection).
+    data->SetCursor(data->PositionAtColumn(data->PlotRect().left() + 850));
+    QApplication::processEvents();
+    EXPECT_TRUE(window_->grab().save(TestSupport::TestOutputPath(QStringLiteral("velogram_time_axis_zoomed.png"))));
+}
+
+TEST_F(WindowTest, BlockPropertiesSetTheSampleInterval)
+{
+    bool refused = false;
+    TestSupport::AnswerNextModal<QDialog>([&](QDialog* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("sampleInterval"));
+        auto* problem = dialog->findChild<QLabel*>(QStringLiteral("problem"));
+        ASSERT_TRUE(edit && problem);
+        EXPECT_TRUE(edit->text().isEmpty()) << "the demo recording has no interval";
+        QTest::keyClicks(edit, QStringLiteral("soon"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        refused = dialog->isVisible() && problem->isVisible() && problem->text().contains(QStringLiteral("\"soon\""));
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("2 kHz"));
+        for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+            if (b->text().contains(QStringLiteral("every block"))) b->click();
+        QTest::keyClick(edit, Qt::Key_Return);
+        if (dialog->isVisible()) dialog->reject();
+    });
+    EXPECT_TRUE(window_->EditBlockProperties(0));
+    EXPECT_TRUE(refused);
+    for (int32_t b = 0; b < 2; ++b) {
+        double seconds = 0;
+        ASSERT_EQ(window_->Document()->Recording()->GetSampleInterval(b, &seconds), S_OK);
+        EXPECT_DOUBLE_EQ(seconds, 0.5e-3);
+    }
+    EXPECT_TRUE(window_->IsModified());
+    // Cleared for one block.
+    EXPECT_TRUE(window_->SetSampleInterval(1, 0, false));
+    double seconds = 1;
+    EXPECT_EQ(window_->Document()->Recording()->GetSampleInterval(1, &seconds), S_FALSE);
+    EXPECT_FALSE(window_->SetSampleInterval(0, -1, false)) << "refused by the recording";
 }
 
 TEST_F(WindowTest, UnitsConversionIsSwitchedInTheChannelList)
@@ -364,25 +524,7 @@ TEST_F(WindowTest, ATessarChannelIsSetUpInTheModulesDialogFromTheSelection)
     bool answered = false;
     TestSupport::AnswerNextModal<QDialog>([&](QDialog* dialog) {
         answered = true;
-        QWidget* frame = KVI::FindControl(dialog, 301);
-        ASSERT_NE(frame, nullptr);
-        const QRect f = frame->geometry();
-        QWidget* pane = dialog->childAt(QPoint(f.right() - 30, f.center().y()));
-        ASSERT_NE(pane, nullptr);
-        const int xs[2] = {6, pane->width() - 30};
-        for (int row = 0; row < 2; ++row) {
-            QTest::mouseClick(pane, Qt::LeftButton, {}, QPoint(xs[row], pane->height() / 2));
-            QTest::mouseClick(KVI::FindControl<QAbstractButton>(dialog, 280 + row), Qt::LeftButton);
-            auto* raw = KVI::FindControl<QLineEdit>(dialog, 208 + row);
-            rawTexts[row] = raw->text();
-            auto* calibrated = KVI::FindControl<QLineEdit>(dialog, 220 + row);
-            QTest::mouseClick(calibrated, Qt::LeftButton);
-            calibrated->selectAll();
-            QTest::keyClicks(calibrated, row == 0 ? QStringLiteral("0") : QStringLiteral("100"));
-            QTest::keyClick(calibrated, Qt::Key_Tab);
-        }
-        QTest::mouseClick(KVI::FindControl<QAbstractButton>(dialog, 1), Qt::LeftButton);
-        if (dialog->isVisible()) dialog->reject();  // refused: the checks below say why
+        VelogramTest::CalibrateFromThePane(dialog, rawTexts);  // refused: the checks below say why
     });
     const int32_t channel = window_->AddCalculation(TheSession().tessar.Get(), 0);
     ASSERT_TRUE(answered);

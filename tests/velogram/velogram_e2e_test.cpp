@@ -253,6 +253,14 @@ TEST_F(Velogram, EveryCommandHasHelp)
     // Alone or with one path velogram opens its window; more arguments need a command.
     EXPECT_EQ(Run({"x.csv", "y.csv"}).status, 2) << "a command is required";
     EXPECT_EQ(Run({"calibrate", "x.csv"}).status, 2) << "required options missing";
+    // The window's import options are told apart before any window opens.
+    EXPECT_NE(Run({"--help"}).out.find("velogram [--time-column NAME] [--rate HZ] [PATH]"), std::string::npos);
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--rate", "-5", "x.csv"}, {"--rate", "1000", "--time-column", "Time", "x.csv"}, {"--rate"}}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.status, 2) << args[0] << " " << args.size();
+        EXPECT_EQ(r.err.rfind("velogram: error: ", 0), 0u) << r.err;
+    }
 }
 
 TEST_F(Velogram, VersionIsTheProjectsAndHelpSentencesStandApart)

@@ -174,19 +174,30 @@ void ScaleDraw::Draw(QPainter& painter, const QRect& rect, const ScaleMap& map, 
 
     const QString caption = look.Caption();
     if (Has(look, kScaleTitle) && !caption.isEmpty()) {
-        // The caption runs along the axis on the far edge, centred on the axis' middle; on a
-        // vertical scale it reads upwards.
+        // The caption runs along the axis beside the labels (or the ticks), centred on the axis'
+        // middle, and never beyond the far edge: a scale wider than its labels need keeps the
+        // caption by them, not out at its edge. On a vertical scale it reads upwards.
         const double middle = start + length / 2.0;
+        double besideLabels = 0.0;
+        if (Has(look, kScaleMajorTicks) || Has(look, kScaleMinorTicks)) besideLabels += Px(kMajorTick);
+        if (Has(look, kScaleLabels))
+            besideLabels += Px(kGap) + (vertical ? WidestLabel(ticks) : labelHeight);
+        besideLabels += Px(kGap) + labelHeight / 2.0;
         if (vertical) {
             const double farEdge = out > 0 ? rect.right() + 1.0 : rect.left();
-            const double centre = farEdge - out * labelHeight / 2.0;
+            const double atEdge = farEdge - out * labelHeight / 2.0;
+            const double beside = axis + out * besideLabels;
+            const double centre = out > 0 ? std::min(beside, atEdge) : std::max(beside, atEdge);
             painter.translate(centre, middle);
             painter.rotate(-90.0);
             painter.drawText(QRectF(-length, -labelHeight / 2, 2 * length, labelHeight), Qt::AlignCenter, caption);
         } else {
             const double farEdge = out > 0 ? rect.bottom() + 1.0 : rect.top();
-            const double top = out > 0 ? farEdge - labelHeight : farEdge;
-            painter.drawText(QRectF(middle - length, top, 2 * length, labelHeight), Qt::AlignCenter, caption);
+            const double atEdge = farEdge - out * labelHeight / 2.0;
+            const double beside = axis + out * besideLabels;
+            const double centre = out > 0 ? std::min(beside, atEdge) : std::max(beside, atEdge);
+            painter.drawText(QRectF(middle - length, centre - labelHeight / 2, 2 * length, labelHeight),
+                             Qt::AlignCenter, caption);
         }
     }
     painter.restore();
