@@ -17,6 +17,7 @@
 #include "interfaces/recording.h"
 #include "foundation/kvi_string.h"
 #include "values/units/unit_entry.h"
+#include "host/velogram/band_column.h"
 #include "host/velogram/command_error.h"
 #include "host/velogram/csv_writer.h"
 #include "host/velogram/enumerator_column.h"
@@ -91,6 +92,9 @@ void CheckOptions(const CalibrateOptions& options)
         throw CommandError("--decimal-comma needs values separated by semicolons or tabs (--delimiter semicolon "
                            "or tab), not by commas");
     if (!options.outside.empty()) ParseRangePolicy(options.outside);
+    if (options.band && (!IsCsvPath(options.output) || IsDocumentPath(options.recording) || options.wholeRecording))
+        throw CommandError("--band adds a column to a CSV recording written as CSV; a document keeps the "
+                           "calibration, not its samples");
     if (!options.calibrationFile.empty() &&
         (!options.fit.empty() || !options.pointsFile.empty() || !options.points.empty() || options.forceOrigin))
         throw CommandError("--calibration applies a saved calibration as it is; --fit, --points, --point and "
@@ -291,8 +295,11 @@ CalibrateSummary CalibrateStreamed(const CalibrateOptions& options, const Calibr
     pipelineOptions.window = context.window;
     pipelineOptions.csv = options.csv;
     pipelineOptions.onRead = context.onRead;
-    // Declared before the pipeline, whose producers are the recording's enumerators.
+    // Declared before the pipeline, whose producers are the recording's enumerators and share
+    // the band's maximum.
     Recording recording;
+    BandMaximum bandMaximum;
+    double bandFactor = 1;  // from the band's base unit to the calibrated column's prefixed unit
     CsvCalibratePipeline pipeline(options.recording, out, context.pool, pipelineOptions);
     pipeline.ReadHead();
     for (const std::string& note : pipeline.Notes()) std::cerr << "velogram: note: " << note << "\n";
@@ -310,7 +317,20 @@ CalibrateSummary CalibrateStreamed(const CalibrateOptions& options, const Calibr
         calibrated.makeProducer = [r = recording.recording.Get(), channel] {
             return std::make_unique<EnumeratorColumn>(r, channel);
         };
-        pipeline.Prepare(size_t(source), {calibrated}, summary.range);
+        std::vector<AddedColumn> added{calibrated};
+        summary.calibratedUnit = SourceUnitText(recording.recording.Get(), channel);
+        bandFactor = calibrated.format.factor;
+        if (options.band) {
+            ComPtr<IPersistObject> settings;
+            Check(recording.calculations->GetSettings(channel, settings.Put()), "the calibrated channel's settings");
+            AddedColumn band{CsvHeaderCell(summary.channelName + " \u00B1", summary.calibratedUnit, dialect.delimiter),
+                             calibrated.format, {}};
+            band.makeProducer = [automation = context.session.Automation(), settings, &maximum = bandMaximum] {
+                return std::make_unique<BandColumn>(automation, settings.Get(), maximum);
+            };
+            added.push_back(std::move(band));
+        }
+        pipeline.Prepare(size_t(source), added, summary.range);
     }
     pipeline.Run();
     out.Commit();
@@ -318,6 +338,8 @@ CalibrateSummary CalibrateStreamed(const CalibrateOptions& options, const Calibr
     summary.blocks = summary.pipeline.blocks;
     summary.samples = summary.sourceSamples = summary.pipeline.rows;
     summary.outside = summary.pipeline.outside;
+    summary.largestBand = bandMaximum.Value() * bandFactor;
+    summary.band = options.band;
     summary.readSeconds = summary.pipeline.readSeconds;
     summary.calibrateSeconds = summary.pipeline.produceSeconds;
     summary.formatSeconds = summary.pipeline.formatSeconds + summary.pipeline.writeSeconds;
@@ -429,6 +451,14 @@ CalibrateSummary RunCalibrate(const CalibrateOptions& options)
     return RunCalibrate(options, context);
 }
 
+// The largest half-width in the calibrated column's unit ("0.0125 kPa").
+std::string BandText(const CalibrateSummary& s)
+{
+    char number[32];
+    std::snprintf(number, sizeof number, "%.6g", s.largestBand);
+    return s.calibratedUnit.empty() ? std::string(number) : std::string(number) + " " + s.calibratedUnit;
+}
+
 std::string CalibrateStatsText(const CalibrateSummary& s, bool document)
 {
     const double mib = 1024.0 * 1024.0;
@@ -468,6 +498,9 @@ std::string CalibrateStatsText(const CalibrateSummary& s, bool document)
                           s.readSeconds, 100 * s.readSeconds / shareBase, s.calibrateSeconds,
                           100 * s.calibrateSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase));
     }
+    if (!std::isnan(s.largestBand))
+        add(std::snprintf(line, sizeof line, "velogram: the largest prediction half-width (95 %%): %s\n",
+                          BandText(s).c_str()));
     if (s.streamed)
         add(std::snprintf(line, sizeof line, "velogram: peak memory %.1f MiB (at most %zu chunks of %zu KiB in flight)\n",
                           PeakMemoryBytes() / mib, s.window, s.chunkBytes >> 10));
@@ -510,6 +543,7 @@ nlohmann::ordered_json CalibrateSummaryJson(const CalibrateSummary& s, const std
     json["rawLow"] = number(s.range.low);
     json["rawHigh"] = number(s.range.high);
     json["outside"] = s.outside;
+    if (s.band) json["largestPredictionHalfWidth"] = number(s.largestBand);
     AddKeepingJson(s.kept, json);
     return json;
 }

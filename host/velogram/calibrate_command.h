@@ -18,6 +18,7 @@
 #include <iosfwd>
 #include <mutex>
 #include <optional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,7 @@ struct CalibrateOptions {
     std::string calibrationFile;
     std::string outside;              // the range policy to set: extrapolate | clamp | blank; empty: the calibration's
     bool requireValid = false;        // refuse a calibration past its due day (else a warning)
+    bool band = false;                // a column of prediction half-widths beside the calibrated one
     bool json = false;                // the summary as one JSON object on standard output
     std::optional<int32_t> decimals;  // 0..6
     std::string output;               // ".csv" or ".vdoc"
@@ -76,6 +78,11 @@ struct CalibrateSummary {
     size_t window = 1;          // chunks in flight at most
     size_t chunkBytes = 0;
     CsvPipelineStats pipeline;
+    // With --band: the largest prediction half-width written, in the calibrated column's unit,
+    // and that unit's text; NaN when no sample had one.
+    bool band = false;
+    double largestBand = std::numeric_limits<double>::quiet_NaN();
+    std::string calibratedUnit;
 };
 
 // The most reference points calibrate takes: the rows of the calibration dialog, so that the

@@ -77,6 +77,10 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateBatchOptions& batch, int& decimal
     AddOutsideOption(command, o.outside);
     command->add_flag("--require-valid", o.requireValid,
                       "fail when the calibration is past its due day (otherwise a warning on standard error)");
+    command->add_flag("--band", o.band,
+                      "CSV into CSV: add a column \"NAME \u00B1 (unit)\" after the calibrated one with the half-width "
+                      "of the 95 % prediction interval of every calibrated sample (nan where the fit leaves no "
+                      "degree of freedom); --stats and --json report the largest");
     command->add_flag("--json", o.json,
                       "the summary (samples, blocks, samples outside the points' raw range, what the calibration "
                       "keeps) as JSON on standard output; with --output-dir one object per line");

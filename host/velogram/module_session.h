@@ -68,6 +68,7 @@ public:
 
     IZorFramework* Framework() const { return framework_.Get(); }
     ICalculationClass* CalculationClass() const { return calcClass_.Get(); }
+    ITessarAutomation* Automation() const { return automation_.Get(); }
 
     // Fits the points (texts with their units completed, see CompletePointUnits) into new
     // settings. [in] sourceUnit, unit: unit texts ("V", "kPa"; may be empty); kind 0..7;
