@@ -20,10 +20,10 @@ TessarEnum::TessarEnum(const TessarEnum& other)
       forceOrigin_(other.forceOrigin_),
       fitKind_(other.fitKind_),
       coefficients_(other.coefficients_),
-      outside_(other.outside_),
       chiSquare_(other.chiSquare_),
       sse_(other.sse_),
-      samplesRead_(other.samplesRead_)
+      samplesRead_(other.samplesRead_),
+      outside_(other.outside_)
 {
 }
 

@@ -93,7 +93,9 @@ TEST(RecordKeeping, VersionThreeKeepsEveryFieldThroughSaveAndLoad)
     // for the version word and the text's trailing policy and offset.
     const std::vector<StoredValue> plain = Saved(PlainRecord());
     for (size_t i = 1; i < plain.size(); ++i)
-        if (i != 8) EXPECT_EQ(stored[i], plain[i]) << i;
+        if (i != 8) {
+            EXPECT_EQ(stored[i], plain[i]) << i;
+        }
     EXPECT_EQ(std::get<std::u16string>(stored[8]), std::get<std::u16string>(plain[8]) + u"1\t-0.125\t");
 
     MemoryObjectStream in(stored);
@@ -126,7 +128,9 @@ TEST(RecordKeeping, EachKeptFieldAloneMakesVersionThreeAndTakesPartInEquality)
         changes[i](d);
         EXPECT_TRUE(d.UsesKeepingFields()) << i;
         EXPECT_EQ(std::get<uint32_t>(Saved(d)[0]), 3u) << i;
-        if (i != 1) EXPECT_FALSE(d == PlainRecord()) << i;  // -0.0 == 0.0
+        if (i != 1) {
+            EXPECT_FALSE(d == PlainRecord()) << i;  // -0.0 == 0.0
+        }
         MemoryObjectStream in(Saved(d));
         auto loaded = NewSettings();
         ASSERT_EQ(loaded->Load(in.In()), S_OK) << i;

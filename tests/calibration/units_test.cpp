@@ -213,6 +213,12 @@ TEST(UnitValue, ValuesAreTheNearestDoublesOfTheTexts)
     EXPECT_EQ(UnitValue::Parse(L"1.005 V").Value(), std::strtod("1.005", nullptr));
     EXPECT_EQ(UnitValue::Parse(L"-3.3e-5 MV").Value(), std::strtod("-33", nullptr));
     EXPECT_EQ(UnitValue::Parse(L"1e308 kV").Value(), HUGE_VAL);
+    // Exponents past any integer's range: with a prefix as without one (an underflow is 0, an
+    // overflow no number at all).
+    EXPECT_EQ(UnitValue::Parse(L"1e-136666666666466666661111").Value(), 0.0);
+    EXPECT_EQ(UnitValue::Parse(L"1e-136666666666466666661111 mV").Value(), 0.0);
+    EXPECT_TRUE(UnitValue::Parse(L"-2e99999999999999999999999").IsInvalid());
+    EXPECT_TRUE(UnitValue::Parse(L"-2e99999999999999999999999 kPa").IsInvalid());
     std::mt19937_64 random(19);
     for (int i = 0; i < 20000; ++i) {
         // up to 17 digits and an exponent, in mV and kPa

@@ -34,7 +34,9 @@ double ShiftedDecimal(std::string_view text, int64_t k)
         const std::string_view digits = text.substr(e + 1);
         const char* first = digits.data() + (digits.starts_with('+') ? 1 : 0);
         const auto r = std::from_chars(first, digits.data() + digits.size(), exponent);
-        if (r.ec != std::errc() || r.ptr != digits.data() + digits.size()) return std::nan("");
+        if (r.ptr != digits.data() + digits.size() || r.ec == std::errc::invalid_argument) return std::nan("");
+        // An exponent past int64's range is as good as a huge one (clamped below).
+        if (r.ec == std::errc::result_out_of_range) exponent = digits.starts_with('-') ? -100000 : 100000;
         text = text.substr(0, e);
     }
     // An exponent beyond any double's reach is as good as a huge one; it must not overflow.
