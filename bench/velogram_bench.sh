@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Throughput of `velogram calibrate` on a generated CSV recording (one channel, a quintic
 # calibration), on every core and on one thread, next to awk and Miller (mlr) applying a
-# linear map to the same file in the same run, with velogram's work shares (reading, reading
+# linear map to the same file in the same run, and with --band (the prediction half-width of
+# every sample, a second added column) beside the run without it, with velogram's work shares (reading, reading
 # the numbers, calibrating, formatting, writing) and the peak memory of each, against
 # velogram's bound: 100 MiB whatever the file's size.
 #
@@ -70,6 +71,7 @@ calibrate=("$velogram" calibrate "$input" --channel 0 --points "$work/points.csv
            -o "$work/velogram-out.csv" --stats)
 read -r v_seconds v_kib < <(measure /dev/null "${calibrate[@]}" 2> "$work/velogram-stats.txt")
 read -r v1_seconds v1_kib < <(measure /dev/null "${calibrate[@]}" --threads 1 2> "$work/velogram-stats-1.txt")
+read -r b_seconds b_kib < <(measure /dev/null "${calibrate[@]}" --band 2> "$work/velogram-stats-band.txt")
 if [ -z "$only" ]; then
   read -r a_seconds a_kib < <(measure "$work/awk-out.csv" awk -F, 'NR == 1 { print $0 ",Pressure (kPa)"; next }
     $0 == "" { print; next } { printf "%s,%.7g\n", $1, $1 * 50 - 25 }' "$input")
@@ -89,6 +91,8 @@ row() {  # NAME SECONDS KIB
 cores=$(nproc)
 row "velogram calibrate ($cores threads)" "$v_seconds" "$v_kib"
 row "velogram calibrate (1 thread)" "$v1_seconds" "$v1_kib"
+row "velogram calibrate --band ($cores threads)" "$b_seconds" "$b_kib"
+awk -v b="$b_seconds" -v v="$v_seconds" 'BEGIN { printf "  --band costs %.2fx the run without it (bound: 2x)\n", b / v }'
 if [ -z "$only" ]; then
   row "awk (linear map)" "$a_seconds" "$a_kib"
   row "Miller (linear map)" "$m_seconds" "$m_kib"
