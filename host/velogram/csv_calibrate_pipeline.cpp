@@ -10,6 +10,7 @@
 
 #include "host/velogram/command_error.h"
 #include "host/velogram/interruption.h"
+#include "host/velogram/recording_import.h"
 
 namespace Velogram {
 
@@ -43,15 +44,7 @@ CsvCalibratePipeline::CsvCalibratePipeline(std::string path, OutputFile& out, Wo
 {
     fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) throw CommandError("cannot read " + path_ + ": " + std::strerror(errno));
-    if (::fstat(fd_, &stat_) != 0) {
-        const int error = errno;
-        ::close(fd_);
-        throw CommandError("cannot read " + path_ + ": " + std::strerror(error));
-    }
-    if (S_ISDIR(stat_.st_mode)) {
-        ::close(fd_);
-        throw CommandError(path_ + " is a folder, not a recording");
-    }
+    stat_ = RecordingFileStatus(path_, fd_);
     buffer_.resize(options_.chunkBytes);
     Start();
 }

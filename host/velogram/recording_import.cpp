@@ -116,18 +116,24 @@ std::unique_ptr<CsvRecordingText> ImportCsv(IRecording* recording, const std::st
 
 }  // namespace
 
-CsvRecordingText::CsvRecordingText(std::string path, int fd, CsvReadOptions options)
-    : path_(std::move(path)), fd_(fd), options_(options)
+struct stat RecordingFileStatus(const std::string& path, int fd)
 {
-    if (::fstat(fd_, &stat_) != 0) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
         const int error = errno;
-        ::close(fd_);
-        throw CommandError("cannot read " + path_ + ": " + std::strerror(error));
+        ::close(fd);
+        throw CommandError("cannot read " + path + ": " + std::strerror(error));
     }
-    if (S_ISDIR(stat_.st_mode)) {
-        ::close(fd_);
-        throw CommandError(path_ + " is a folder, not a recording");
+    if (S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        throw CommandError(path + " is a folder, not a recording");
     }
+    return status;
+}
+
+CsvRecordingText::CsvRecordingText(std::string path, int fd, CsvReadOptions options)
+    : path_(std::move(path)), fd_(fd), options_(options), stat_(RecordingFileStatus(path_, fd_))
+{
 }
 
 CsvRecordingText::~CsvRecordingText() { ::close(fd_); }

@@ -21,6 +21,10 @@ bool IsDocumentPath(const std::string& path);
 // True for a path that names a CSV file (extension ".csv", any letter case).
 bool IsCsvPath(const std::string& path);
 
+// The status of a recording opened as fd. When it cannot be read or is a folder, fd is closed
+// and CommandError names path.
+struct stat RecordingFileStatus(const std::string& path, int fd);
+
 // The text of a CSV recording that has been read: its form, and the file kept open so that
 // the text can be read a second time as it was (calibrate copies the columns it does not
 // change from it, never from their samples).
