@@ -92,6 +92,9 @@ void CheckOptions(const CalibrateOptions& options)
         throw CommandError("--decimal-comma needs values separated by semicolons or tabs (--delimiter semicolon "
                            "or tab), not by commas");
     if (!options.outside.empty()) ParseRangePolicy(options.outside);
+    if (!options.weights.empty()) ParseWeights(options.weights);
+    if (!options.weights.empty() && !options.calibrationFile.empty())
+        throw CommandError("--calibration applies a saved calibration as it is; --weights would fit it again");
     if (options.band && (!IsCsvPath(options.output) || IsDocumentPath(options.recording) || options.wholeRecording))
         throw CommandError("--band adds a column to a CSV recording written as CSV; a document keeps the "
                            "calibration, not its samples");
@@ -217,9 +220,10 @@ int32_t AddCalibratedChannel(const CalibrateContext& context, IRecording* record
         summary.points = points.size();
         settings = session.Fit(points, sourceUnit, options.unit, run.kind, options.forceOrigin, source);
     }
-    if (!options.outside.empty()) {
+    if (!options.outside.empty() || !options.weights.empty()) {
         KeepingOptions keeping;
         keeping.outside = options.outside;
+        keeping.weights = options.weights;
         settings = ApplyKeeping(session, settings.Get(), keeping);
     }
     summary.kept = DescribeKeeping(session, settings.Get());

@@ -43,6 +43,7 @@ struct CalibrateOptions {
     // points: then pointsFile, points and fit stay empty.
     std::string calibrationFile;
     std::string outside;              // the range policy to set: extrapolate | clamp | blank; empty: the calibration's
+    std::string weights;              // none | inverse-variance; empty: none (not with calibrationFile)
     bool requireValid = false;        // refuse a calibration past its due day (else a warning)
     bool band = false;                // a column of prediction half-widths beside the calibrated one
     bool json = false;                // the summary as one JSON object on standard output

@@ -50,6 +50,7 @@ int DemoCommand(const DemoOptions& options, std::ostream& out)
                                      .unit = "kPa",
                                      .calibrationFile = {},
                                      .outside = {},
+                                     .weights = {},
                                      .requireValid = false,
                                      .band = false,
                                      .json = false,

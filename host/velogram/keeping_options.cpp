@@ -57,9 +57,7 @@ void AddOutsideOption(CLI::App* command, std::string& outside)
 void AddKeepingOptions(CLI::App* command, KeepingOptions& o)
 {
     AddOutsideOption(command, o.outside);
-    command->add_option("--weights", o.weights,
-                        "weigh the points: none (the default) or inverse-variance (1/SD^2, the standard deviations of "
-                        "a points file's third column; points without one take the median SD)");
+    AddWeightsOption(command, o.weights);
     command->add_option("--calibration-date", o.calibrationDate, "the calibration's date, YYYY-MM-DD");
     command->add_option("--due", o.dueDate, "the date the calibration is due again, YYYY-MM-DD");
     command->add_option("--valid-days", o.validDays, "the days the calibration is valid from its date")
@@ -68,6 +66,15 @@ void AddKeepingOptions(CLI::App* command, KeepingOptions& o)
     command->add_option("--operator", o.operatorName, "who calibrated");
     command->add_option("--note", o.note, "a note kept with the calibration");
 }
+
+void AddWeightsOption(CLI::App* command, std::string& weights)
+{
+    command->add_option("--weights", weights,
+                        "weigh the points: none (the default) or inverse-variance (1/SD^2, the standard deviations of "
+                        "a points file's third column; points without one take the median SD)");
+}
+
+int32_t ParseWeights(const std::string& name) { return IndexOf(kWeights, name, "--weights"); }
 
 int32_t ParseRangePolicy(const std::string& name) { return IndexOf(kPolicies, name, "--outside"); }
 
@@ -93,7 +100,7 @@ platform::ComPtr<IPersistObject> ApplyKeeping(const ModuleSession& session, IPer
     }
     if (!o.weights.empty()) {
         changes.fields |= kTessarSetWeights;
-        changes.weights = IndexOf(kWeights, o.weights, "--weights");
+        changes.weights = ParseWeights(o.weights);
     }
     if (o.validDays) {
         changes.fields |= kTessarSetValidityDays;

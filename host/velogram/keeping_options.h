@@ -30,9 +30,13 @@ struct KeepingOptions {
 void AddKeepingOptions(CLI::App* command, KeepingOptions& options);
 // Adds --outside alone (calibrate sets only the policy of what it applies).
 void AddOutsideOption(CLI::App* command, std::string& outside);
+// --weights none|inverse-variance.
+void AddWeightsOption(CLI::App* command, std::string& weights);
 
 // The range policy named by --outside (0..2). Throws CommandError for another name.
 int32_t ParseRangePolicy(const std::string& name);
+// The TessarCalibrationInfo weights of a --weights name. Throws CommandError naming the choices.
+int32_t ParseWeights(const std::string& name);
 
 // A copy of settings with the options applied (the settings themselves when none is given).
 // Throws CommandError with the module's reason (a date that does not read, a weighting that

@@ -75,6 +75,7 @@ CLI::App* AddCalibrate(CLI::App& app, CalibrateBatchOptions& batch, int& decimal
         "points");
     for (CLI::Option* option : fitting) calibration->excludes(option);
     AddOutsideOption(command, o.outside);
+    AddWeightsOption(command, o.weights);
     command->add_flag("--require-valid", o.requireValid,
                       "fail when the calibration is past its due day (otherwise a warning on standard error)");
     command->add_flag("--band", o.band,

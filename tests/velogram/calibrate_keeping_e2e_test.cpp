@@ -242,4 +242,41 @@ TEST_F(Keeping, OutsideSetsThePolicyTheEnumeratorsApply)
     }
 }
 
+TEST_F(Keeping, WeightsFitThePointsByTheirStandardDeviations)
+{
+    // Four points with SDs: the weighted line, worked out here in long double (weights 1/SD^2).
+    const double x[] = {0, 0.5, 1.5, 2}, y[] = {1, 52, 149, 205}, sd[] = {0.01, 0.04, 0.02, 0.08};
+    long double sw = 0, swx = 0, swy = 0, swxx = 0, swxy = 0;
+    for (int i = 0; i < 4; ++i) {
+        const long double w = 1.0L / ((long double)sd[i] * sd[i]);
+        sw += w, swx += w * x[i], swy += w * y[i], swxx += w * x[i] * x[i], swxy += w * x[i] * y[i];
+    }
+    const long double b = (sw * swxy - swx * swy) / (sw * swxx - swx * swx), a = (swy - b * swx) / sw;
+    Write("points.csv", "Raw (V),Calibrated (kPa),SD (V)\n0,1,0.01\n0.5,52,0.04\n1.5,149,0.02\n2,205,0.08\n");
+    const Result r = Run({"calibrate", "rec.csv", "--channel", "0", "--points", "points.csv", "--fit", "linear",
+                          "--weights", "inverse-variance", "--unit", "kPa", "-o", "w.csv", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out)["weights"], "inverse-variance");
+    size_t seen = 0;
+    for (const auto& row : Cells(Read("w.csv"))) {
+        if (row.size() != 3 || row[0] == "nan" || row[0].find('(') != std::string::npos) continue;
+        const double raw = std::strtod(row[0].c_str(), nullptr);
+        const double expected = double(a + b * raw);
+        EXPECT_NEAR(std::strtod(row[2].c_str(), nullptr), expected, 2e-6 * (1 + std::fabs(expected))) << row[0];
+        ++seen;
+    }
+    EXPECT_EQ(seen, raws_.size());
+
+    // Unweighted, the same points give another line: the option is what changed it.
+    const Result plain = Run({"calibrate", "rec.csv", "--channel", "0", "--points", "points.csv", "--fit", "linear",
+                              "--unit", "kPa", "-o", "p.csv"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(Read("p.csv"), Read("w.csv"));
+
+    const Result refused = Run({"calibrate", "rec.csv", "--channel", "0", "--points", "points.csv", "--fit",
+                                "linear", "--weights", "heavy", "--unit", "kPa", "-o", "x.csv"});
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.err.find("--weights"), std::string::npos) << refused.err;
+}
+
 }  // namespace
