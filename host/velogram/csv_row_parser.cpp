@@ -83,18 +83,17 @@ void CsvRowParser::SetExactColumn(size_t column, std::string noun)
     exactNoun_ = std::move(noun);
 }
 
-std::string_view CsvRowParser::Prepare(std::string_view line, size_t& begin, size_t& end, size_t column,
-                                       char (&buffer)[64], std::string& longer, const char*& first,
-                                       const char*& last)
+void CsvRowParser::Prepare(std::string_view line, size_t& begin, size_t& end, size_t column, NumberText& number)
 {
     const char d = delimiter_;
     while (begin < end && IsCsvBlank(line[begin], d)) ++begin;
     while (end > begin && IsCsvBlank(line[end - 1], d)) --end;
     if (begin == end)
         Fault(begin + 1, "empty value in column " + std::to_string(column + 1) + " (" + (*columns_)[column].name + ")");
-    first = line.data() + begin;
-    last = line.data() + end;
-    const std::string_view text(first, end - begin);
+    const std::string_view text = line.substr(begin, end - begin);
+    number.text = text;
+    number.first = text.data();
+    number.last = text.data() + text.size();
     if (decimal_ == DecimalMark::kUndecided) {
         const size_t mark = text.find_first_of(".,");
         if (mark != std::string_view::npos) decimal_ = text[mark] == ',' ? DecimalMark::kComma : DecimalMark::kPoint;
@@ -104,30 +103,30 @@ std::string_view CsvRowParser::Prepare(std::string_view line, size_t& begin, siz
         if (text.find('.') != std::string_view::npos) NotANumber(line, begin, end, column);
         const size_t comma = text.find(',');
         if (comma != std::string_view::npos) {
-            char* copy = buffer;
-            if (text.size() > sizeof buffer) {
-                longer.assign(text);
-                copy = longer.data();
+            char* copy = number.buffer;
+            if (text.size() > sizeof number.buffer) {
+                number.longer.assign(text);
+                copy = number.longer.data();
             } else {
-                std::copy(text.begin(), text.end(), buffer);
+                std::copy(text.begin(), text.end(), number.buffer);
             }
             copy[comma] = '.';
-            first = copy;
-            last = copy + text.size();
+            number.first = copy;
+            number.last = copy + text.size();
         }
     }
     // from_chars takes no plus sign; a number may carry one.
-    if (*first == '+' && last - first > 1 && first[1] != '-' && first[1] != '+') ++first;
-    return text;
+    const char*& first = number.first;
+    if (*first == '+' && number.last - first > 1 && first[1] != '-' && first[1] != '+') ++first;
 }
 
 double CsvRowParser::Exact(std::string_view line, size_t begin, size_t end, size_t column)
 {
-    char buffer[64];
-    std::string longer;
-    const char* first = nullptr;
-    const char* last = nullptr;
-    const std::string_view text = Prepare(line, begin, end, column, buffer, longer, first, last);
+    NumberText number;
+    Prepare(line, begin, end, column, number);
+    const char* first = number.first;
+    const char* last = number.last;
+    const std::string_view text = number.text;
     double value = 0;
     const auto [stop, ec] = std::from_chars(first, last, value);
     if (stop != last || ec == std::errc::invalid_argument) NotANumber(line, begin, end, column);
@@ -140,11 +139,11 @@ double CsvRowParser::Exact(std::string_view line, size_t begin, size_t end, size
 
 float CsvRowParser::Number(std::string_view line, size_t begin, size_t end, size_t column)
 {
-    char buffer[64];
-    std::string longer;
-    const char* first = nullptr;
-    const char* last = nullptr;
-    const std::string_view text = Prepare(line, begin, end, column, buffer, longer, first, last);
+    NumberText number;
+    Prepare(line, begin, end, column, number);
+    const char* first = number.first;
+    const char* last = number.last;
+    const std::string_view text = number.text;
     const std::string& name = (*columns_)[column].name;
 
     const double factor = factors_[column];

@@ -63,11 +63,18 @@ public:
     static constexpr size_t kNoColumn = size_t(-1);
 
 private:
-    // The value's text trimmed to [begin, end), its decimal mark decided, made readable by
-    // std::from_chars at [first, last) (a comma made a point in buffer or longer, a plus sign
-    // dropped). Refuses an empty value and the other decimal mark.
-    std::string_view Prepare(std::string_view line, size_t& begin, size_t& end, size_t column, char (&buffer)[64],
-                             std::string& longer, const char*& first, const char*& last);
+    // A value's text as std::from_chars reads it: [first, last), a decimal comma made a point
+    // in buffer or longer, a plus sign dropped; text: the value as the row has it, trimmed.
+    struct NumberText {
+        std::string_view text;
+        const char* first = nullptr;
+        const char* last = nullptr;
+        char buffer[64];
+        std::string longer;
+    };
+    // Trims [begin, end) to the value, decides an undecided decimal mark and fills number.
+    // Refuses an empty value and the other decimal mark.
+    void Prepare(std::string_view line, size_t& begin, size_t& end, size_t column, NumberText& number);
     float Number(std::string_view line, size_t begin, size_t end, size_t column);
     double Exact(std::string_view line, size_t begin, size_t end, size_t column);
     [[noreturn]] void NotANumber(std::string_view line, size_t begin, size_t end, size_t column) const;

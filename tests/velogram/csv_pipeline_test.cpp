@@ -260,7 +260,7 @@ TEST(CsvCalibratePipeline, HeadTextPassesThroughDecoded)
         return bytes;
     };
     const std::vector<Case> cases = {
-        {"a preamble", "Logger 7\nserial 9\nU (V)\n1\n", {2, {}}, "Logger 7\nserial 9\nU (V),Y (V)\n1,3\n"},
+        {"a preamble", "Logger 7\nserial 9\nU (V)\n1\n", {2, {}, {}, 0}, "Logger 7\nserial 9\nU (V),Y (V)\n1,3\n"},
         {"UTF-16", utf16("U (V)\r\n1\r\n"), {}, "\xEF\xBB\xBFU (V),Y (V)\r\n1,3\r\n"},
         {"UTF-8 with a mark", "\xEF\xBB\xBFU (V)\n1\n", {}, "\xEF\xBB\xBFU (V),Y (V)\n1,3\n"},
         {"Windows-1252", "\xB5U (V)\n1\n", {}, "\xC2\xB5U (V),Y (V)\n1,3\n"},
