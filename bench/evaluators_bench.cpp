@@ -8,29 +8,36 @@
 //   bare_ns         the bare pass, measured right after
 //   ratio           ns_per_sample / bare_ns
 //   extra_ratio     (ns_per_sample - bare_ns) / bare_ns: the evaluator's own cost against the pass
-// The plain_* entries are the definitions as plain loops, the yardstick of the kernels.
+// The plain_* entries are the definitions as plain loops, the yardstick of the kernels. The
+// point_to_point_* entries go through a CalibrationEvaluator built once, as the enumerators do;
+// point_to_point_*_per_call through EvaluatePointToPoint, which builds the table every block.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <cmath>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "bench/thread_cpu_clock.h"
+#include "calibration/calibration_evaluator.h"
 #include "calibration/evaluators.h"
+#include "calibration/fit_kind.h"
 
 namespace {
 
 constexpr std::size_t kBlock = 4096;
 constexpr std::size_t kBlocksPerTiming = 64;
 
-using Evaluator = bool (*)(const std::vector<double>&, double*, double*);
+using Definition = bool (*)(const std::vector<double>&, double*, double*);
+// A block's evaluation, its coefficients bound.
+using Evaluator = std::function<bool(double*, double*)>;
 
 bool Logarithmic(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateLogarithmic(f, c, l); }
 bool Exponential(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateExponential(f, c, l); }
-bool Nothing(const std::vector<double>&, double*, double*) { return true; }
 
 // The definitions written as plain loops, compiled like any code outside the kernels (for the
 // baseline instruction set): what each kernel is measured against.
@@ -114,16 +121,16 @@ std::vector<double> PointTable(std::size_t points, double low, double high)
 }
 
 // One block through the sample path: widen, evaluate, narrow.
-inline void PassBlock(Evaluator evaluate, const std::vector<double>& c, const float* in, double* work, float* out)
+inline void PassBlock(const Evaluator& evaluate, const float* in, double* work, float* out)
 {
     for (std::size_t i = 0; i < kBlock; ++i)
         work[i] = in[i];
-    evaluate(c, work, work + kBlock);
+    evaluate(work, work + kBlock);
     for (std::size_t i = 0; i < kBlock; ++i)
         out[i] = static_cast<float>(work[i]);
 }
 
-void Run(benchmark::State& state, Evaluator evaluate, std::vector<double> c, bool smooth, double low, double high)
+void Run(benchmark::State& state, const Evaluator& evaluate, bool smooth, double low, double high)
 {
     const std::vector<float> in = Samples(smooth, low, high);
     std::vector<double> work(kBlock);
@@ -135,10 +142,10 @@ void Run(benchmark::State& state, Evaluator evaluate, std::vector<double> c, boo
     // microseconds here, and what runs first after it runs slower).
     Clock::duration evaluatedTime{};
     Clock::duration bareTime{};
-    auto timeBlocks = [&](Evaluator through) {
+    auto timeBlocks = [&](const Evaluator& through) {
         const auto start = Clock::now();
         for (std::size_t k = 0; k < kBlocksPerTiming; ++k) {
-            PassBlock(through, c, in.data(), work.data(), out.data());
+            PassBlock(through, in.data(), work.data(), out.data());
             benchmark::DoNotOptimize(out.data());
             benchmark::ClobberMemory();
         }
@@ -146,8 +153,7 @@ void Run(benchmark::State& state, Evaluator evaluate, std::vector<double> c, boo
     };
     // The bare pass goes through the same call as the evaluator, to an evaluator that does
     // nothing: called directly, the compiler would merge its widening and narrowing loops.
-    Evaluator nothing = Nothing;
-    benchmark::DoNotOptimize(nothing);
+    const Evaluator nothing = [](double*, double*) { return true; };
     bool evaluatorFirst = true;
     for (auto _ : state) {
         if (evaluatorFirst) {
@@ -171,28 +177,44 @@ void Run(benchmark::State& state, Evaluator evaluate, std::vector<double> c, boo
     state.counters["extra_ratio"] = (evaluated - bare) / bare;
 }
 
-void Register(const std::string& name, Evaluator evaluate, const std::vector<double>& c, double low, double high)
+void RegisterEvaluator(const std::string& name, const Evaluator& evaluate, double low, double high)
 {
     for (bool smooth : {true, false}) {
         const std::string full = name + (smooth ? "/smooth" : "/random");
         benchmark::RegisterBenchmark(full.c_str(), [=](benchmark::State& state) {
-            Run(state, evaluate, c, smooth, low, high);
+            Run(state, evaluate, smooth, low, high);
         });
     }
 }
 
+void Register(const std::string& name, Definition definition, const std::vector<double>& c, double low, double high)
+{
+    RegisterEvaluator(name, [definition, c](double* f, double* l) { return definition(c, f, l); }, low, high);
+}
+
+// Point to point as the enumerators evaluate it (the table built once) and per call.
+void RegisterPointToPoint(std::size_t points)
+{
+    const std::vector<double> c = PointTable(points, -8.0, 8.0);
+    const auto prepared = std::make_shared<const Tessar::CalibrationEvaluator>(
+        static_cast<int32_t>(Tessar::FitKind::PointToPoint), c);
+    const std::string name = "point_to_point_" + std::to_string(points);
+    RegisterEvaluator(name, [prepared](double* f, double* l) { return prepared->Evaluate(f, l); }, -10.0, 10.0);
+    Register(name + "_per_call", Tessar::EvaluatePointToPoint, c, -10.0, 10.0);
+}
+
 [[maybe_unused]] const int kRegistered = [] {
-    Register("bare_pass", Nothing, {}, -10.0, 10.0);
+    RegisterEvaluator("bare_pass", [](double*, double*) { return true; }, -10.0, 10.0);
     Register("linear", Tessar::EvaluatePolynomial, {0.5, 2.0}, -10.0, 10.0);
     Register("quadratic", Tessar::EvaluatePolynomial, {0.5, 2.0, -0.03}, -10.0, 10.0);
     Register("quintic", Tessar::EvaluatePolynomial, {0.5, 2.0, -0.03, 1e-3, -2e-5, 3e-7}, -10.0, 10.0);
     Register("logarithmic", Logarithmic, {1.5, 20.0}, 0.01, 100.0);
     Register("logarithmic_mixed_signs", Logarithmic, {1.5, 20.0}, -5.0, 100.0);
     Register("exponential", Exponential, {0.3, 2.0}, -10.0, 10.0);
-    Register("point_to_point_2", Tessar::EvaluatePointToPoint, PointTable(2, -8.0, 8.0), -10.0, 10.0);
-    Register("point_to_point_12", Tessar::EvaluatePointToPoint, PointTable(12, -8.0, 8.0), -10.0, 10.0);
-    Register("point_to_point_64", Tessar::EvaluatePointToPoint, PointTable(64, -8.0, 8.0), -10.0, 10.0);
-    Register("point_to_point_1000", Tessar::EvaluatePointToPoint, PointTable(1000, -8.0, 8.0), -10.0, 10.0);
+    RegisterPointToPoint(2);
+    RegisterPointToPoint(12);
+    RegisterPointToPoint(64);
+    RegisterPointToPoint(1000);
     Register("plain_linear", PlainPolynomial<2>, {0.5, 2.0}, -10.0, 10.0);
     Register("plain_quintic", PlainPolynomial<6>, {0.5, 2.0, -0.03, 1e-3, -2e-5, 3e-7}, -10.0, 10.0);
     Register("plain_logarithmic", PlainLogarithmic, {1.5, 20.0}, 0.01, 100.0);

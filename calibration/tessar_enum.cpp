@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "calibration/evaluators.h"
 #include "calibration/framework.h"
 #include "calibration/interface_guard.h"
 #include "calibration/settings_text.h"
@@ -18,8 +17,7 @@ TessarEnum::TessarEnum(ICalcEnumClass2* enumClass, intptr_t creationValue)
 TessarEnum::TessarEnum(const TessarEnum& other)
     : SingleSourceNoDelayCalc(other),
       forceOrigin_(other.forceOrigin_),
-      fitKind_(other.fitKind_),
-      coefficients_(other.coefficients_),
+      evaluator_(other.evaluator_),
       chiSquare_(other.chiSquare_),
       sse_(other.sse_),
       samplesRead_(other.samplesRead_),
@@ -40,9 +38,8 @@ HRESULT TessarEnum::SetSettingsText(IAutoKVIString* text, uint32_t* flags)
         // A rejected text leaves parsed at its defaults: no coefficients, samples pass through.
         ParseSettingsText(kept.View(), SettingsTextScope::Full, parsed);
         text_ = std::move(kept);
-        fitKind_ = parsed.fitKind_;
         forceOrigin_ = parsed.forceOrigin_;
-        coefficients_ = std::move(parsed.coefficients_);
+        evaluator_ = CalibrationEvaluator(parsed.fitKind_, std::move(parsed.coefficients_));
         chiSquare_ = parsed.chiSquare_;
         sse_ = parsed.sse_;
         outside_ = OutsideRule::Of(parsed);
@@ -68,10 +65,10 @@ void TessarEnum::CalibrateInPlace(float* samples, uint32_t count)
         float* piece = samples + done;
         for (uint32_t i = 0; i < n; ++i) work[i] = piece[i];
         if (outside_.IsPlain()) {
-            EvaluateCalibration(fitKind_, coefficients_, work, work + n);
+            evaluator_.Evaluate(work, work + n);
         } else {
             outside_.Prepare(work, work + n);
-            EvaluateCalibration(fitKind_, coefficients_, work, work + n);
+            evaluator_.Evaluate(work, work + n);
             outside_.Finish(piece, work, n);
         }
         for (uint32_t i = 0; i < n; ++i) piece[i] = static_cast<float>(work[i]);
@@ -87,7 +84,7 @@ HRESULT TessarEnum::Next(uint32_t count, float* buffer, uint32_t* returned)
     uint32_t got = 0;
     const HRESULT hr = source_->Next(count, buffer, &got);
     got = std::min(got, count);
-    if (!coefficients_.empty()) CalibrateInPlace(buffer, got);
+    if (!evaluator_.Coefficients().empty()) CalibrateInPlace(buffer, got);
     samplesRead_ += got;
     if (returned) *returned = got;
     return got == count ? S_OK : hr;

@@ -2,13 +2,12 @@
 
 #include <cmath>
 
-#include "calibration/evaluators.h"
 
 namespace Tessar {
 
 CalibratedStream::CalibratedStream(IEnumFloatEx* source, int32_t fitKind, std::vector<double> coefficients,
                                    OutsideRule rule)
-    : source_(source), fitKind_(fitKind), coefficients_(std::move(coefficients)), rule_(rule)
+    : source_(source), evaluator_(fitKind, std::move(coefficients)), rule_(rule)
 {
 }
 
@@ -45,7 +44,7 @@ HRESULT CalibratedStream::Next(uint32_t count, float* buffer, uint32_t* returned
     if (got > 0 && buffer) {
         work_.assign(buffer, buffer + got);
         rule_.Prepare(work_.data(), work_.data() + got);
-        if (!EvaluateCalibration(fitKind_, coefficients_, work_.data(), work_.data() + got))
+        if (!evaluator_.Evaluate(work_.data(), work_.data() + got))
             work_.assign(got, std::nan(""));
         // The raw samples are still in the buffer.
         rule_.Finish(buffer, work_.data(), got);

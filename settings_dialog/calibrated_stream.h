@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "calibration/calibration_evaluator.h"
 #include "calibration/outside_rule.h"
 #include "interfaces/enum_float_ex_defaults.h"
 #include "platform/com_ptr.h"
@@ -38,8 +39,7 @@ private:
 
     std::atomic<int32_t> refs_{1};
     platform::ComPtr<IEnumFloatEx> source_;
-    int32_t fitKind_;
-    std::vector<double> coefficients_;
+    CalibrationEvaluator evaluator_;
     OutsideRule rule_;
     std::vector<double> work_;
 };

@@ -7,11 +7,14 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "calibration/calibration_evaluator.h"
 #include "calibration/evaluators.h"
+#include "calibration/fit_kind.h"
 #include "calibration/point_to_point_table.h"
 #include "values/graticule.h"
 #include "tests/calibration/kernel_targets.h"
@@ -181,6 +184,41 @@ TEST(PointToPointIndex, EvaluatesLikeTheLinearScanOnEveryInstructionSet)
             }
         }
     });
+}
+
+TEST(PointToPointIndex, AnEvaluatorBuiltOnceAndItsCopiesEvaluateLikeTheLinearScan)
+{
+    const std::vector<TableCase> tables = Tables();
+    constexpr auto kPointToPoint = static_cast<int32_t>(Tessar::FitKind::PointToPoint);
+    TestSupport::ForEachKernelTarget([&] {
+        std::mt19937_64 random(11);
+        for (const TableCase& t : tables) {
+            const LinearScan reference(t.coefficients);
+            const std::vector<double> xs = Samples(t.coefficients, random);
+            auto original = std::make_unique<Tessar::CalibrationEvaluator>(kPointToPoint, t.coefficients);
+            Tessar::CalibrationEvaluator assigned;
+            assigned = *original;
+            const Tessar::CalibrationEvaluator copied(*original);
+            // Block after block through the original, then through copies that outlive it.
+            std::vector<double> block = xs;
+            ASSERT_TRUE(original->Evaluate(block.data(), block.data() + block.size()));
+            original.reset();
+            std::vector<double> second = xs, third = xs;
+            ASSERT_TRUE(copied.Evaluate(second.data(), second.data() + second.size()));
+            ASSERT_TRUE(assigned.Evaluate(third.data(), third.data() + third.size()));
+            for (std::size_t i = 0; i < xs.size(); ++i) {
+                const uint64_t expected = Bits(reference.Map(xs[i]));
+                ASSERT_EQ(Bits(block[i]), expected) << t.name << ", x = " << xs[i];
+                ASSERT_EQ(Bits(second[i]), expected) << t.name << " (copy), x = " << xs[i];
+                ASSERT_EQ(Bits(third[i]), expected) << t.name << " (assigned), x = " << xs[i];
+            }
+        }
+    });
+    // Too few values for a table, and an evaluator of nothing, evaluate nothing.
+    double x = 3.0;
+    EXPECT_FALSE(Tessar::CalibrationEvaluator(kPointToPoint, {1.0, 2.0, 3.0}).Evaluate(&x, &x + 1));
+    EXPECT_FALSE(Tessar::CalibrationEvaluator().Evaluate(&x, &x + 1));
+    EXPECT_EQ(x, 3.0);
 }
 
 TEST(PointToPointIndex, ClusteredBreaksAreSearchedWithinTheirBucket)
