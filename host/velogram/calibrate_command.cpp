@@ -337,7 +337,9 @@ CalibrateSummary CalibrateStreamed(const CalibrateOptions& options, const Calibr
         pipeline.Prepare(size_t(source), added, summary.range);
     }
     pipeline.Run();
+    const auto committing = Clock::now();
     out.Commit();
+    summary.syncSeconds = Seconds(committing);
     summary.pipeline = pipeline.Stats();
     summary.blocks = summary.pipeline.blocks;
     summary.samples = summary.sourceSamples = summary.pipeline.rows;
@@ -400,7 +402,9 @@ CalibrateSummary CalibrateWhole(const CalibrateOptions& options, const Calibrate
                       << " cannot be read twice (it is not a regular file): its columns are written from their "
                          "samples\n";
         writer.Write();
+        const auto committing = Clock::now();
         out->Commit();
+        summary.syncSeconds = Seconds(committing);
         summary.calibrateSeconds = writer.ReadSeconds()[size_t(channel)];
         summary.formatSeconds = writer.FormatSeconds();
         for (size_t c = 0; c + 1 < writer.ReadSeconds().size(); ++c) summary.formatSeconds += writer.ReadSeconds()[c];
@@ -489,6 +493,8 @@ std::string CalibrateStatsText(const CalibrateSummary& s, bool document)
                           "velogram: work, summed over the threads: reading the file %.3f s, reading the numbers %.3f s, "
                           "calibrating %.3f s, formatting %.3f s, writing %.3f s\n",
                           p.readSeconds, p.parseSeconds, p.produceSeconds, p.formatSeconds, p.writeSeconds));
+        add(std::snprintf(line, sizeof line, "velogram: of the whole, waiting for the output to reach the disk %.3f s\n",
+                          s.syncSeconds));
         if (p.passes > 1)
             add(std::snprintf(line, sizeof line,
                               "velogram: read twice: the values' decimal mark was decided late, otherwise than the "
@@ -501,6 +507,8 @@ std::string CalibrateStatsText(const CalibrateSummary& s, bool document)
                           "formatting and writing %.3f s (%.0f%%)\n",
                           s.readSeconds, 100 * s.readSeconds / shareBase, s.calibrateSeconds,
                           100 * s.calibrateSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase));
+        add(std::snprintf(line, sizeof line, "velogram: of the whole, waiting for the output to reach the disk %.3f s\n",
+                          s.syncSeconds));
     }
     if (!std::isnan(s.largestBand))
         add(std::snprintf(line, sizeof line, "velogram: the largest prediction half-width (95 %%): %s\n",

@@ -69,6 +69,7 @@ struct CalibrateSummary {
     double readSeconds = 0;
     double calibrateSeconds = 0;
     double formatSeconds = 0;
+    double syncSeconds = 0;     // waiting for a CSV output to reach the disk, before it replaces the target
     int64_t sourceSamples = 0;  // raw samples of the source channel
     // Of them, those outside the reference points' raw range (range), whatever the policy.
     int64_t outside = 0;
