@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "host/velogram/short_decimal.h"
 #include "host/velogram/unit_text.h"
 
 namespace Velogram {
@@ -149,6 +150,7 @@ float CsvRowParser::Number(std::string_view line, size_t begin, size_t end, size
     const double factor = factors_[column];
     if (factor == 1.0) {
         float value = 0;
+        if (ReadShortDecimal(first, last, value)) return value;
         const auto [stop, ec] = std::from_chars(first, last, value);
         if (stop != last || ec == std::errc::invalid_argument) NotANumber(line, begin, end, column);
         if (ec == std::errc()) return value;
