@@ -1,5 +1,8 @@
 // Throughput of the calibration evaluators on the sample path of the enumerators: a block of
-// 4096 float samples is widened to double, evaluated in place, and narrowed back to float.
+// 4096 float samples is evaluated in place in one pass (each sample widened to double and
+// rounded back to float by the kernel), as the calculated channel does without a range policy.
+// The *_doubles entries take the path through a work buffer of doubles instead (widened,
+// evaluated in place, narrowed back), as it does with one.
 //
 // Beside every block through the evaluator the same run times a block through the bare pass
 // (widen and narrow, nothing computed), alternately and in thread CPU time, so the printed
@@ -8,9 +11,10 @@
 //   bare_ns         the bare pass, measured right after
 //   ratio           ns_per_sample / bare_ns
 //   extra_ratio     (ns_per_sample - bare_ns) / bare_ns: the evaluator's own cost against the pass
-// The plain_* entries are the definitions as plain loops, the yardstick of the kernels. The
-// point_to_point_* entries go through a CalibrationEvaluator built once, as the enumerators do;
-// point_to_point_*_per_call through EvaluatePointToPoint, which builds the table every block.
+// The plain_* entries are the definitions as plain loops on the path through doubles, the
+// yardstick of the kernels. Every other entry goes through a CalibrationEvaluator built once, as
+// the enumerators do; point_to_point_*_per_call through EvaluatePointToPoint, which builds the
+// segment table every block.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -36,8 +40,6 @@ using Definition = bool (*)(const std::vector<double>&, double*, double*);
 // A block's evaluation, its coefficients bound.
 using Evaluator = std::function<bool(double*, double*)>;
 
-bool Logarithmic(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateLogarithmic(f, c, l); }
-bool Exponential(const std::vector<double>& c, double* f, double* l) { return Tessar::EvaluateExponential(f, c, l); }
 
 // The definitions written as plain loops, compiled like any code outside the kernels (for the
 // baseline instruction set): what each kernel is measured against.
@@ -120,7 +122,7 @@ std::vector<double> PointTable(std::size_t points, double low, double high)
     return c;
 }
 
-// One block through the sample path: widen, evaluate, narrow.
+// One block through the path through doubles: widen, evaluate, narrow.
 inline void PassBlock(const Evaluator& evaluate, const float* in, double* work, float* out)
 {
     for (std::size_t i = 0; i < kBlock; ++i)
@@ -130,7 +132,24 @@ inline void PassBlock(const Evaluator& evaluate, const float* in, double* work, 
         out[i] = static_cast<float>(work[i]);
 }
 
-void Run(benchmark::State& state, const Evaluator& evaluate, bool smooth, double low, double high)
+// A block from in to out, the way timed.
+using Path = std::function<void(const float* in, double* work, float* out)>;
+
+Path ThroughDoubles(Evaluator evaluate)
+{
+    return [evaluate](const float* in, double* work, float* out) { PassBlock(evaluate, in, work, out); };
+}
+
+// The channel's own path: the samples copied into the block they are calibrated in, in place.
+Path InFloats(std::shared_ptr<const Tessar::CalibrationEvaluator> evaluator)
+{
+    return [evaluator](const float* in, double*, float* out) {
+        std::copy(in, in + kBlock, out);
+        evaluator->Evaluate(out, out + kBlock);
+    };
+}
+
+void Run(benchmark::State& state, const Path& evaluate, bool smooth, double low, double high)
 {
     const std::vector<float> in = Samples(smooth, low, high);
     std::vector<double> work(kBlock);
@@ -142,10 +161,10 @@ void Run(benchmark::State& state, const Evaluator& evaluate, bool smooth, double
     // microseconds here, and what runs first after it runs slower).
     Clock::duration evaluatedTime{};
     Clock::duration bareTime{};
-    auto timeBlocks = [&](const Evaluator& through) {
+    auto timeBlocks = [&](const Path& through) {
         const auto start = Clock::now();
         for (std::size_t k = 0; k < kBlocksPerTiming; ++k) {
-            PassBlock(through, in.data(), work.data(), out.data());
+            through(in.data(), work.data(), out.data());
             benchmark::DoNotOptimize(out.data());
             benchmark::ClobberMemory();
         }
@@ -153,7 +172,7 @@ void Run(benchmark::State& state, const Evaluator& evaluate, bool smooth, double
     };
     // The bare pass goes through the same call as the evaluator, to an evaluator that does
     // nothing: called directly, the compiler would merge its widening and narrowing loops.
-    const Evaluator nothing = [](double*, double*) { return true; };
+    const Path nothing = ThroughDoubles([](double*, double*) { return true; });
     bool evaluatorFirst = true;
     for (auto _ : state) {
         if (evaluatorFirst) {
@@ -177,51 +196,59 @@ void Run(benchmark::State& state, const Evaluator& evaluate, bool smooth, double
     state.counters["extra_ratio"] = (evaluated - bare) / bare;
 }
 
-void RegisterEvaluator(const std::string& name, const Evaluator& evaluate, double low, double high)
+void RegisterPath(const std::string& name, const Path& path, double low, double high)
 {
     for (bool smooth : {true, false}) {
         const std::string full = name + (smooth ? "/smooth" : "/random");
         benchmark::RegisterBenchmark(full.c_str(), [=](benchmark::State& state) {
-            Run(state, evaluate, smooth, low, high);
+            Run(state, path, smooth, low, high);
         });
     }
 }
 
-void Register(const std::string& name, Definition definition, const std::vector<double>& c, double low, double high)
+void RegisterPlain(const std::string& name, Definition definition, const std::vector<double>& c, double low,
+                   double high)
 {
-    RegisterEvaluator(name, [definition, c](double* f, double* l) { return definition(c, f, l); }, low, high);
+    RegisterPath(name, ThroughDoubles([definition, c](double* f, double* l) { return definition(c, f, l); }), low,
+                 high);
 }
 
-// Point to point as the enumerators evaluate it (the table built once) and per call.
+// A kind on both paths, through an evaluator built once.
+void RegisterKind(const std::string& name, Tessar::FitKind kind, const std::vector<double>& c, double low,
+                  double high)
+{
+    const auto evaluator = std::make_shared<const Tessar::CalibrationEvaluator>(static_cast<int32_t>(kind), c);
+    RegisterPath(name, InFloats(evaluator), low, high);
+    RegisterPath(name + "_doubles", ThroughDoubles([evaluator](double* f, double* l) { return evaluator->Evaluate(f, l); }),
+                 low, high);
+}
+
 void RegisterPointToPoint(std::size_t points)
 {
     const std::vector<double> c = PointTable(points, -8.0, 8.0);
-    const auto prepared = std::make_shared<const Tessar::CalibrationEvaluator>(
-        static_cast<int32_t>(Tessar::FitKind::PointToPoint), c);
     const std::string name = "point_to_point_" + std::to_string(points);
-    RegisterEvaluator(name, [prepared](double* f, double* l) { return prepared->Evaluate(f, l); }, -10.0, 10.0);
-    Register(name + "_per_call", Tessar::EvaluatePointToPoint, c, -10.0, 10.0);
+    RegisterKind(name, Tessar::FitKind::PointToPoint, c, -10.0, 10.0);
+    RegisterPlain(name + "_per_call", Tessar::EvaluatePointToPoint, c, -10.0, 10.0);
 }
 
 [[maybe_unused]] const int kRegistered = [] {
-    RegisterEvaluator("bare_pass", [](double*, double*) { return true; }, -10.0, 10.0);
-    Register("linear", Tessar::EvaluatePolynomial, {0.5, 2.0}, -10.0, 10.0);
-    Register("quadratic", Tessar::EvaluatePolynomial, {0.5, 2.0, -0.03}, -10.0, 10.0);
-    Register("quintic", Tessar::EvaluatePolynomial, {0.5, 2.0, -0.03, 1e-3, -2e-5, 3e-7}, -10.0, 10.0);
-    Register("logarithmic", Logarithmic, {1.5, 20.0}, 0.01, 100.0);
-    Register("logarithmic_mixed_signs", Logarithmic, {1.5, 20.0}, -5.0, 100.0);
-    Register("exponential", Exponential, {0.3, 2.0}, -10.0, 10.0);
-    RegisterPointToPoint(2);
-    RegisterPointToPoint(12);
-    RegisterPointToPoint(64);
-    RegisterPointToPoint(1000);
-    Register("plain_linear", PlainPolynomial<2>, {0.5, 2.0}, -10.0, 10.0);
-    Register("plain_quintic", PlainPolynomial<6>, {0.5, 2.0, -0.03, 1e-3, -2e-5, 3e-7}, -10.0, 10.0);
-    Register("plain_logarithmic", PlainLogarithmic, {1.5, 20.0}, 0.01, 100.0);
-    Register("plain_exponential", PlainExponential, {0.3, 2.0}, -10.0, 10.0);
-    Register("plain_point_to_point_12", PlainPointToPoint, PointTable(12, -8.0, 8.0), -10.0, 10.0);
-    Register("plain_point_to_point_64", PlainPointToPoint, PointTable(64, -8.0, 8.0), -10.0, 10.0);
-    Register("plain_point_to_point_1000", PlainPointToPoint, PointTable(1000, -8.0, 8.0), -10.0, 10.0);
+    using Tessar::FitKind;
+    RegisterPath("bare_pass", ThroughDoubles([](double*, double*) { return true; }), -10.0, 10.0);
+    RegisterKind("linear", FitKind::Linear, {0.5, 2.0}, -10.0, 10.0);
+    RegisterKind("quadratic", FitKind::Quadratic, {0.5, 2.0, -0.03}, -10.0, 10.0);
+    RegisterKind("quintic", FitKind::Quintic, {0.5, 2.0, -0.03, 1e-3, -2e-5, 3e-7}, -10.0, 10.0);
+    RegisterKind("logarithmic", FitKind::Logarithmic, {1.5, 20.0}, 0.01, 100.0);
+    RegisterKind("logarithmic_mixed_signs", FitKind::Logarithmic, {1.5, 20.0}, -5.0, 100.0);
+    RegisterKind("exponential", FitKind::Exponential, {0.3, 2.0}, -10.0, 10.0);
+    for (std::size_t points : {2, 12, 64, 1000})
+        RegisterPointToPoint(points);
+    RegisterPlain("plain_linear", PlainPolynomial<2>, {0.5, 2.0}, -10.0, 10.0);
+    RegisterPlain("plain_quintic", PlainPolynomial<6>, {0.5, 2.0, -0.03, 1e-3, -2e-5, 3e-7}, -10.0, 10.0);
+    RegisterPlain("plain_logarithmic", PlainLogarithmic, {1.5, 20.0}, 0.01, 100.0);
+    RegisterPlain("plain_exponential", PlainExponential, {0.3, 2.0}, -10.0, 10.0);
+    for (std::size_t points : {12, 64, 1000})
+        RegisterPlain("plain_point_to_point_" + std::to_string(points), PlainPointToPoint, PointTable(points, -8.0, 8.0),
+                      -10.0, 10.0);
     return 0;
 }();
 

@@ -42,7 +42,8 @@ CalibrationEvaluator& CalibrationEvaluator::operator=(const CalibrationEvaluator
 
 CalibrationEvaluator::~CalibrationEvaluator() = default;
 
-bool CalibrationEvaluator::Evaluate(double* first, double* last) const noexcept
+template <class T>
+bool CalibrationEvaluator::EvaluateSamples(T* first, T* last) const noexcept
 {
     if (!table_)
         return EvaluateCalibration(fitKind_, coefficients_, first, last);
@@ -50,5 +51,9 @@ bool CalibrationEvaluator::Evaluate(double* first, double* last) const noexcept
         PointToPointKernel(*table_, first, static_cast<std::size_t>(last - first));
     return true;
 }
+
+bool CalibrationEvaluator::Evaluate(double* first, double* last) const noexcept { return EvaluateSamples(first, last); }
+
+bool CalibrationEvaluator::Evaluate(float* first, float* last) const noexcept { return EvaluateSamples(first, last); }
 
 }  // namespace Tessar

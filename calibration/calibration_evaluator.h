@@ -32,8 +32,13 @@ public:
 
     // EvaluateCalibration(FitKind(), Coefficients(), first, last).
     bool Evaluate(double* first, double* last) const noexcept;
+    // EvaluateCalibration(FitKind(), Coefficients(), first, last) for float samples.
+    bool Evaluate(float* first, float* last) const noexcept;
 
 private:
+    template <class T>
+    bool EvaluateSamples(T* first, T* last) const noexcept;
+
     int32_t fitKind_ = 0;
     std::vector<double> coefficients_;
     std::unique_ptr<const PointToPointTable> table_;  // point to point with at least 2 points

@@ -14,14 +14,15 @@ namespace Tessar {
 
 namespace {
 
-std::size_t RangeLength(const double* first, const double* last)
+template <class T>
+std::size_t RangeLength(const T* first, const T* last)
 {
     return last > first ? static_cast<std::size_t>(last - first) : 0;
 }
 
-}  // namespace
-
-bool EvaluatePolynomial(const std::vector<double>& coefficients, double* first, double* last) noexcept
+// The evaluators for samples of type T: doubles, or floats computed in double.
+template <class T>
+bool Polynomial(const std::vector<double>& coefficients, T* first, T* last) noexcept
 {
     if (coefficients.empty())
         return false;
@@ -29,7 +30,8 @@ bool EvaluatePolynomial(const std::vector<double>& coefficients, double* first, 
     return true;
 }
 
-bool EvaluateLogarithmic(double* first, const std::vector<double>& coefficients, double* last) noexcept
+template <class T>
+bool Logarithmic(const std::vector<double>& coefficients, T* first, T* last) noexcept
 {
     if (coefficients.size() < 2)
         return false;
@@ -37,7 +39,8 @@ bool EvaluateLogarithmic(double* first, const std::vector<double>& coefficients,
     return true;
 }
 
-bool EvaluateExponential(double* first, const std::vector<double>& coefficients, double* last) noexcept
+template <class T>
+bool Exponential(const std::vector<double>& coefficients, T* first, T* last) noexcept
 {
     if (coefficients.size() < 2)
         return false;
@@ -45,7 +48,8 @@ bool EvaluateExponential(double* first, const std::vector<double>& coefficients,
     return true;
 }
 
-bool EvaluatePointToPoint(const std::vector<double>& coefficients, double* first, double* last) noexcept
+template <class T>
+bool PointToPoint(const std::vector<double>& coefficients, T* first, T* last) noexcept
 {
     if (coefficients.size() / 2 < 2)
         return false;
@@ -60,15 +64,48 @@ bool EvaluatePointToPoint(const std::vector<double>& coefficients, double* first
     }
 }
 
+template <class T>
+bool Calibration(int32_t fitKind, const std::vector<double>& coefficients, T* first, T* last) noexcept
+{
+    switch (static_cast<FitKind>(fitKind)) {
+    case FitKind::Logarithmic: return Logarithmic(coefficients, first, last);
+    case FitKind::Exponential: return Exponential(coefficients, first, last);
+    case FitKind::PointToPoint: return PointToPoint(coefficients, first, last);
+    default: return Polynomial(coefficients, first, last);
+    }
+}
+
+}  // namespace
+
+bool EvaluatePolynomial(const std::vector<double>& coefficients, double* first, double* last) noexcept
+{
+    return Polynomial(coefficients, first, last);
+}
+
+bool EvaluateLogarithmic(double* first, const std::vector<double>& coefficients, double* last) noexcept
+{
+    return Logarithmic(coefficients, first, last);
+}
+
+bool EvaluateExponential(double* first, const std::vector<double>& coefficients, double* last) noexcept
+{
+    return Exponential(coefficients, first, last);
+}
+
+bool EvaluatePointToPoint(const std::vector<double>& coefficients, double* first, double* last) noexcept
+{
+    return PointToPoint(coefficients, first, last);
+}
+
 bool EvaluateCalibration(int32_t fitKind, const std::vector<double>& coefficients, double* first,
                          double* last) noexcept
 {
-    switch (static_cast<FitKind>(fitKind)) {
-    case FitKind::Logarithmic: return EvaluateLogarithmic(first, coefficients, last);
-    case FitKind::Exponential: return EvaluateExponential(first, coefficients, last);
-    case FitKind::PointToPoint: return EvaluatePointToPoint(coefficients, first, last);
-    default: return EvaluatePolynomial(coefficients, first, last);
-    }
+    return Calibration(fitKind, coefficients, first, last);
+}
+
+bool EvaluateCalibration(int32_t fitKind, const std::vector<double>& coefficients, float* first, float* last) noexcept
+{
+    return Calibration(fitKind, coefficients, first, last);
 }
 
 }  // namespace Tessar

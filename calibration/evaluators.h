@@ -53,6 +53,12 @@ bool EvaluatePointToPoint(const std::vector<double>& coefficients, double* first
 bool EvaluateCalibration(int32_t fitKind, const std::vector<double>& coefficients, double* first,
                          double* last) noexcept;
 
+// The same for float samples, as the calculated channel holds them: each sample widened to
+// double, evaluated, and rounded to float (to nearest), in one pass; the results are bit for
+// bit those of widening the block, evaluating it, and narrowing it back.
+bool EvaluateCalibration(int32_t fitKind, const std::vector<double>& coefficients, float* first,
+                         float* last) noexcept;
+
 // Bit pattern of the logarithmic evaluator's NaN.
 inline constexpr uint64_t kLogarithmicNaNBits = 0x7FF8600000000000ULL;
 

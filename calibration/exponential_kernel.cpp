@@ -28,7 +28,8 @@ constexpr uint64_t kHugeBits = 0x47F0000000000000ULL;         // 2^128
 // than the vector exponential (1), std::exp (1) and the product with c1 can differ.
 constexpr uint64_t kMidpointMargin = 1024;
 
-size_t ExponentialLanes(double c0, double c1, double* v, size_t n)
+template <class T>
+HWY_INLINE size_t ExponentialLanes(double c0, double c1, T* v, size_t n)
 {
     const hn::ScalableTag<double> d;
     const hn::RebindToUnsigned<decltype(d)> du;
@@ -45,8 +46,8 @@ size_t ExponentialLanes(double c0, double c1, double* v, size_t n)
     const auto vc1 = hn::Set(d, c1);
     size_t recomputed = 0;
     // Padding NaN: an exact lane, never recomputed.
-    ForEachVector(d, v, n, std::numeric_limits<double>::quiet_NaN(), [&](double* p) {
-        const auto x = hn::LoadU(d, p);
+    ForEachVector(d, v, n, std::numeric_limits<double>::quiet_NaN(), [&](T* p) {
+        const auto x = LoadSamples(d, p);
         const auto t = hn::Mul(vc0, x);
         auto y = hn::Mul(vc1, hn::Exp(d, t));
         auto between = hn::Lt(zero, zero);  // no lane
@@ -72,19 +73,28 @@ size_t ExponentialLanes(double c0, double c1, double* v, size_t n)
     return recomputed;
 }
 
+size_t ExponentialDoubles(double c0, double c1, double* v, size_t n) { return ExponentialLanes(c0, c1, v, n); }
+size_t ExponentialFloats(double c0, double c1, float* v, size_t n) { return ExponentialLanes(c0, c1, v, n); }
+
 }  // namespace Tessar::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace Tessar {
 
-HWY_EXPORT(ExponentialLanes);
+HWY_EXPORT(ExponentialDoubles);
+HWY_EXPORT(ExponentialFloats);
 
 double ExponentialSample(double c0, double c1, double x) noexcept { return c1 * std::exp(c0 * x); }
 
 std::size_t ExponentialKernel(double c0, double c1, double* v, std::size_t n) noexcept
 {
-    return HWY_DYNAMIC_DISPATCH(ExponentialLanes)(c0, c1, v, n);
+    return HWY_DYNAMIC_DISPATCH(ExponentialDoubles)(c0, c1, v, n);
+}
+
+std::size_t ExponentialKernel(double c0, double c1, float* v, std::size_t n) noexcept
+{
+    return HWY_DYNAMIC_DISPATCH(ExponentialFloats)(c0, c1, v, n);
 }
 
 }  // namespace Tessar

@@ -33,5 +33,7 @@ double ExponentialSample(double c0, double c1, double x) noexcept;
 // Transforms v[0..n) in place. Returns the number of samples that were recomputed with
 // ExponentialSample (outside the vector code's range, or with an undecided float rounding).
 std::size_t ExponentialKernel(double c0, double c1, double* v, std::size_t n) noexcept;
+// The same for float samples, each widened to double, transformed, and rounded back to float.
+std::size_t ExponentialKernel(double c0, double c1, float* v, std::size_t n) noexcept;
 
 }  // namespace Tessar

@@ -60,11 +60,50 @@ HWY_INLINE hn::Mask<DU> InRange(DU du, hn::Vec<DU> v, uint64_t low, uint64_t hig
     return hn::Lt(hn::Sub(v, hn::Set(du, low)), hn::Set(du, high - low));
 }
 
-// Calls body(p) for the doubles v[0..n) one whole vector at a time (p = v, v + Lanes(d), ...),
-// body loading from and storing to p. A last partial vector goes through a copy padded with
-// `padding`, so every sample takes the vector path and nothing outside v[0..n) is touched.
-template <class D, class Body>
-HWY_INLINE void ForEachVector(D d, double* v, size_t n, double padding, Body&& body)
+// The samples of a kernel are doubles, or floats that are widened to double as they are loaded
+// and rounded to float (to nearest) as they are stored: the same results as a pass widening
+// the floats into doubles, the kernel on those, and a pass narrowing them back.
+template <class D>
+HWY_INLINE hn::Vec<D> LoadSamples(D d, const double* p)
+{
+    return hn::LoadU(d, p);
+}
+
+template <class D>
+HWY_INLINE hn::Vec<D> LoadSamples(D d, const float* p)
+{
+    const hn::Rebind<float, D> df;
+    return hn::PromoteTo(d, hn::LoadU(df, p));
+}
+
+template <class D>
+HWY_INLINE void StoreSamples(D d, hn::Vec<D> v, double* p)
+{
+    hn::StoreU(v, d, p);
+}
+
+template <class D>
+HWY_INLINE void StoreSamples(D d, hn::Vec<D> v, float* p)
+{
+#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
+    // These targets' DemoteTo saturates at the largest float where a conversion gives infinity.
+    HWY_ALIGN double lanes[HWY_MAX_BYTES / sizeof(double)];
+    hn::Store(v, d, lanes);
+    for (size_t i = 0; i < hn::Lanes(d); ++i)
+        p[i] = static_cast<float>(lanes[i]);
+#else
+    (void)d;
+    const hn::Rebind<float, D> df;
+    hn::StoreU(hn::DemoteTo(df, v), df, p);
+#endif
+}
+
+// Calls body(p) for the samples v[0..n) (double or float) one whole vector at a time (p = v,
+// v + Lanes(d), ...), body loading from and storing to p. A last partial vector goes through a
+// copy padded with `padding`, so every sample takes the vector path and nothing outside
+// v[0..n) is touched.
+template <class D, class T, class Body>
+HWY_INLINE void ForEachVector(D d, T* v, size_t n, double padding, Body&& body)
 {
     const size_t lanes = hn::Lanes(d);
     size_t i = 0;
@@ -72,9 +111,9 @@ HWY_INLINE void ForEachVector(D d, double* v, size_t n, double padding, Body&& b
         body(v + i);
     if (i == n)
         return;
-    HWY_ALIGN double tail[HWY_MAX_BYTES / sizeof(double)];
+    HWY_ALIGN T tail[HWY_MAX_BYTES / sizeof(double)];
     for (size_t k = 0; k < lanes; ++k)
-        tail[k] = i + k < n ? v[i + k] : padding;
+        tail[k] = i + k < n ? v[i + k] : static_cast<T>(padding);
     body(tail);
     for (size_t k = 0; i + k < n; ++k)
         v[i + k] = tail[k];
@@ -89,13 +128,13 @@ HWY_INLINE hn::Vec<hn::RebindToUnsigned<D>> MagnitudeBits(D d, hn::Vec<D> y)
     return hn::And(hn::BitCast(du, y), hn::Set(du, ~(uint64_t{1} << 63)));
 }
 
-// Stores result at p, then, for every lane set in undecided, the exact value exact(x[lane])
-// in its place. Returns the number of lanes recomputed.
-template <class D, class Exact>
-HWY_INLINE size_t StoreWithExactLanes(D d, hn::Vec<D> x, hn::Vec<D> result, hn::Mask<D> undecided, double* p,
+// Stores result at p (samples of type T), then, for every lane set in undecided, the exact
+// value exact(x[lane]) in its place. Returns the number of lanes recomputed.
+template <class D, class T, class Exact>
+HWY_INLINE size_t StoreWithExactLanes(D d, hn::Vec<D> x, hn::Vec<D> result, hn::Mask<D> undecided, T* p,
                                       Exact&& exact)
 {
-    hn::StoreU(result, d, p);
+    StoreSamples(d, result, p);
     if (HWY_LIKELY(hn::AllFalse(d, undecided)))
         return 0;
     HWY_ALIGN double raw[HWY_MAX_BYTES / sizeof(double)];
@@ -105,7 +144,7 @@ HWY_INLINE size_t StoreWithExactLanes(D d, hn::Vec<D> x, hn::Vec<D> result, hn::
     size_t recomputed = 0;
     for (size_t i = 0; i < hn::Lanes(d); ++i) {
         if ((bits[i / 8] >> (i % 8)) & 1) {
-            p[i] = exact(raw[i]);
+            p[i] = static_cast<T>(exact(raw[i]));
             ++recomputed;
         }
     }

@@ -28,7 +28,8 @@ constexpr uint64_t kBeyondLargestFloatBits = 0x47EFFFFFE0000001ULL;   // just ab
 // far more than the vector logarithm (4) and std::log (1) can differ.
 constexpr uint64_t kMidpointMargin = 1024;
 
-size_t LogarithmicLanes(double c0, double c1, double* v, size_t n)
+template <class T>
+HWY_INLINE size_t LogarithmicLanes(double c0, double c1, T* v, size_t n)
 {
     const hn::ScalableTag<double> d;
     const hn::RebindToUnsigned<decltype(d)> du;
@@ -38,8 +39,8 @@ size_t LogarithmicLanes(double c0, double c1, double* v, size_t n)
     const auto vc1 = hn::Set(d, c1);
     size_t recomputed = 0;
     // Padding 1.0: its logarithm is 0, which decides its rounding.
-    ForEachVector(d, v, n, 1.0, [&](double* p) {
-        const auto x = hn::LoadU(d, p);
+    ForEachVector(d, v, n, 1.0, [&](T* p) {
+        const auto x = LoadSamples(d, p);
         const auto positive = hn::Gt(x, zero);
         // Only positive x have bits in the interval (a sign bit puts them far above it).
         const auto normalFloat = hn::RebindMask(
@@ -59,13 +60,17 @@ size_t LogarithmicLanes(double c0, double c1, double* v, size_t n)
     return recomputed;
 }
 
+size_t LogarithmicDoubles(double c0, double c1, double* v, size_t n) { return LogarithmicLanes(c0, c1, v, n); }
+size_t LogarithmicFloats(double c0, double c1, float* v, size_t n) { return LogarithmicLanes(c0, c1, v, n); }
+
 }  // namespace Tessar::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace Tessar {
 
-HWY_EXPORT(LogarithmicLanes);
+HWY_EXPORT(LogarithmicDoubles);
+HWY_EXPORT(LogarithmicFloats);
 
 double LogarithmicSample(double c0, double c1, double x) noexcept
 {
@@ -77,7 +82,12 @@ double LogarithmicSample(double c0, double c1, double x) noexcept
 
 std::size_t LogarithmicKernel(double c0, double c1, double* v, std::size_t n) noexcept
 {
-    return HWY_DYNAMIC_DISPATCH(LogarithmicLanes)(c0, c1, v, n);
+    return HWY_DYNAMIC_DISPATCH(LogarithmicDoubles)(c0, c1, v, n);
+}
+
+std::size_t LogarithmicKernel(double c0, double c1, float* v, std::size_t n) noexcept
+{
+    return HWY_DYNAMIC_DISPATCH(LogarithmicFloats)(c0, c1, v, n);
 }
 
 }  // namespace Tessar

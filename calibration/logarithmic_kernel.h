@@ -27,5 +27,7 @@ double LogarithmicSample(double c0, double c1, double x) noexcept;
 // Transforms v[0..n) in place. Returns the number of samples that were recomputed with
 // LogarithmicSample because the vector value could not decide their rounding to float.
 std::size_t LogarithmicKernel(double c0, double c1, double* v, std::size_t n) noexcept;
+// The same for float samples, each widened to double, transformed, and rounded back to float.
+std::size_t LogarithmicKernel(double c0, double c1, float* v, std::size_t n) noexcept;
 
 }  // namespace Tessar

@@ -29,8 +29,8 @@ HWY_INLINE hn::Vec<hn::RebindToSigned<D>> BucketsOf(D d, const UniformBuckets& g
 // The last break passed names the segment: every break is compared and the maps are chosen as
 // they pass (breaks ascend). kBreaks is the number of breaks rounded up; the extra ones are
 // NaN, which no value passes. A NaN x passes none and is left unchanged.
-template <size_t kBreaks, class D>
-HWY_INLINE void RegisterTableLanes(D d, const PointToPointTable& table, double* v, size_t n)
+template <size_t kBreaks, class D, class T>
+HWY_INLINE void RegisterTableLanes(D d, const PointToPointTable& table, T* v, size_t n)
 {
     const size_t s = table.Segments();
     const double* breaks = table.Breaks();  // breaks[1 .. s-1]
@@ -42,8 +42,8 @@ HWY_INLINE void RegisterTableLanes(D d, const PointToPointTable& table, double* 
         slopeAt[k] = hn::Set(d, table.Slopes()[std::min(k, s - 1)]);
         offsetAt[k] = hn::Set(d, table.Offsets()[std::min(k, s - 1)]);
     }
-    ForEachVector(d, v, n, std::numeric_limits<double>::quiet_NaN(), [&](double* p) {
-        const auto x = hn::LoadU(d, p);
+    ForEachVector(d, v, n, std::numeric_limits<double>::quiet_NaN(), [&](T* p) {
+        const auto x = LoadSamples(d, p);
         auto slope = slopeAt[0];
         auto offset = offsetAt[0];
         for (size_t k = 1; k <= kBreaks; ++k) {
@@ -52,14 +52,15 @@ HWY_INLINE void RegisterTableLanes(D d, const PointToPointTable& table, double* 
             offset = hn::IfThenElse(passed, offsetAt[k], offset);
         }
         const auto y = hn::Add(hn::Mul(slope, x), offset);
-        hn::StoreU(hn::IfThenElse(hn::IsNaN(x), x, y), d, p);
+        StoreSamples(d, hn::IfThenElse(hn::IsNaN(x), x, y), p);
     });
 }
 
 // Sorted tables of at most kPointToPointRegisterSegments segments. (Looking the segment up by
 // a bucket in registers instead, with table lookups across lanes, measured 10 % slower at 12
 // points.)
-void RegisterTable(const PointToPointTable& table, double* v, size_t n)
+template <class T>
+HWY_INLINE void RegisterTable(const PointToPointTable& table, T* v, size_t n)
 {
     const hn::ScalableTag<double> d;
     const size_t breaks = table.Segments() - 1;
@@ -77,8 +78,9 @@ void RegisterTable(const PointToPointTable& table, double* v, size_t n)
 
 // Sorted tables of any size, through the index: the buckets and the maps' arithmetic in
 // vectors, the lookups (which vector gathers do no faster) one sample at a time, a chunk of
-// samples per pass.
-void IndexedTable(const PointToPointTable& table, double* v, size_t n)
+// samples per pass (float samples widened into a chunk of doubles first).
+template <class T>
+HWY_INLINE void IndexedTable(const PointToPointTable& table, T* v, size_t n)
 {
     const hn::ScalableTag<double> d;
     const hn::RebindToSigned<decltype(d)> di;
@@ -93,14 +95,20 @@ void IndexedTable(const PointToPointTable& table, double* v, size_t n)
     HWY_ALIGN int64_t bucket[kChunk];
     HWY_ALIGN double slope[kChunk];
     HWY_ALIGN double offset[kChunk];
+    HWY_ALIGN double x[kChunk];  // the chunk's samples as doubles
     for (size_t base = 0; base < n; base += kChunk) {
-        double* x = v + base;
+        T* const samples = v + base;
         const size_t len = std::min(kChunk, n - base);
         const size_t whole = len - len % lanes;
-        for (size_t i = 0; i < whole; i += lanes)
-            hn::Store(BucketsOf(d, grid, hn::LoadU(d, x + i)), di, bucket + i);
-        for (size_t i = whole; i < len; ++i)
+        for (size_t i = 0; i < whole; i += lanes) {
+            const auto xi = LoadSamples(d, samples + i);
+            hn::Store(xi, d, x + i);
+            hn::Store(BucketsOf(d, grid, xi), di, bucket + i);
+        }
+        for (size_t i = whole; i < len; ++i) {
+            x[i] = samples[i];
             bucket[i] = static_cast<int64_t>(grid.Of(x[i]));
+        }
         if (halfWindow == 1) {
             // At most one break per bucket: the break above the candidate decides.
             for (size_t i = 0; i < len; ++i) {
@@ -119,14 +127,19 @@ void IndexedTable(const PointToPointTable& table, double* v, size_t n)
             }
         }
         for (size_t i = 0; i < whole; i += lanes) {
-            const auto xi = hn::LoadU(d, x + i);
+            const auto xi = hn::Load(d, x + i);
             const auto y = hn::Add(hn::Mul(hn::Load(d, slope + i), xi), hn::Load(d, offset + i));
-            hn::StoreU(hn::IfThenElse(hn::IsNaN(xi), xi, y), d, x + i);
+            StoreSamples(d, hn::IfThenElse(hn::IsNaN(xi), xi, y), samples + i);
         }
         for (size_t i = whole; i < len; ++i)
-            x[i] = x[i] == x[i] ? slope[i] * x[i] + offset[i] : x[i];
+            samples[i] = static_cast<T>(x[i] == x[i] ? slope[i] * x[i] + offset[i] : x[i]);
     }
 }
+
+void RegisterTableDoubles(const PointToPointTable& table, double* v, size_t n) { RegisterTable(table, v, n); }
+void RegisterTableFloats(const PointToPointTable& table, float* v, size_t n) { RegisterTable(table, v, n); }
+void IndexedTableDoubles(const PointToPointTable& table, double* v, size_t n) { IndexedTable(table, v, n); }
+void IndexedTableFloats(const PointToPointTable& table, float* v, size_t n) { IndexedTable(table, v, n); }
 
 }  // namespace Tessar::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
@@ -134,25 +147,45 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace Tessar {
 
-HWY_EXPORT(RegisterTable);
-HWY_EXPORT(IndexedTable);
+HWY_EXPORT(RegisterTableDoubles);
+HWY_EXPORT(RegisterTableFloats);
+HWY_EXPORT(IndexedTableDoubles);
+HWY_EXPORT(IndexedTableFloats);
+
+namespace {
+
+// A table that is not sorted (only a hand-made settings text holds one), sample by sample.
+template <class T>
+void LiteralTable(const PointToPointTable& table, T* v, std::size_t n)
+{
+    const std::size_t none = table.Segments();
+    for (std::size_t i = 0; i < n; ++i) {
+        const double x = v[i];
+        const std::size_t segment = table.SegmentOf(x);
+        v[i] = static_cast<T>(segment != none ? table.Slopes()[segment] * x + table.Offsets()[segment] : x);
+    }
+}
+
+}  // namespace
 
 void PointToPointKernel(const PointToPointTable& table, double* v, std::size_t n) noexcept
 {
-    if (table.Sorted() && table.Segments() <= kPointToPointRegisterSegments) {
-        HWY_DYNAMIC_DISPATCH(RegisterTable)(table, v, n);
-        return;
-    }
-    if (table.Sorted()) {
-        HWY_DYNAMIC_DISPATCH(IndexedTable)(table, v, n);
-        return;
-    }
-    const std::size_t none = table.Segments();
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t segment = table.SegmentOf(v[i]);
-        if (segment != none)
-            v[i] = table.Slopes()[segment] * v[i] + table.Offsets()[segment];
-    }
+    if (table.Sorted() && table.Segments() <= kPointToPointRegisterSegments)
+        HWY_DYNAMIC_DISPATCH(RegisterTableDoubles)(table, v, n);
+    else if (table.Sorted())
+        HWY_DYNAMIC_DISPATCH(IndexedTableDoubles)(table, v, n);
+    else
+        LiteralTable(table, v, n);
+}
+
+void PointToPointKernel(const PointToPointTable& table, float* v, std::size_t n) noexcept
+{
+    if (table.Sorted() && table.Segments() <= kPointToPointRegisterSegments)
+        HWY_DYNAMIC_DISPATCH(RegisterTableFloats)(table, v, n);
+    else if (table.Sorted())
+        HWY_DYNAMIC_DISPATCH(IndexedTableFloats)(table, v, n);
+    else
+        LiteralTable(table, v, n);
 }
 
 }  // namespace Tessar

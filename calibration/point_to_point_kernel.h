@@ -29,5 +29,7 @@ inline constexpr std::size_t kPointToPointRegisterSegments = 16;
 
 // Transforms v[0..n) in place.
 void PointToPointKernel(const PointToPointTable& table, double* v, std::size_t n) noexcept;
+// The same for float samples, each widened to double, transformed, and rounded back to float.
+void PointToPointKernel(const PointToPointTable& table, float* v, std::size_t n) noexcept;
 
 }  // namespace Tessar

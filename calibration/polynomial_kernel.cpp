@@ -16,8 +16,8 @@ namespace Tessar::HWY_NAMESPACE {
 // Padding for partial vectors: any number will do, the padded lanes are dropped.
 constexpr double kPadding = 0.0;
 
-template <size_t N, class D>
-HWY_INLINE void HornerFixed(D d, const double* c, double* v, size_t n)
+template <size_t N, class D, class T>
+HWY_INLINE void HornerFixed(D d, const double* c, T* v, size_t n)
 {
     std::array<hn::Vec<D>, N> k;
     for (size_t j = 0; j < N; ++j)
@@ -30,45 +30,46 @@ HWY_INLINE void HornerFixed(D d, const double* c, double* v, size_t n)
     for (; i + kChains * lanes <= n; i += kChains * lanes) {
         hn::Vec<D> x[kChains], r[kChains];
         for (size_t m = 0; m < kChains; ++m) {
-            x[m] = hn::LoadU(d, v + i + m * lanes);
+            x[m] = LoadSamples(d, v + i + m * lanes);
             r[m] = k[N - 1];
         }
         for (size_t j = N - 1; j-- > 0;)
             for (size_t m = 0; m < kChains; ++m)
                 r[m] = hn::Add(hn::Mul(r[m], x[m]), k[j]);
         for (size_t m = 0; m < kChains; ++m)
-            hn::StoreU(r[m], d, v + i + m * lanes);
+            StoreSamples(d, r[m], v + i + m * lanes);
     }
-    ForEachVector(d, v + i, n - i, kPadding, [&](double* p) {
-        const auto x = hn::LoadU(d, p);
+    ForEachVector(d, v + i, n - i, kPadding, [&](T* p) {
+        const auto x = LoadSamples(d, p);
         auto r = k[N - 1];
         for (size_t j = N - 1; j-- > 0;)
             r = hn::Add(hn::Mul(r, x), k[j]);
-        hn::StoreU(r, d, p);
+        StoreSamples(d, r, p);
     });
 }
 
-template <class D>
-HWY_INLINE void HornerAnyLength(D d, const double* c, size_t count, double* v, size_t n)
+template <class D, class T>
+HWY_INLINE void HornerAnyLength(D d, const double* c, size_t count, T* v, size_t n)
 {
-    ForEachVector(d, v, n, kPadding, [&](double* p) {
-        const auto x = hn::LoadU(d, p);
+    ForEachVector(d, v, n, kPadding, [&](T* p) {
+        const auto x = LoadSamples(d, p);
         auto r = hn::Set(d, c[count - 1]);
         for (size_t j = count - 1; j-- > 0;)
             r = hn::Add(hn::Mul(r, x), hn::Set(d, c[j]));
-        hn::StoreU(r, d, p);
+        StoreSamples(d, r, p);
     });
 }
 
-void PolynomialLanes(const double* c, size_t count, double* v, size_t n)
+template <class T>
+HWY_INLINE void PolynomialLanes(const double* c, size_t count, T* v, size_t n)
 {
     const hn::ScalableTag<double> d;
     switch (count) {
     case 1: {
         const auto c0 = hn::Set(d, c[0]);
-        ForEachVector(d, v, n, kPadding, [&](double* p) {
-            const auto x = hn::LoadU(d, p);
-            hn::StoreU(hn::IfThenElse(hn::IsNaN(x), x, c0), d, p);
+        ForEachVector(d, v, n, kPadding, [&](T* p) {
+            const auto x = LoadSamples(d, p);
+            StoreSamples(d, hn::IfThenElse(hn::IsNaN(x), x, c0), p);
         });
         break;
     }
@@ -81,17 +82,26 @@ void PolynomialLanes(const double* c, size_t count, double* v, size_t n)
     }
 }
 
+void PolynomialDoubles(const double* c, size_t count, double* v, size_t n) { PolynomialLanes(c, count, v, n); }
+void PolynomialFloats(const double* c, size_t count, float* v, size_t n) { PolynomialLanes(c, count, v, n); }
+
 }  // namespace Tessar::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
 
 #if HWY_ONCE
 namespace Tessar {
 
-HWY_EXPORT(PolynomialLanes);
+HWY_EXPORT(PolynomialDoubles);
+HWY_EXPORT(PolynomialFloats);
 
 void PolynomialKernel(const double* c, std::size_t count, double* v, std::size_t n) noexcept
 {
-    HWY_DYNAMIC_DISPATCH(PolynomialLanes)(c, count, v, n);
+    HWY_DYNAMIC_DISPATCH(PolynomialDoubles)(c, count, v, n);
+}
+
+void PolynomialKernel(const double* c, std::size_t count, float* v, std::size_t n) noexcept
+{
+    HWY_DYNAMIC_DISPATCH(PolynomialFloats)(c, count, v, n);
 }
 
 }  // namespace Tessar

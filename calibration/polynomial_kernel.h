@@ -17,5 +17,7 @@ namespace Tessar {
 
 // Transforms v[0..n) in place with the coefficients c[0..count), count >= 1.
 void PolynomialKernel(const double* c, std::size_t count, double* v, std::size_t n) noexcept;
+// The same for float samples, each widened to double, transformed, and rounded back to float.
+void PolynomialKernel(const double* c, std::size_t count, float* v, std::size_t n) noexcept;
 
 }  // namespace Tessar

@@ -59,18 +59,20 @@ HRESULT TessarEnum::SetSettingsText(IAutoKVIString* text, uint32_t* flags)
 
 void TessarEnum::CalibrateInPlace(float* samples, uint32_t count)
 {
+    // Without a range policy or an offset the samples are calibrated where they lie, widened
+    // and narrowed by the evaluator as it goes.
+    if (outside_.IsPlain()) {
+        evaluator_.Evaluate(samples, samples + count);
+        return;
+    }
     double* work = work_.data();
     for (uint32_t done = 0; done < count;) {
         const uint32_t n = std::min(count - done, kWorkBlock);
         float* piece = samples + done;
         for (uint32_t i = 0; i < n; ++i) work[i] = piece[i];
-        if (outside_.IsPlain()) {
-            evaluator_.Evaluate(work, work + n);
-        } else {
-            outside_.Prepare(work, work + n);
-            evaluator_.Evaluate(work, work + n);
-            outside_.Finish(piece, work, n);
-        }
+        outside_.Prepare(work, work + n);
+        evaluator_.Evaluate(work, work + n);
+        outside_.Finish(piece, work, n);
         for (uint32_t i = 0; i < n; ++i) piece[i] = static_cast<float>(work[i]);
         done += n;
     }

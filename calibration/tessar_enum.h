@@ -22,9 +22,10 @@ namespace Tessar {
 
 class TessarEnum : public CalcEnums::SingleSourceNoDelayCalc {
 public:
-    // Samples are calibrated in pieces of this many, through a work buffer that is part of
-    // the enumerator, so Next allocates nothing. A piece is one evaluator call; the
-    // point-to-point segment table is built once per settings text.
+    // Samples are calibrated in place, in one evaluator call, when the text has no range policy
+    // and no offset; otherwise in pieces of this many through a work buffer of doubles that is
+    // part of the enumerator, so Next allocates nothing. The point-to-point segment table is
+    // built once per settings text.
     static constexpr uint32_t kWorkBlock = 4096;
     static constexpr uint32_t kSettingsTextFlags = 0x40000000;
 
