@@ -1,5 +1,6 @@
 #include "settings_dialog/calibrated_stream.h"
 
+#include <algorithm>
 #include <cmath>
 
 
@@ -41,7 +42,9 @@ HRESULT CalibratedStream::Next(uint32_t count, float* buffer, uint32_t* returned
     const HRESULT hr = source_->Next(count, buffer, &got);
     // A source that claims more than it was asked for is taken at count.
     if (got > count) got = count;
-    if (got > 0 && buffer) {
+    if (got > 0 && buffer && rule_.IsPlain()) {
+        if (!evaluator_.Evaluate(buffer, buffer + got)) std::fill(buffer, buffer + got, std::nanf(""));
+    } else if (got > 0 && buffer) {
         work_.assign(buffer, buffer + got);
         rule_.Prepare(work_.data(), work_.data() + got);
         if (!evaluator_.Evaluate(work_.data(), work_.data() + got))

@@ -76,4 +76,21 @@ TEST(CalibratedStream, AppliesTheRangePolicyAndTheOffsetAroundTheCurve)
     }
 }
 
+TEST(CalibratedStream, AFitThatCannotBeEvaluatedGivesNaNWithOrWithoutARule)
+{
+    const std::vector<float> raw = {1.0f, 2.0f, 3.0f};
+    for (const RangePolicy policy : {RangePolicy::Extrapolate, RangePolicy::Clamp}) {
+        OutsideRule rule;
+        rule.policy = policy;
+        rule.low = 0.0;
+        rule.high = 4.0;
+        ComPtr<IEnumFloatEx> source = ComPtr<IEnumFloatEx>::Adopt(TestSupport::NewVectorStream(raw));
+        // A logarithmic fit needs two coefficients.
+        ComPtr<IEnumFloatEx> stream = ComPtr<IEnumFloatEx>::Adopt(new CalibratedStream(source.Get(), 5, {1.0}, rule));
+        const std::vector<float> got = ReadAll(stream.Get());
+        ASSERT_EQ(got.size(), raw.size());
+        for (float v : got) EXPECT_TRUE(std::isnan(v)) << v;
+    }
+}
+
 }  // namespace
