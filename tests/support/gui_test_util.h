@@ -44,7 +44,12 @@ std::vector<T*> VisibleWindows()
 // Where tests write their pictures: $TESSAR_TEST_OUTPUT (set by CTest), else the current folder.
 inline QString TestOutputPath(const QString& fileName)
 {
-    const QString dir = qEnvironmentVariable("TESSAR_TEST_OUTPUT", QStringLiteral("."));
+    // ctest names the folder; a test run by hand writes to the same one, build/test-output
+    // beside the tests' bin folder, never into the folder it was started from.
+    const QString besideTests = QCoreApplication::instance()
+                                    ? QCoreApplication::applicationDirPath() + QStringLiteral("/../test-output")
+                                    : QStringLiteral("test-output");
+    const QString dir = qEnvironmentVariable("TESSAR_TEST_OUTPUT", besideTests);
     QDir().mkpath(dir);
     return QDir(dir).filePath(fileName);
 }
