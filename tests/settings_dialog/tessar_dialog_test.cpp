@@ -2,6 +2,8 @@
 // host's document (a mV channel with one block of samples) and the host's real framework
 // (libzor.so: the scale component, the unit list and the message service). Every message box is
 // answered by the test's presenter, which writes down caption, text and icon.
+#include <map>
+
 #include "foundation/gui/window_utils.h"
 #include "tests/settings_dialog/tessar_dialog_fixture.h"
 
@@ -320,3 +322,22 @@ TEST_F(TessarDialogTest, ChoosingAUnitKeepsTheTypedValues)
 }
 
 }  // namespace
+
+// Every access key of the dialog's own controls is a different letter: a shared one would take
+// the keyboard to the first control only.
+TEST_F(TessarDialogTest, EveryAccessKeyIsItsOwn)
+{
+    Open();
+    std::map<QChar, QString> keys;
+    const auto note = [&](const QString& text) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at < 0 || at + 1 >= text.size() || text[at + 1] == QLatin1Char('&')) return;
+        const QChar key = text[at + 1].toLower();
+        const auto [it, fresh] = keys.emplace(key, text);
+        EXPECT_TRUE(fresh) << "Alt+" << QString(key).toStdString() << " is both \"" << it->second.toStdString()
+                           << "\" and \"" << text.toStdString() << "\"";
+    };
+    for (const QAbstractButton* b : dialog_->findChildren<QAbstractButton*>()) note(b->text());
+    for (const QLabel* l : dialog_->findChildren<QLabel*>()) note(l->text());
+    EXPECT_GE(keys.size(), 8u);
+}
