@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 #include "calibration/evaluators.h"
 
@@ -45,7 +46,10 @@ HWY_INLINE size_t LogarithmicLanes(double c0, double c1, T* v, size_t n)
         // Only positive x have bits in the interval (a sign bit puts them far above it).
         const auto normalFloat = hn::RebindMask(
             d, InRange(du, hn::BitCast(du, x), kSmallestNormalFloatBits, kBeyondLargestFloatBits));
-        const auto xf = RoundToFloatPrecision(d, x);
+        // A float sample is its own float.
+        hn::Vec<decltype(d)> xf = x;
+        if constexpr (!std::is_same_v<T, float>)
+            xf = RoundToFloatPrecision(d, x);
         // xf is a normal double: the variant without the subnormal-input path. |ln xf| <= 88.8.
         const auto y = hn::impl::Log<decltype(d), hn::Vec<decltype(d)>, false>(d, xf);
         const auto l = RoundToFloatPrecision(d, y);
