@@ -20,7 +20,8 @@
 //
 // Why a kernel: with std::exp sample by sample (evaluators_bench's plain_exponential) the
 // sample path costs about 16 times the bare float -> double -> float pass over a block of 4096
-// samples; with this kernel about 5 times (AVX-512).
+// samples; with this kernel about 4.7 times through doubles and 4 to 4.2 on float samples in
+// one pass (AVX-512).
 #pragma once
 
 #include <cstddef>

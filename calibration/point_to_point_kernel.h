@@ -12,9 +12,11 @@
 //
 // Why a kernel: against the bare float -> double -> float pass over a block of 4096 samples, a
 // linear scan over the segments sample by sample (evaluators_bench's plain_point_to_point_*)
-// costs about 10 times at 12 points, 50 to 65 at 64 and 600 to 750 at 1000; this kernel about
-// 2.7 to 3.5, 6.5 to 8.5 and 14 to 19 times (AVX-512). Vector gathers, which would let the
-// index's lookups run in vectors too, cost more here than the lookups one by one.
+// costs about 10 times at 12 points, 35 to 65 at 64 and 600 to 750 at 1000; this kernel, on float
+// samples in one pass with a table built once (CalibrationEvaluator), about 2.2 to 2.6, 5 and 5
+// times (AVX-512; 2.7, 5.5 to 6 and 5.6 to 6.2 through doubles, and 12 to 17 at 1000 points when
+// the table is built for every block). Vector gathers, which would let the index's lookups run
+// in vectors too, cost more here than the lookups one by one.
 #pragma once
 
 #include <cstddef>
