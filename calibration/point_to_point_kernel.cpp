@@ -166,26 +166,31 @@ void LiteralTable(const PointToPointTable& table, T* v, std::size_t n)
     }
 }
 
-}  // namespace
-
-void PointToPointKernel(const PointToPointTable& table, double* v, std::size_t n) noexcept
+// The kernel for the table: registers or index (of the instruction set chosen), or the literal
+// rule.
+template <class T>
+void Transform(const PointToPointTable& table, T* v, std::size_t n,
+               void (*registers)(const PointToPointTable&, T*, size_t),
+               void (*indexed)(const PointToPointTable&, T*, size_t))
 {
     if (table.Sorted() && table.Segments() <= kPointToPointRegisterSegments)
-        HWY_DYNAMIC_DISPATCH(RegisterTableDoubles)(table, v, n);
+        registers(table, v, n);
     else if (table.Sorted())
-        HWY_DYNAMIC_DISPATCH(IndexedTableDoubles)(table, v, n);
+        indexed(table, v, n);
     else
         LiteralTable(table, v, n);
 }
 
+}  // namespace
+
+void PointToPointKernel(const PointToPointTable& table, double* v, std::size_t n) noexcept
+{
+    Transform(table, v, n, HWY_DYNAMIC_DISPATCH(RegisterTableDoubles), HWY_DYNAMIC_DISPATCH(IndexedTableDoubles));
+}
+
 void PointToPointKernel(const PointToPointTable& table, float* v, std::size_t n) noexcept
 {
-    if (table.Sorted() && table.Segments() <= kPointToPointRegisterSegments)
-        HWY_DYNAMIC_DISPATCH(RegisterTableFloats)(table, v, n);
-    else if (table.Sorted())
-        HWY_DYNAMIC_DISPATCH(IndexedTableFloats)(table, v, n);
-    else
-        LiteralTable(table, v, n);
+    Transform(table, v, n, HWY_DYNAMIC_DISPATCH(RegisterTableFloats), HWY_DYNAMIC_DISPATCH(IndexedTableFloats));
 }
 
 }  // namespace Tessar
