@@ -22,7 +22,6 @@ CalibrationEvaluator::CalibrationEvaluator(int32_t fitKind, std::vector<double> 
 }
 
 CalibrationEvaluator::CalibrationEvaluator(const CalibrationEvaluator& other) noexcept
-    : CalibrationEvaluator(other.fitKind_, std::vector<double>())
 {
     *this = other;
 }
