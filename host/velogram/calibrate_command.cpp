@@ -493,8 +493,6 @@ std::string CalibrateStatsText(const CalibrateSummary& s, bool document)
                           "velogram: work, summed over the threads: reading the file %.3f s, reading the numbers %.3f s, "
                           "calibrating %.3f s, formatting %.3f s, writing %.3f s\n",
                           p.readSeconds, p.parseSeconds, p.produceSeconds, p.formatSeconds, p.writeSeconds));
-        add(std::snprintf(line, sizeof line, "velogram: of the whole, waiting for the output to reach the disk %.3f s\n",
-                          s.syncSeconds));
         if (p.passes > 1)
             add(std::snprintf(line, sizeof line,
                               "velogram: read twice: the values' decimal mark was decided late, otherwise than the "
@@ -507,9 +505,10 @@ std::string CalibrateStatsText(const CalibrateSummary& s, bool document)
                           "formatting and writing %.3f s (%.0f%%)\n",
                           s.readSeconds, 100 * s.readSeconds / shareBase, s.calibrateSeconds,
                           100 * s.calibrateSeconds / shareBase, s.formatSeconds, 100 * s.formatSeconds / shareBase));
+    }
+    if (!document)
         add(std::snprintf(line, sizeof line, "velogram: of the whole, waiting for the output to reach the disk %.3f s\n",
                           s.syncSeconds));
-    }
     if (!std::isnan(s.largestBand))
         add(std::snprintf(line, sizeof line, "velogram: the largest prediction half-width (95 %%): %s\n",
                           BandText(s).c_str()));
