@@ -119,6 +119,42 @@ HWY_INLINE void ForEachVector(D d, T* v, size_t n, double padding, Body&& body)
         v[i + k] = tail[k];
 }
 
+// A table of 16 doubles looked up lane by lane by the low 4 bits of an index vector: on
+// AVX-512 the table lives in two registers and a lookup is one two-register permutation; other
+// instruction sets gather from memory.
+template <class D>
+class LaneTable16 {
+public:
+    using IndexVec = hn::Vec<hn::RebindToSigned<D>>;
+
+    LaneTable16(D d, const double* table) : table_(table)
+    {
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+        low_ = hn::LoadU(d, table);
+        high_ = hn::LoadU(d, table + 8);
+#else
+        (void)d;
+#endif
+    }
+
+    hn::Vec<D> operator()(D d, IndexVec index) const
+    {
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+        (void)d;
+        return hn::Vec<D>{_mm512_permutex2var_pd(low_.raw, index.raw, high_.raw)};
+#else
+        const hn::RebindToSigned<D> di;
+        return hn::GatherIndex(d, table_, hn::And(index, hn::Set(di, int64_t{15})));
+#endif
+    }
+
+private:
+    const double* table_;
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+    hn::Vec<D> low_, high_;
+#endif
+};
+
 // The bits of |y|, as an unsigned vector.
 template <class D>
 HWY_INLINE hn::Vec<hn::RebindToUnsigned<D>> MagnitudeBits(D d, hn::Vec<D> y)

@@ -7,13 +7,13 @@
 #include <type_traits>
 
 #include "calibration/evaluators.h"
+#include "calibration/kernel_tables.h"
 
 // Compiled once for each instruction set (hwy/foreach_target.h includes this file again).
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "calibration/logarithmic_kernel.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 #include <hwy/highway.h>
-#include <hwy/contrib/math/math-inl.h>
 
 #include "calibration/kernel_lanes-inl.h"
 
@@ -26,8 +26,33 @@ namespace Tessar::HWY_NAMESPACE {
 constexpr uint64_t kSmallestNormalFloatBits = 0x3810000000000000ULL;  // 2^-126
 constexpr uint64_t kBeyondLargestFloatBits = 0x47EFFFFFE0000001ULL;   // just above 3.4028234663852886e38
 // Units in the last place of ln xf around a float midpoint within which a lane is recomputed:
-// far more than the vector logarithm (4) and std::log (1) can differ.
-constexpr uint64_t kMidpointMargin = 1024;
+// four times what the vector logarithm (under 1000, see NormalLog) and std::log (1) can differ.
+constexpr uint64_t kMidpointMargin = 4096;
+
+// ln x for doubles x that are normal floats, within 2^-43.1 of it relative (under 1000 units in
+// its last place): x = 2^k z, ln x = k ln 2 + logc + log1p(r) with the table's interval of z
+// (kernel_tables.h), r exact, and log1p(r) its Taylor polynomial of degree 8, whose remainder is
+// below |r|^9 / 9 / (1 - |r|), with |r| <= 1/32.
+template <class D>
+HWY_INLINE hn::Vec<D> NormalLog(D d, hn::Vec<D> x, const LaneTable16<D>& invc, const LaneTable16<D>& logc)
+{
+    const hn::RebindToUnsigned<D> du;
+    const hn::RebindToSigned<D> di;
+    const auto bits = hn::BitCast(du, x);
+    const auto reduced = hn::Sub(bits, hn::Set(du, LogTable::kLogReductionOffsetBits));
+    const auto k = hn::ShiftRight<52>(hn::BitCast(di, reduced));
+    const auto entry = hn::BitCast(di, hn::ShiftRight<48>(reduced));
+    const auto z = hn::BitCast(d, hn::Sub(bits, hn::And(reduced, hn::Set(du, 0xFFF0000000000000ULL))));
+    // z has 24 significant bits, invc 21: the product is exact, and so is its difference from 1.
+    const auto r = hn::MulSub(z, invc(d, entry), hn::Set(d, 1.0));
+    // log1p(r) = r (1 - r/2 + r^2/3 - ... - r^7/8), by Horner's rule.
+    auto series = hn::Set(d, -1.0 / 8);
+    for (const double c : {1.0 / 7, -1.0 / 6, 1.0 / 5, -1.0 / 4, 1.0 / 3, -1.0 / 2, 1.0})
+        series = hn::MulAdd(series, r, hn::Set(d, c));
+    const auto log1p = hn::Mul(r, series);
+    const auto scaled = hn::MulAdd(hn::ConvertTo(d, k), hn::Set(d, 0x1.62e42fefa39efp-1), logc(d, entry));
+    return hn::Add(scaled, log1p);
+}
 
 template <class T>
 HWY_INLINE size_t LogarithmicLanes(double c0, double c1, T* v, size_t n)
@@ -38,11 +63,13 @@ HWY_INLINE size_t LogarithmicLanes(double c0, double c1, T* v, size_t n)
     const auto nan = hn::Set(d, std::bit_cast<double>(kLogarithmicNaNBits));
     const auto vc0 = hn::Set(d, c0);
     const auto vc1 = hn::Set(d, c1);
+    const LogTable& table = TheLogTable();
+    const LaneTable16<hn::ScalableTag<double>> invc(d, table.invc);
+    const LaneTable16<hn::ScalableTag<double>> logc(d, table.logc);
     size_t recomputed = 0;
     // Padding 1.0: its logarithm is 0, which decides its rounding.
     ForEachVector(d, v, n, 1.0, [&](T* p) {
         const auto x = LoadSamples(d, p);
-        const auto positive = hn::Gt(x, zero);
         // Only positive x have bits in the interval (a sign bit puts them far above it).
         const auto normalFloat = hn::RebindMask(
             d, InRange(du, hn::BitCast(du, x), kSmallestNormalFloatBits, kBeyondLargestFloatBits));
@@ -50,14 +77,20 @@ HWY_INLINE size_t LogarithmicLanes(double c0, double c1, T* v, size_t n)
         hn::Vec<decltype(d)> xf = x;
         if constexpr (!std::is_same_v<T, float>)
             xf = RoundToFloatPrecision(d, x);
-        // xf is a normal double: the variant without the subnormal-input path. |ln xf| <= 88.8.
-        const auto y = hn::impl::Log<decltype(d), hn::Vec<decltype(d)>, false>(d, xf);
-        const auto l = RoundToFloatPrecision(d, y);
+        // |ln xf| <= 88.8 where xf is a normal float; the other lanes are recomputed or NaN.
+        const auto y = NormalLog(d, xf, invc, logc);
+        // |y| < 89 (or garbage in lanes decided otherwise): a conversion to float and back rounds it.
+        const auto l = hn::PromoteTo(d, hn::DemoteTo(hn::Rebind<float, decltype(d)>(), y));
         // The product and the sum are separate roundings (this file is built without
         // contraction into fused multiply-adds).
-        const auto result = hn::IfThenElse(positive, hn::Add(vc0, hn::Mul(vc1, l)), nan);
-        const auto undecided =
-            hn::And(positive, hn::Or(hn::Not(normalFloat), NearFloatMidpoint(d, y, kMidpointMargin)));
+        auto result = hn::Add(vc0, hn::Mul(vc1, l));
+        auto undecided = NearFloatMidpoint(d, y, kMidpointMargin);
+        // Usually every sample's float is a normal one and the masks above are all there is.
+        if (HWY_UNLIKELY(!hn::AllTrue(d, normalFloat))) {
+            const auto positive = hn::Gt(x, zero);
+            result = hn::IfThenElse(positive, result, nan);
+            undecided = hn::And(positive, hn::Or(hn::Not(normalFloat), undecided));
+        }
         recomputed += StoreWithExactLanes(d, x, result, undecided, p,
                                           [&](double raw) { return LogarithmicSample(c0, c1, raw); });
     });

@@ -38,17 +38,17 @@ double LogDefinition(double x)
     return static_cast<float>(std::log(static_cast<double>(static_cast<float>(x))));
 }
 
-// Floats whose library logarithm lies within 400 units of a float midpoint (the kernels
-// recompute within 1024 of their own value, which is within 5 of the library's), and floats
-// whose logarithm lies more than 4096 away.
+// Floats whose library logarithm lies within 2048 units of a float midpoint (the kernel
+// recomputes within 4096 of its own value, which is within 1000 of the library's), and floats
+// whose logarithm lies more than 8192 away.
 void FloatsByLogDistance(std::vector<double>& near, std::vector<double>& far)
 {
     for (uint32_t b = 0x3F000000u; near.size() < 16; b += 7) {  // from 0.5 upwards
         const double x = std::bit_cast<float>(b);
         const uint64_t ulps = UlpsFromFloatMidpoint(std::log(x));
-        if (ulps <= 400)
+        if (ulps <= 2048)
             near.push_back(x);
-        else if (ulps > 4096 && far.size() < 4096)
+        else if (ulps > 8192 && far.size() < 4096)
             far.push_back(x);
     }
 }

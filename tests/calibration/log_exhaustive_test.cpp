@@ -16,6 +16,7 @@
 #include "calibration/evaluators.h"
 #include "calibration/fit_kind.h"
 #include "tests/calibration/exhaustive_scale.h"
+#include "tests/calibration/kernel_targets.h"
 
 namespace {
 
@@ -96,6 +97,19 @@ TEST(LogarithmicExhaustive, EveryPositiveFiniteFloat)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("checked %llu floats (stride %u) on %u threads in %.1f s\n",
                 static_cast<unsigned long long>((span + kStride - 1) / kStride), kStride, threads, seconds);
+}
+
+// The instruction sets other than the widest differ in how they look up the kernel's tables and
+// whether they fuse multiply-adds: each of them on every float of [1/16, 16), where the tables'
+// every interval is met at eight scales and ln x is small.
+TEST(LogarithmicExhaustive, EveryFloatOfEightBinadesOnEveryInstructionSet)
+{
+    TestSupport::ForEachKernelTarget([] {
+        std::vector<Mismatch> first;
+        EXPECT_EQ(Walk(std::bit_cast<uint32_t>(0.0625f), std::bit_cast<uint32_t>(16.0f), first), 0u);
+        for (const Mismatch& m : first)
+            ADD_FAILURE() << "float bits 0x" << std::hex << m.bits << ": got " << m.got << ", expected " << m.expected;
+    });
 }
 
 }  // namespace
