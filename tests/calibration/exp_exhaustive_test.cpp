@@ -19,10 +19,12 @@
 #include <thread>
 #include <vector>
 
+#include "calibration/exponential_kernel.h"
 #include "module/calc_enum_class.h"
 #include "module/class_object_list.h"
 #include "platform/com_ptr.h"
 #include "tests/calibration/exhaustive_scale.h"
+#include "tests/calibration/kernel_targets.h"
 #include "tests/support/module_doubles.h"
 
 namespace {
@@ -223,6 +225,45 @@ TEST_F(ExponentialExhaustive, RandomSamples)
     std::printf("random: %llu samples on %u threads in %.1f s\n",
                 static_cast<unsigned long long>(batches * kBatch), threads,
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+}
+
+// Each instruction set's kernel (they differ in how they look up the table and whether they fuse
+// multiply-adds) on random arguments over the whole range where e^t is a normal double: the
+// float samples equal the library's float, and the doubles lie within 2 units in the last place
+// of the library's.
+TEST_F(ExponentialExhaustive, EveryInstructionSetOnRandomArguments)
+{
+    constexpr std::size_t kSamples = 20'000'000 / kScaleDown;
+    TestSupport::ForEachKernelTarget([] {
+        Random random{0xE4B0ULL};
+        std::vector<double> doubles(kBatch);
+        std::vector<float> floats(kBatch);
+        uint64_t wrongFloats = 0, wrongDoubles = 0;
+        for (std::size_t done = 0; done < kSamples; done += kBatch) {
+            const double c0 = (random.Next() & 1 ? 1.0 : -1.0) * std::pow(10.0, random.Uniform(-3.0, 2.0));
+            const double c1 = (random.Next() & 1 ? 1.0 : -1.0) * std::pow(10.0, random.Uniform(-3.0, 3.0));
+            for (uint32_t i = 0; i < kBatch; ++i) {
+                floats[i] = static_cast<float>(random.Uniform(-708.0, 706.0) / c0);
+                doubles[i] = floats[i];
+            }
+            const std::vector<float> raw = floats;
+            Tessar::ExponentialKernel(c0, c1, doubles.data(), doubles.size());
+            Tessar::ExponentialKernel(c0, c1, floats.data(), floats.size());
+            for (uint32_t i = 0; i < kBatch; ++i) {
+                const double expected = c1 * std::exp(c0 * static_cast<double>(raw[i]));
+                const float expectedFloat = static_cast<float>(expected);
+                if (std::bit_cast<uint32_t>(floats[i]) != std::bit_cast<uint32_t>(expectedFloat) && ++wrongFloats <= 4)
+                    ADD_FAILURE() << "float: c0 = " << c0 << ", c1 = " << c1 << ", x = " << raw[i] << ": got "
+                                  << floats[i] << ", expected " << expectedFloat;
+                const int64_t a = std::bit_cast<int64_t>(doubles[i]), b = std::bit_cast<int64_t>(expected);
+                if (std::isfinite(expected) && (a > b ? a - b : b - a) > 2 && ++wrongDoubles <= 4)
+                    ADD_FAILURE() << "double: c0 = " << c0 << ", c1 = " << c1 << ", x = " << raw[i] << ": got "
+                                  << doubles[i] << ", expected " << expected;
+            }
+        }
+        EXPECT_EQ(wrongFloats, 0u);
+        EXPECT_EQ(wrongDoubles, 0u);
+    });
 }
 
 }  // namespace
