@@ -113,13 +113,13 @@ HWY_INLINE void IndexedTable(const PointToPointTable& table, T* v, size_t n)
             // At most one break per bucket: the break above the candidate decides.
             for (size_t i = 0; i < len; ++i) {
                 const double* entry = buckets + 2 * bucket[i];
-                const auto position = static_cast<size_t>(static_cast<int64_t>(entry[0])) + (entry[1] <= x[i]);
+                const size_t position = PointToPointTable::CandidateOf(entry) + (entry[1] <= x[i]);
                 slope[i] = slopes[position];
                 offset[i] = offsets[position];
             }
         } else {
             for (size_t i = 0; i < len; ++i) {
-                auto position = static_cast<size_t>(static_cast<int64_t>(buckets[2 * bucket[i]]));
+                size_t position = PointToPointTable::CandidateOf(buckets + 2 * bucket[i]);
                 for (size_t step = halfWindow; step > 0; step >>= 1)
                     position = breaks[position + step] <= x[i] ? position + step : position;
                 slope[i] = slopes[position];

@@ -74,7 +74,7 @@ std::size_t PointToPointTable::FillFirstCandidates(std::size_t buckets)
     std::size_t most = 0;
     std::size_t next = 1;  // the first break not yet in a bucket below the current one
     for (std::size_t b = 0; b < buckets; ++b) {
-        buckets_[2 * b] = static_cast<double>(next - 1);
+        buckets_[2 * b] = std::bit_cast<double>(static_cast<uint64_t>(next - 1));
         const std::size_t begin = next;
         while (next < segments_ && grid_.Of(x_[next]) == b)
             ++next;
@@ -95,7 +95,7 @@ void PointToPointTable::BuildIndex()
         breaks_[k] = x_[k];
     std::fill(breaks_ + s, breaks_ + s + window, std::numeric_limits<double>::quiet_NaN());
     for (std::size_t b = 0; b < buckets; ++b)
-        buckets_[2 * b + 1] = breaks_[static_cast<std::size_t>(buckets_[2 * b]) + 1];
+        buckets_[2 * b + 1] = breaks_[CandidateOf(buckets_ + 2 * b) + 1];
 }
 
 std::size_t PointToPointTable::SegmentOf(double x) const

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -67,9 +68,11 @@ public:
 
     // The index (Sorted() only): its buckets over [x_1, x_{s-1}], where the segment changes.
     const UniformBuckets& Grid() const { return grid_; }
-    // Per bucket b, at 2 b its first candidate segment c (an integer held as a double), at
-    // 2 b + 1 the break above it, Breaks()[c + 1], so that both come in one cache line.
+    // Per bucket b, at 2 b its first candidate segment c (an unsigned integer's bits, read by
+    // CandidateOf without a conversion), at 2 b + 1 the break above it, Breaks()[c + 1], so that
+    // both come in one cache line.
     const double* BucketEntries() const { return buckets_; }
+    static std::size_t CandidateOf(const double* entry) { return std::bit_cast<uint64_t>(entry[0]); }
     const double* Breaks() const { return breaks_; }
     // Steps of the search: 2^SearchSteps() - 1 is at least the number of breaks in any bucket.
     int SearchSteps() const { return steps_; }
@@ -79,7 +82,7 @@ public:
     // The same for a table that is Sorted() and an x that is not NaN.
     std::size_t IndexedSegmentOf(double x) const
     {
-        auto position = static_cast<std::size_t>(static_cast<int64_t>(buckets_[2 * grid_.Of(x)]));
+        std::size_t position = CandidateOf(buckets_ + 2 * grid_.Of(x));
         for (std::size_t step = (std::size_t{1} << steps_) >> 1; step > 0; step >>= 1)
             if (breaks_[position + step] <= x)
                 position += step;
