@@ -71,7 +71,7 @@ void CsvRowParser::Parse(std::string_view line, float* values)
         if (c == exactColumn_) {
             exactValue_ = Exact(line, valueBegin, valueEnd, c);
             values[c] = 0;
-        } else {
+        } else if (!ShortValue(line, valueBegin, valueEnd, c, values[c])) {
             values[c] = Number(line, valueBegin, valueEnd, c);
         }
         pos = next + 1;
@@ -136,6 +136,18 @@ double CsvRowParser::Exact(std::string_view line, size_t begin, size_t end, size
                              " (" + (*columns_)[column].name + ")");
     exactText_ = text;
     return value;
+}
+
+bool CsvRowParser::ShortValue(std::string_view line, size_t begin, size_t end, size_t column, float& value)
+{
+    // A plain decimal has no blank, quote or comma to trim or translate: Number would read the
+    // same float, and decide an undecided mark for a point the same way.
+    if (decimal_ == DecimalMark::kComma || factors_[column] != 1.0 ||
+        !ReadShortDecimal(line.data() + begin, line.data() + end, value))
+        return false;
+    if (decimal_ == DecimalMark::kUndecided && line.substr(begin, end - begin).find('.') != std::string_view::npos)
+        decimal_ = DecimalMark::kPoint;
+    return true;
 }
 
 float CsvRowParser::Number(std::string_view line, size_t begin, size_t end, size_t column)

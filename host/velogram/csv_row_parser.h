@@ -76,6 +76,9 @@ private:
     // Refuses an empty value and the other decimal mark.
     void Prepare(std::string_view line, size_t& begin, size_t& end, size_t column, NumberText& number);
     float Number(std::string_view line, size_t begin, size_t end, size_t column);
+    // The value of [begin, end) when it is a plain short decimal (ReadShortDecimal) in a column
+    // without a prefixed unit, read without the general steps; false leaves it to Number.
+    bool ShortValue(std::string_view line, size_t begin, size_t end, size_t column, float& value);
     double Exact(std::string_view line, size_t begin, size_t end, size_t column);
     [[noreturn]] void NotANumber(std::string_view line, size_t begin, size_t end, size_t column) const;
 

@@ -217,6 +217,20 @@ TEST(CsvReader, NotesAHeaderReadAsWindows1252AndDecidesTheMarkAtTheFirstValueWit
     EXPECT_EQ(int(dialect.decimal), int(DecimalMark::kUndecided));
     Read("a;b\n1;2,5\n", {}, 0, &dialect);
     EXPECT_EQ(int(dialect.decimal), int(DecimalMark::kComma));
+    // Past the rows the dialect is found from, the first value with a point decides too.
+    std::string rows = "a;b\n";
+    for (int i = 0; i < 200; ++i) rows += std::to_string(i) + ";" + std::to_string(i % 7) + "\n";
+    Read(rows + "3;4.5\n", {}, 0, &dialect);
+    EXPECT_EQ(int(dialect.decimal), int(DecimalMark::kPoint));
+    const std::string message = [&] {
+        try {
+            Read(rows + "3;4.5\n5;1,5\n", {});
+        } catch (const CsvError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    }();
+    EXPECT_NE(message.find("the decimal mark of this text is a point"), std::string::npos) << message;
 }
 
 struct BadCase {
