@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 // Compiled once for each instruction set (hwy/foreach_target.h includes this file again).
@@ -89,12 +90,10 @@ HWY_INLINE void IndexedTable(const PointToPointTable& table, T* v, size_t n)
     const UniformBuckets& grid = table.Grid();
     const double* buckets = table.BucketEntries();
     const double* breaks = table.Breaks();
-    const double* slopes = table.Slopes();
-    const double* offsets = table.Offsets();
+    const double* maps = table.Maps();
     const size_t halfWindow = (size_t{1} << table.SearchSteps()) >> 1;
     HWY_ALIGN int64_t bucket[kChunk];
-    HWY_ALIGN double slope[kChunk];
-    HWY_ALIGN double offset[kChunk];
+    HWY_ALIGN double map[2 * kChunk];  // slope and offset of each sample's segment, side by side
     HWY_ALIGN double x[kChunk];  // the chunk's samples as doubles
     for (size_t base = 0; base < n; base += kChunk) {
         T* const samples = v + base;
@@ -114,25 +113,25 @@ HWY_INLINE void IndexedTable(const PointToPointTable& table, T* v, size_t n)
             for (size_t i = 0; i < len; ++i) {
                 const double* entry = buckets + 2 * bucket[i];
                 const size_t position = PointToPointTable::CandidateOf(entry) + (entry[1] <= x[i]);
-                slope[i] = slopes[position];
-                offset[i] = offsets[position];
+                std::memcpy(map + 2 * i, maps + 2 * position, 2 * sizeof(double));
             }
         } else {
             for (size_t i = 0; i < len; ++i) {
                 size_t position = PointToPointTable::CandidateOf(buckets + 2 * bucket[i]);
                 for (size_t step = halfWindow; step > 0; step >>= 1)
                     position = breaks[position + step] <= x[i] ? position + step : position;
-                slope[i] = slopes[position];
-                offset[i] = offsets[position];
+                std::memcpy(map + 2 * i, maps + 2 * position, 2 * sizeof(double));
             }
         }
         for (size_t i = 0; i < whole; i += lanes) {
             const auto xi = hn::Load(d, x + i);
-            const auto y = hn::Add(hn::Mul(hn::Load(d, slope + i), xi), hn::Load(d, offset + i));
+            hn::Vec<decltype(d)> slope, offset;
+            hn::LoadInterleaved2(d, map + 2 * i, slope, offset);
+            const auto y = hn::Add(hn::Mul(slope, xi), offset);
             StoreSamples(d, hn::IfThenElse(hn::IsNaN(xi), xi, y), samples + i);
         }
         for (size_t i = whole; i < len; ++i)
-            samples[i] = static_cast<T>(x[i] == x[i] ? slope[i] * x[i] + offset[i] : x[i]);
+            samples[i] = static_cast<T>(x[i] == x[i] ? map[2 * i] * x[i] + map[2 * i + 1] : x[i]);
     }
 }
 

@@ -13,10 +13,11 @@
 // Why a kernel: against the bare float -> double -> float pass over a block of 4096 samples, a
 // linear scan over the segments sample by sample (evaluators_bench's plain_point_to_point_*)
 // costs about 10 times at 12 points, 35 to 65 at 64 and 600 to 750 at 1000; this kernel, on float
-// samples in one pass with a table built once (CalibrationEvaluator), about 2.2 to 2.6, 5 and 5
-// times (AVX-512; 2.7, 5.5 to 6 and 5.6 to 6.2 through doubles, and 12 to 17 at 1000 points when
-// the table is built for every block). Vector gathers, which would let the index's lookups run
-// in vectors too, cost more here than the lookups one by one.
+// samples in one pass with a table built once (CalibrationEvaluator), about 2.5 to 2.8, 4.8 and
+// 4.8 to 5.3 times (AVX-512; the index's lookups fetch a segment's slope and offset side by side,
+// PointToPointTable::Maps, one 16-byte load). Vector gathers, which would let the index's
+// lookups run in vectors too, cost more here than the lookups one by one (0.54 ns an element),
+// and so did a binary search held in AVX-512 registers for up to 64 segments.
 #pragma once
 
 #include <cstddef>

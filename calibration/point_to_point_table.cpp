@@ -31,7 +31,7 @@ PointToPointTable::PointToPointTable(const std::vector<double>& c)
     : segments_(c.size() / 2 - 1)
 {
     const std::size_t s = segments_;
-    const std::size_t needed = (s + 1) + 2 * s + MaxBreakSlots(s) + 2 * BucketCount(s);
+    const std::size_t needed = (s + 1) + 4 * s + MaxBreakSlots(s) + 2 * BucketCount(s);
     double* storage = inline_.data();
     if (needed > inline_.size()) {
         heap_.resize(needed);
@@ -40,7 +40,8 @@ PointToPointTable::PointToPointTable(const std::vector<double>& c)
     x_ = storage;
     slopes_ = x_ + (s + 1);
     offsets_ = slopes_ + s;
-    breaks_ = offsets_ + s;
+    maps_ = offsets_ + s;
+    breaks_ = maps_ + 2 * s;
     buckets_ = breaks_ + MaxBreakSlots(s);
 
     sorted_ = true;
@@ -50,6 +51,8 @@ PointToPointTable::PointToPointTable(const std::vector<double>& c)
         map.SetYPair(c[2 * i + 1], c[2 * i + 3]);
         slopes_[i] = map.Scale();
         offsets_[i] = map.Offset();
+        maps_[2 * i] = slopes_[i];
+        maps_[2 * i + 1] = offsets_[i];
     }
     for (std::size_t i = 0; i <= s; ++i)
         x_[i] = c[2 * i];

@@ -59,6 +59,9 @@ public:
     std::size_t Segments() const { return segments_; }
     const double* Slopes() const { return slopes_; }
     const double* Offsets() const { return offsets_; }
+    // The same maps side by side, slope and offset of segment i at 2 i and 2 i + 1, so that a
+    // lookup is one 16-byte load.
+    const double* Maps() const { return maps_; }
 
     // The x values strictly increase and are finite: the index below applies. Otherwise only
     // X() and the maps do.
@@ -107,11 +110,12 @@ private:
     double* x_ = nullptr;
     double* slopes_ = nullptr;
     double* offsets_ = nullptr;
+    double* maps_ = nullptr;
     double* breaks_ = nullptr;
     double* buckets_ = nullptr;
-    // Room for kInlinePoints points: p x values, s slopes, s offsets, at most 3 s breaks with
-    // their padding and 2 s buckets of 2 values.
-    std::array<double, 9 * kInlinePoints> inline_;
+    // Room for kInlinePoints points: p x values, s slopes, s offsets, s maps of 2 values, at
+    // most 3 s breaks with their padding and 2 s buckets of 2 values.
+    std::array<double, 11 * kInlinePoints> inline_;
     std::vector<double> heap_;
 };
 
