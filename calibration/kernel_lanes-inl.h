@@ -41,8 +41,9 @@ HWY_INLINE hn::Mask<D> NearFloatMidpoint(D d, hn::Vec<D> y, uint64_t margin)
 }
 
 // y rounded to the nearest float (ties to even), as a double, for |y| in the normal float range
-// [2^-126, 2^128) or 0, by integer arithmetic on its bits (cheaper than two conversions): the 29
-// low significand bits are rounded away, a carry moving into the exponent as it should.
+// [2^-126, 2^128) or 0, by integer arithmetic on its bits: the 29 low significand bits are
+// rounded away, a carry moving into the exponent as it should. (For the logarithm's result a
+// conversion to float and back measured cheaper; this rounds the double samples' raw values.)
 template <class D>
 HWY_INLINE hn::Vec<D> RoundToFloatPrecision(D d, hn::Vec<D> y)
 {
