@@ -74,7 +74,15 @@ template <class D>
 HWY_INLINE hn::Vec<D> LoadSamples(D d, const float* p)
 {
     const hn::Rebind<float, D> df;
+#if HWY_TARGET == HWY_SCALAR || HWY_TARGET == HWY_EMU128
+    // These targets widen with a plain cast, and the optimiser drops a cast to double and back
+    // that nothing computes in between, which would keep a signalling NaN signalling where a
+    // conversion quiets it: a sum quiets it here.
+    const auto wide = hn::PromoteTo(d, hn::LoadU(df, p));
+    return hn::IfThenElse(hn::IsNaN(wide), hn::Add(wide, wide), wide);
+#else
     return hn::PromoteTo(d, hn::LoadU(df, p));
+#endif
 }
 
 template <class D>

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 // Compiled once for each instruction set (hwy/foreach_target.h includes this file again).
 #undef HWY_TARGET_INCLUDE
@@ -161,7 +162,10 @@ void LiteralTable(const PointToPointTable& table, T* v, std::size_t n)
     for (std::size_t i = 0; i < n; ++i) {
         const double x = v[i];
         const std::size_t segment = table.SegmentOf(x);
-        v[i] = static_cast<T>(segment != none ? table.Slopes()[segment] * x + table.Offsets()[segment] : x);
+        // A NaN (the one value in no segment) is kept; a float one quieted by a sum, as by its
+        // widening, which the optimiser drops from a cast to double and back.
+        const double kept = std::is_same_v<T, float> ? x + x : x;
+        v[i] = static_cast<T>(segment != none ? table.Slopes()[segment] * x + table.Offsets()[segment] : kept);
     }
 }
 
