@@ -16,7 +16,7 @@ constexpr std::size_t kBucketsPerBreak = 2;
 
 std::size_t BucketCount(std::size_t segments)
 {
-    return std::max<std::size_t>(1, kBucketsPerBreak * (segments - 1));
+    return std::clamp<std::size_t>(kBucketsPerBreak * (segments - 1), 1, UniformBuckets::kMaxBuckets);
 }
 
 // The most breaks one bucket can hold is s - 1; the search window is the next 2^k - 1.

@@ -28,6 +28,10 @@ namespace Tessar {
 // function of x; vector code computes it with exactly these operations, so that it is the
 // same function there.
 struct UniformBuckets {
+    // At most this many buckets, so that a bucket's number fits a 32-bit integer (the vector
+    // code converts through those); a table with more breaks gets larger search windows.
+    static constexpr std::size_t kMaxBuckets = std::size_t{1} << 30;
+
     double origin = 0.0;
     double scale = 0.0;
     double last = 0.0;
