@@ -128,39 +128,81 @@ HWY_INLINE void ForEachVector(D d, T* v, size_t n, double padding, Body&& body)
         v[i + k] = tail[k];
 }
 
-// A table of 16 doubles looked up lane by lane by the low 4 bits of an index vector: on
-// AVX-512 the table lives in two registers and a lookup is one two-register permutation; other
-// instruction sets gather from memory.
+// A table of 16 doubles looked up lane by lane by the low 4 bits of an index vector. On AVX-512
+// the table lives in two registers and a lookup is one two-register permutation; on AVX2 in
+// four, and a lookup is four permutations of 32-bit pieces and three blends (a gather of four
+// doubles costs more there); other instruction sets gather from memory. Index() prepares an
+// index vector once for Lookup() in several tables.
 template <class D>
 class LaneTable16 {
 public:
     using IndexVec = hn::Vec<hn::RebindToSigned<D>>;
+#if HWY_TARGET == HWY_AVX2
+    // The 32-bit permutation's indices (2 j, 2 j + 1) of each lane's double within its register
+    // (j = index & 3), and index bits 2 and 3 in the sign bits the blends read.
+    struct Prepared {
+        __m256i pieces, bit2, bit3;
+    };
+#else
+    using Prepared = IndexVec;
+#endif
 
     LaneTable16(D d, const double* table) : table_(table)
     {
 #if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
         low_ = hn::LoadU(d, table);
         high_ = hn::LoadU(d, table + 8);
+#elif HWY_TARGET == HWY_AVX2
+        (void)d;
+        for (int i = 0; i < 4; ++i)
+            quarters_[i] = _mm256_loadu_pd(table + 4 * i);
 #else
         (void)d;
 #endif
     }
 
-    hn::Vec<D> operator()(D d, IndexVec index) const
+    static Prepared Index(IndexVec index)
+    {
+#if HWY_TARGET == HWY_AVX2
+        const __m256i doubled = _mm256_add_epi32(index.raw, index.raw);
+        const __m256i pair = _mm256_castps_si256(_mm256_moveldup_ps(_mm256_castsi256_ps(doubled)));
+        return {_mm256_add_epi64(pair, _mm256_set1_epi64x(int64_t{1} << 32)), _mm256_slli_epi64(index.raw, 61),
+                _mm256_slli_epi64(index.raw, 60)};
+#elif HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+        return index;
+#else
+        const hn::RebindToSigned<D> di;
+        return hn::And(index, hn::Set(di, int64_t{15}));
+#endif
+    }
+
+    hn::Vec<D> Lookup(D d, const Prepared& index) const
     {
 #if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
         (void)d;
         return hn::Vec<D>{_mm512_permutex2var_pd(low_.raw, index.raw, high_.raw)};
+#elif HWY_TARGET == HWY_AVX2
+        (void)d;
+        __m256d lane[4];
+        for (int i = 0; i < 4; ++i)
+            lane[i] = _mm256_castsi256_pd(_mm256_permutevar8x32_epi32(_mm256_castpd_si256(quarters_[i]), index.pieces));
+        const __m256d bit2 = _mm256_castsi256_pd(index.bit2);
+        const __m256d low = _mm256_blendv_pd(lane[0], lane[1], bit2);
+        const __m256d high = _mm256_blendv_pd(lane[2], lane[3], bit2);
+        return hn::Vec<D>{_mm256_blendv_pd(low, high, _mm256_castsi256_pd(index.bit3))};
 #else
-        const hn::RebindToSigned<D> di;
-        return hn::GatherIndex(d, table_, hn::And(index, hn::Set(di, int64_t{15})));
+        return hn::GatherIndex(d, table_, index);
 #endif
     }
+
+    hn::Vec<D> operator()(D d, IndexVec index) const { return Lookup(d, Index(index)); }
 
 private:
     const double* table_;
 #if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
     hn::Vec<D> low_, high_;
+#elif HWY_TARGET == HWY_AVX2
+    __m256d quarters_[4];
 #endif
 };
 

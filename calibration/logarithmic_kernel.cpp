@@ -38,19 +38,30 @@ HWY_INLINE hn::Vec<D> NormalLog(D d, hn::Vec<D> x, const LaneTable16<D>& invc, c
 {
     const hn::RebindToUnsigned<D> du;
     const hn::RebindToSigned<D> di;
-    const auto bits = hn::BitCast(du, x);
-    const auto reduced = hn::Sub(bits, hn::Set(du, LogTable::kLogReductionOffsetBits));
-    const auto k = hn::ShiftRight<52>(hn::BitCast(di, reduced));
+    // The bits less the offset, plus 2^63: the top 12 bits are k + 2048 (never negative), which
+    // make k a double as the bits of 2^52 + k + 2048 (arithmetic shifts and conversions of
+    // 64-bit integers take long sequences before AVX-512), and the low 52 bits plus the
+    // offset's are z's.
+    const auto reduced = hn::Sub(hn::BitCast(du, x), hn::Set(du, LogTable::kLogReductionOffsetBits ^ (uint64_t{1} << 63)));
+    const auto k = hn::Sub(hn::BitCast(d, hn::Or(hn::ShiftRight<52>(reduced), hn::Set(du, 0x4330000000000000ULL))),
+                           hn::Set(d, 0x1p52 + 2048));
     const auto entry = hn::BitCast(di, hn::ShiftRight<48>(reduced));
-    const auto z = hn::BitCast(d, hn::Sub(bits, hn::And(reduced, hn::Set(du, 0xFFF0000000000000ULL))));
+    const auto z = hn::BitCast(d, hn::Add(hn::And(reduced, hn::Set(du, 0x000FFFFFFFFFFFFFULL)),
+                                          hn::Set(du, LogTable::kLogReductionOffsetBits)));
     // z has 24 significant bits, invc 21: the product is exact, and so is its difference from 1.
-    const auto r = hn::MulSub(z, invc(d, entry), hn::Set(d, 1.0));
-    // log1p(r) = r (1 - r/2 + r^2/3 - ... - r^7/8), by Horner's rule.
-    auto series = hn::Set(d, -1.0 / 8);
-    for (const double c : {1.0 / 7, -1.0 / 6, 1.0 / 5, -1.0 / 4, 1.0 / 3, -1.0 / 2, 1.0})
-        series = hn::MulAdd(series, r, hn::Set(d, c));
+    const auto index = LaneTable16<D>::Index(entry);
+    const auto r = hn::MulSub(z, invc.Lookup(d, index), hn::Set(d, 1.0));
+    // log1p(r) = r (1 - r/2 + r^2/3 - ... - r^7/8), by Estrin's scheme: pairs of terms, then
+    // pairs of pairs, a chain of four dependent steps where Horner's rule has eight.
+    const auto r2 = hn::Mul(r, r);
+    const auto r4 = hn::Mul(r2, r2);
+    const auto p01 = hn::MulAdd(r, hn::Set(d, -1.0 / 2), hn::Set(d, 1.0));
+    const auto p23 = hn::MulAdd(r, hn::Set(d, -1.0 / 4), hn::Set(d, 1.0 / 3));
+    const auto p45 = hn::MulAdd(r, hn::Set(d, -1.0 / 6), hn::Set(d, 1.0 / 5));
+    const auto p67 = hn::MulAdd(r, hn::Set(d, -1.0 / 8), hn::Set(d, 1.0 / 7));
+    const auto series = hn::MulAdd(hn::MulAdd(r2, p67, p45), r4, hn::MulAdd(r2, p23, p01));
     const auto log1p = hn::Mul(r, series);
-    const auto scaled = hn::MulAdd(hn::ConvertTo(d, k), hn::Set(d, 0x1.62e42fefa39efp-1), logc(d, entry));
+    const auto scaled = hn::MulAdd(k, hn::Set(d, 0x1.62e42fefa39efp-1), logc.Lookup(d, index));
     return hn::Add(scaled, log1p);
 }
 
