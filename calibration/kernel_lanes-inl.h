@@ -23,6 +23,18 @@ namespace Tessar::HWY_NAMESPACE {
 
 namespace hn = hwy::HWY_NAMESPACE;
 
+// The lanes of an unsigned vector in [low, high), as one comparison of v - low with high - low
+// as unsigned integers, written as signed ones of both plus 2^63 (folded into the subtraction):
+// a 64-bit unsigned comparison takes one more instruction before AVX-512.
+template <class DU>
+HWY_INLINE hn::Mask<DU> InRange(DU du, hn::Vec<DU> v, uint64_t low, uint64_t high)
+{
+    constexpr uint64_t kSign = uint64_t{1} << 63;
+    const hn::RebindToSigned<DU> di;
+    const auto shifted = hn::BitCast(di, hn::Sub(v, hn::Set(du, low ^ kSign)));
+    return hn::RebindMask(du, hn::Lt(shifted, hn::Set(di, static_cast<int64_t>((high - low) ^ kSign))));
+}
+
 // The lanes where y lies within `margin` units in its last place of a midpoint between two
 // floats, so that a value that close to y might round to the other float. Valid for |y| in the
 // normal float range [2^-126, 2^128) (and for 0 and infinity, never near); outside it the
@@ -36,8 +48,7 @@ HWY_INLINE hn::Mask<D> NearFloatMidpoint(D d, hn::Vec<D> y, uint64_t margin)
     constexpr uint64_t kMidpoint = uint64_t{1} << 28;
     const auto low = hn::And(hn::BitCast(du, y), hn::Set(du, kDropped));
     // |low - midpoint| <= margin, as one unsigned comparison.
-    const auto distance = hn::Sub(low, hn::Set(du, kMidpoint - margin));
-    return hn::RebindMask(d, hn::Lt(distance, hn::Set(du, 2 * margin + 1)));
+    return hn::RebindMask(d, InRange(du, low, kMidpoint - margin, kMidpoint + margin + 1));
 }
 
 // y rounded to the nearest float (ties to even), as a double, for |y| in the normal float range
@@ -52,13 +63,6 @@ HWY_INLINE hn::Vec<D> RoundToFloatPrecision(D d, hn::Vec<D> y)
     const auto lowest = hn::And(hn::ShiftRight<29>(bits), hn::Set(du, uint64_t{1}));
     const auto rounded = hn::Add(bits, hn::Add(hn::Set(du, (uint64_t{1} << 28) - 1), lowest));
     return hn::BitCast(d, hn::And(rounded, hn::Set(du, ~((uint64_t{1} << 29) - 1))));
-}
-
-// The lanes of an unsigned vector in [low, high), as one unsigned comparison.
-template <class DU>
-HWY_INLINE hn::Mask<DU> InRange(DU du, hn::Vec<DU> v, uint64_t low, uint64_t high)
-{
-    return hn::Lt(hn::Sub(v, hn::Set(du, low)), hn::Set(du, high - low));
 }
 
 // The samples of a kernel are doubles, or floats that are widened to double as they are loaded
