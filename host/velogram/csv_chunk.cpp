@@ -1,5 +1,6 @@
 #include "host/velogram/stopwatch.h"
 #include "host/velogram/csv_chunk.h"
+#include "host/velogram/copy_bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +9,8 @@ namespace Velogram {
 
 void CsvChunk::Assign(const CsvRun& run, DecimalMark mark, char decimal)
 {
-    text_.assign(run.text);
+    text_.resize(run.text.size());
+    CopyBytes(text_.data(), run.text.data(), run.text.size());
     run_ = CsvRun{text_, run.firstLine, run.ends};
     markGiven_ = mark;
     markAfter_ = mark;

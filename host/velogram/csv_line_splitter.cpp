@@ -1,4 +1,5 @@
 #include "host/velogram/csv_line_splitter.h"
+#include "host/velogram/copy_bytes.h"
 
 #include <algorithm>
 
@@ -96,7 +97,7 @@ void CsvLineSplitter::Emit(std::string_view text, CsvRunSink& sink)
     if (carry_.empty()) {
         sink.OnRun(CsvRun{lines, nextLine_, ends_});
     } else {
-        carry_.append(lines);
+        AppendBytes(carry_, lines);
         sink.OnRun(CsvRun{carry_, nextLine_, ends_});
         carry_.clear();
     }

@@ -1,4 +1,5 @@
 #include "host/velogram/output_file.h"
+#include "host/velogram/copy_bytes.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -45,7 +46,7 @@ void OutputFile::Write(std::string_view bytes)
     while (!bytes.empty()) {
         if (used_ == capacity_) Drain();
         const size_t n = std::min(bytes.size(), capacity_ - used_);
-        std::memcpy(buffer_.get() + used_, bytes.data(), n);
+        CopyBytes(buffer_.get() + used_, bytes.data(), n);
         used_ += n;
         bytes.remove_prefix(n);
     }
